@@ -1,0 +1,70 @@
+#pragma once
+// The read cycle: configure and open the port, ask a Lorvex for its data, wait
+// and collect, close, save the raw bytes, hand the text to its parser. Every
+// error ends on one error path that cleans up and reports its number.
+#include <cstdint>
+#include <string>
+
+#include "formats/dispatch.h"
+#include "model/colour.h"
+#include "platform/file_system.h"
+#include "platform/host_services.h"
+#include "platform/ms_comm.h"
+
+namespace travimo {
+
+// What the cycle needs of the control around it.
+class ReadCycleHost {
+ public:
+  virtual ~ReadCycleHost() = default;
+  virtual MSComm& Comm() = 0;
+  virtual HostServices& Host() = 0;
+  virtual FileSystem& Files() = 0;
+  virtual Timer& KeepAliveTimer() = 0;  // Timer1
+  virtual Timer& FlashTimer() = 0;      // Timer2
+  virtual void FrameEnabled(bool enabled) = 0;
+  virtual void ButtonCaption(const std::string& caption) = 0;
+  virtual void ButtonBackColor(Colour colour) = 0;
+  virtual void ResetFlash() = 0;          // m_FlashChar empty, m_FlashPos 0
+  virtual int32_t InstrumentType() = 0;   // the TravimoType property
+  virtual int32_t DataType() = 0;         // the ScanDataType property
+  virtual void ConfigurePort() = 0;
+  virtual void LetCancelTransfer(bool value) = 0;  // through the property
+  virtual bool CancelRequested() = 0;              // m_CancelTransfer
+  virtual bool RawDataWanted() = 0;          // SaveRawData
+  virtual std::string RawDataFileName() = 0;  // the OutPutFileName property's Get
+  // Runs the parser for kind; its errors go to the cycle's error path.
+  virtual void ParseReceived(std::string& transfer, TransferKind kind) = 0;
+  virtual void RaiseTravimoError(int32_t number) = 0;
+};
+
+class ReadCycle {
+ public:
+  explicit ReadCycle(ReadCycleHost& host) : host_(host) {}
+
+  // One whole cycle. Never throws; a second call while one runs returns at once.
+  void AcquireData();
+  // Waits howManySecs seconds while yielding; a negative value returns at once.
+  void BKWait(int32_t howManySecs);
+  // The serial component's OnComm handler.
+  void OnComm();
+
+  bool Running() const { return running_; }
+  const std::string& Transfer() const { return m_Transfer; }
+
+ private:
+  void RunStages();
+  void ErrorPath(int32_t number, bool timerSaved, bool timer1WasEnabled);
+  bool EndMarkerFound() const;
+  bool PassedDeadline() const;
+  void AppendInput();
+  void SaveRawBytes();
+
+  ReadCycleHost& host_;
+  std::string m_Transfer;
+  double m_Deadline = 0.0;  // on the host's monotonic clock
+  std::string m_EndMarker;
+  bool running_ = false;
+};
+
+}  // namespace travimo

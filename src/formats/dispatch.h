@@ -1,0 +1,18 @@
+#pragma once
+// Which parser a received text goes to: the text decides, not TravimoType.
+#include <string>
+#include <string_view>
+
+#include "formats/parse_context.h"
+
+namespace travimo {
+
+enum class TransferKind { Lorvex, Ostrel, Brevane };
+
+// "S" first and "S" CR anywhere: Brevane; "S" first otherwise: Ostrel; else Lorvex.
+TransferKind ClassifyTransfer(std::string_view text);
+
+// Runs the parser the text calls for; errors go to the caller.
+void ParseTransfer(std::string& text, ParseContext& control);
+
+}  // namespace travimo

@@ -1,0 +1,65 @@
+#pragma once
+// A host whose clock is virtual: every Yield() advances it by a fixed quantum,
+// runs the actions scripted for that time, ticks due timers and services the
+// registered sources. A 36-second read cycle runs in milliseconds.
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/host_services.h"
+
+namespace travimo::testing {
+
+class VirtualHost : public HostServices {
+ public:
+  // Monotonic time starts at 0; the wall clock at startOfDay seconds after midnight.
+  explicit VirtualHost(double quantumSeconds = 0.01, double startOfDay = 10 * 3600.0);
+  ~VirtualHost() override;
+
+  double SecondsSinceMidnight() override;
+  double MonotonicSeconds() override { return now_; }
+  void Yield() override;
+  std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override;
+  SourceRegistration AddSource(IoSource& source) override;
+  MessageBoxResult ShowMessageBox(const MessageBoxRequest& request) override;
+  std::string BytesToText(std::span<const uint8_t> bytes) override;
+  RegionalSettings Regional() override { return regional_; }
+
+  // Scripting.
+  // Runs action inside the first yield at or after the monotonic time `at`.
+  void At(double at, std::function<void()> action);
+  // Runs action inside the first yield at or after now + delay.
+  void After(double delay, std::function<void()> action) { At(now_ + delay, std::move(action)); }
+  // Yields until the clock has advanced by seconds.
+  void RunFor(double seconds);
+  void SetRegional(const RegionalSettings& settings) { regional_ = settings; }
+  // Maps bytes to characters; the default is one char per byte, unchanged.
+  void SetCodePage(std::function<char(uint8_t)> map) { codePage_ = std::move(map); }
+  void OnMessageBox(std::function<MessageBoxResult(const MessageBoxRequest&)> answer) {
+    answerBox_ = std::move(answer);
+  }
+
+  // Observation.
+  const std::vector<MessageBoxRequest>& MessageBoxes() const { return boxes_; }
+  long YieldCount() const { return yields_; }
+  double Quantum() const { return quantum_; }
+
+ private:
+  class VirtualTimer;
+  void TickTimers();
+
+  double quantum_;
+  double startOfDay_;
+  double now_ = 0.0;
+  long yields_ = 0;
+  std::multimap<double, std::function<void()>> actions_;
+  std::vector<VirtualTimer*> timers_;
+  std::vector<IoSource*> sources_;
+  std::vector<MessageBoxRequest> boxes_;
+  std::function<MessageBoxResult(const MessageBoxRequest&)> answerBox_;
+  std::function<char(uint8_t)> codePage_;
+  RegionalSettings regional_;
+};
+
+}  // namespace travimo::testing
