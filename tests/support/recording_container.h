@@ -10,8 +10,8 @@
 namespace travimo::testing {
 
 struct RecordedEvent {
-  std::string name;      // "MouseDown", "MouseMove", "MouseUp", "Click", "TravimoError"
-  int32_t number = 0;    // ReadError of TravimoError
+  std::string name;    // "MouseDown", "MouseMove", "MouseUp", "Click", "TravimoError"
+  int32_t number = 0;  // ReadError of TravimoError
   int16_t button = 0;
   int16_t shift = 0;
   float x = 0;

@@ -60,6 +60,8 @@ class VirtualHost : public HostServices {
   std::function<MessageBoxResult(const MessageBoxRequest&)> answerBox_;
   std::function<char(uint8_t)> codePage_;
   RegionalSettings regional_;
+  // Registrations outliving the host must not touch it.
+  std::shared_ptr<int> lifetime_;
 };
 
 }  // namespace travimo::testing

@@ -1,0 +1,128 @@
+#include "scripted_serial.h"
+
+#include <algorithm>
+#include <deque>
+
+#include "model/error.h"
+#include "platform/ms_comm.h"
+
+namespace travimo::testing {
+
+class ScriptedSerial::Connection : public SerialConnection {
+ public:
+  Connection(ScriptedSerial& backend, std::string device) : backend_(&backend), device_(device) {
+    const double openedAt = backend.host_.MonotonicSeconds();
+    for (const auto& step : backend.script_) {
+      pending_.push_back({openedAt + step.delay, step.bytes, step.hangUp});
+    }
+    std::stable_sort(pending_.begin(), pending_.end(),
+                     [](const Step& a, const Step& b) { return a.delay < b.delay; });
+  }
+  ~Connection() override {
+    if (backend_) backend_->open_ = nullptr;
+  }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  int PollDescriptor() const override { return -1; }
+
+  ReadOutcome Read(std::span<uint8_t> into) override {
+    ReleaseDueSteps();
+    ReadOutcome outcome;
+    while (outcome.count < into.size() && !readable_.empty()) {
+      into[outcome.count++] = static_cast<uint8_t>(readable_.front());
+      readable_.pop_front();
+    }
+    if (hungUp_ && readable_.empty()) {
+      outcome.hungUp = true;
+      outcome.problem = "the line to " + device_ + " hung up";
+    }
+    return outcome;
+  }
+
+  void Write(std::span<const uint8_t> bytes) override {
+    ReleaseDueSteps();
+    if (hungUp_) {
+      throw RuntimeError(CommError::WriteFailed, "MSComm",
+                         "Cannot write to " + device_ + ": the line hung up");
+    }
+    const std::string text(bytes.begin(), bytes.end());
+    if (!backend_) return;
+    backend_->written_ += text;
+    if (backend_->onWrite_) backend_->onWrite_(text);
+  }
+
+  void SetModemLines(bool, bool) override {}
+  std::string DeviceName() const override { return device_; }
+
+  void Append(const std::string& bytes) {
+    if (!hungUp_) readable_.insert(readable_.end(), bytes.begin(), bytes.end());
+  }
+  void Detach() { backend_ = nullptr; }
+
+ private:
+  // Steps keep their absolute time in `delay`; nothing follows a hang-up.
+  void ReleaseDueSteps() {
+    const double now = backend_ ? backend_->host_.MonotonicSeconds() : 1e300;
+    while (!pending_.empty() && pending_.front().delay <= now + 1e-9 && !hungUp_) {
+      if (pending_.front().hangUp) {
+        hungUp_ = true;
+      } else {
+        Append(pending_.front().bytes);
+      }
+      pending_.pop_front();
+    }
+  }
+
+  ScriptedSerial* backend_;
+  std::string device_;
+  std::deque<Step> pending_;
+  std::deque<char> readable_;
+  bool hungUp_ = false;
+};
+
+ScriptedSerial::ScriptedSerial(VirtualHost& host) : host_(host) {}
+
+ScriptedSerial::~ScriptedSerial() {
+  if (open_) open_->Detach();
+}
+
+std::unique_ptr<SerialConnection> ScriptedSerial::Open(int16_t commPort,
+                                                       const PortOptions& options) {
+  const std::string device = DeviceFor(commPort);
+  if (failOpen_) {
+    throw RuntimeError(CommError::PortInvalid, "MSComm",
+                       "Cannot open " + device + ": no such device");
+  }
+  if (open_) {
+    throw RuntimeError(CommError::PortInvalid, "MSComm", "Cannot open " + device + ": port in use");
+  }
+  ++openCount_;
+  lastOptions_ = options;
+  lastPort_ = commPort;
+  auto connection = std::make_unique<Connection>(*this, device);
+  open_ = connection.get();
+  return connection;
+}
+
+std::string ScriptedSerial::DeviceFor(int16_t commPort) const {
+  return "COM" + std::to_string(commPort);
+}
+
+void ScriptedSerial::SendAfterOpen(double delay, std::string bytes) {
+  script_.push_back({delay, std::move(bytes), false});
+}
+
+void ScriptedSerial::HangUpAfterOpen(double delay) {
+  script_.push_back({delay, {}, true});
+}
+
+void ScriptedSerial::SendNow(std::string bytes) {
+  if (open_) open_->Append(bytes);
+}
+
+void ScriptedSerial::Clear() {
+  script_.clear();
+}
+
+}  // namespace travimo::testing
