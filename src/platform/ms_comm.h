@@ -85,6 +85,9 @@ class MSComm : private IoSource {
   void Service() override;
   void Drain();
   void RaiseIfLineLost();
+  void RaiseIfClosed() const;
+  void LoseLine(std::string problem);
+  void Raise(int16_t event);
 
   HostServices& host_;
   SerialBackend& backend_;
@@ -93,6 +96,8 @@ class MSComm : private IoSource {
   std::deque<uint8_t> received_;
   bool lineLost_ = false;
   std::string lineProblem_;
+  bool unreported_ = false;  // bytes arrived since the last receive event
+  bool eofArrived_ = false;  // an EOF character arrived, event pending
   std::function<void()> onComm_;
 
   int16_t commPort_ = 1;
