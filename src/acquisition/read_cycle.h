@@ -2,9 +2,11 @@
 // The read cycle: configure and open the port, ask a Lorvex for its data, wait
 // and collect, close, save the raw bytes, hand the text to its parser. Every
 // error ends on one error path that cleans up and reports its number.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "acquisition/end_of_transfer.h"
 #include "formats/dispatch.h"
 #include "model/colour.h"
 #include "platform/file_system.h"
@@ -25,14 +27,14 @@ class ReadCycleHost {
   virtual void FrameEnabled(bool enabled) = 0;
   virtual void ButtonCaption(const std::string& caption) = 0;
   virtual void ButtonBackColor(Colour colour) = 0;
-  virtual void ResetFlash() = 0;          // m_FlashChar empty, m_FlashPos 0
-  virtual int32_t InstrumentType() = 0;   // the TravimoType property
-  virtual int32_t DataType() = 0;         // the ScanDataType property
+  virtual void ResetFlash() = 0;         // m_FlashChar empty, m_FlashPos 0
+  virtual int32_t InstrumentType() = 0;  // the TravimoType property
+  virtual int32_t DataType() = 0;        // the ScanDataType property
   virtual void ConfigurePort() = 0;
   virtual void LetCancelTransfer(bool value) = 0;  // through the property
   virtual bool CancelRequested() = 0;              // m_CancelTransfer
-  virtual bool RawDataWanted() = 0;          // SaveRawData
-  virtual std::string RawDataFileName() = 0;  // the OutPutFileName property's Get
+  virtual bool RawDataWanted() = 0;                // SaveRawData
+  virtual std::string RawDataFileName() = 0;       // the OutPutFileName property's Get
   // Runs the parser for kind; its errors go to the cycle's error path.
   virtual void ParseReceived(std::string& transfer, TransferKind kind) = 0;
   virtual void RaiseTravimoError(int32_t number) = 0;
@@ -54,17 +56,25 @@ class ReadCycle {
 
  private:
   void RunStages();
-  void ErrorPath(int32_t number, bool timerSaved, bool timer1WasEnabled);
-  bool EndMarkerFound() const;
-  bool PassedDeadline() const;
+  void SetUp();
+  void QuietWait();
+  void Poll();
+  void Finish();
+  void ErrorPath(int32_t number);
+  bool EndMarkerFound() { return endOfTransfer_.Found(m_Transfer); }
+  bool PassedDeadline();
+  bool PollingDone(int32_t recordLength, int passes);
   void AppendInput();
   void SaveRawBytes();
+  double Now();
 
   ReadCycleHost& host_;
   std::string m_Transfer;
   double m_Deadline = 0.0;  // on the host's monotonic clock
-  std::string m_EndMarker;
+  EndOfTransfer endOfTransfer_;
   bool running_ = false;
+  bool timer1WasEnabled_ = false;
+  double cycleBase_ = 0.0;  // monotonic time the cycle's comparisons are taken from
 };
 
 }  // namespace travimo
