@@ -4,7 +4,9 @@
 // as there: Name() reads a property, Name(value) assigns it (Let, or Set for
 // objects). Everything the host supplies arrives through ControlSite.
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "acquisition/read_cycle.h"
@@ -182,7 +184,15 @@ class Travimo : private ParseContext, private ReadCycleHost {
   void PropertyChanged(const char* name) { site_.container.PropertyChanged(name); }
   [[noreturn]] void Refuse(int32_t atDesignTime, int32_t atRunTime) const;
   TravimoEvents& Events() { return site_.container.Events(); }
+  // Raises one event; whatever the host's handler throws stays with the host.
+  void RaiseEvent(const std::function<void(TravimoEvents&)>& raise);
   static int16_t ToInteger16(int32_t value);  // fails with 6 outside -32768..32767
+
+  // Queries
+  // The current record's data array for the instrument type; none for other types.
+  std::optional<SingleArray> CurrentRecordArray() const;
+  float MemberElement(int32_t position, int32_t element) const;
+  std::string SingleArrayToString(const SingleArray& sngArray);
 
   // Button and feedback
   void ClickHandling();

@@ -1,0 +1,98 @@
+#include "control/travimo.h"
+
+#include <new>
+
+#include "formats/brevane_parser.h"
+#include "formats/dispatch.h"
+#include "formats/lorvex_parser.h"
+#include "formats/ostrel_parser.h"
+#include "model/error.h"
+
+namespace travimo {
+namespace {
+
+constexpr int32_t kKeepAliveInterval = 30000;
+constexpr int32_t kFlashInterval = 200;
+// Numbers for failures that carry none of their own.
+constexpr int32_t kOutOfMemory = 7;
+constexpr int32_t kInternalError = 51;
+
+}  // namespace
+
+Travimo::Travimo(ControlSite site)
+    : site_(site),
+      msComm1_(site.host, site.serial),
+      timer1_(site.host.CreateTimer([this] { KeepAliveTick(); })),
+      timer2_(site.host.CreateTimer([this] { FlashTick(); })),
+      readCycle_(*this) {
+  timer1_->Interval(kKeepAliveInterval);
+  timer1_->Enabled(false);
+  timer2_->Interval(kFlashInterval);
+  timer2_->Enabled(false);
+  cmdReadData_.Caption("Travimo");
+  cmdReadData_.Font(site_.container.AmbientFont());
+  cmdReadData_.OnClick([this] { ClickHandling(); });
+  // A receive event arrives inside the host's yield; nothing may leak back into it.
+  msComm1_.OnComm([this] {
+    try {
+      readCycle_.OnComm();
+    } catch (...) {
+    }
+  });
+}
+
+Travimo::~Travimo() {
+  timer2_->Enabled(false);
+  msComm1_.OnComm(nullptr);
+  cmdReadData_.OnClick(nullptr);
+  state_.lorvexData.reset();
+  state_.lorvexCol.reset();
+  state_.ostrelData.reset();
+  state_.ostrelCol.reset();
+  state_.brevaneData.reset();
+  state_.brevaneCol.reset();
+}
+
+void Travimo::RaiseEvent(const std::function<void(TravimoEvents&)>& raise) {
+  try {
+    raise(Events());
+  } catch (...) {
+    // The handler is the host's code; its failure must not break a read or a tick.
+  }
+}
+
+void Travimo::RaiseTravimoError(int32_t number) {
+  RaiseEvent([number](TravimoEvents& events) {
+    int32_t ReadError = number;
+    events.TravimoError(ReadError);
+  });
+}
+
+void Travimo::ParseReceived(std::string& transfer, TransferKind kind) {
+  ParseContext& control = *this;
+  switch (kind) {
+    case TransferKind::Brevane:
+      ParseBrevaneData(transfer, control);
+      break;
+    case TransferKind::Ostrel:
+      ParseOstrelData(transfer, control);
+      break;
+    case TransferKind::Lorvex:
+      ParseLorvexData(transfer, control);
+      break;
+  }
+}
+
+void Travimo::DecodeTransfer(std::string text) {
+  try {
+    ParseReceived(text, ClassifyTransfer(text));
+  } catch (const RuntimeError& error) {
+    RaiseTravimoError(error.Number());
+  } catch (const std::bad_alloc&) {
+    RaiseTravimoError(kOutOfMemory);
+  } catch (...) {
+    RaiseTravimoError(kInternalError);
+  }
+}
+
+}  // namespace travimo
