@@ -1,0 +1,30 @@
+#pragma once
+// The serial backend over POSIX termios. Port numbers become device paths
+// through a resolver the host supplies, so a port may be any tty, a
+// pseudo-terminal included.
+#include <functional>
+#include <string>
+
+#include "platform/serial_backend.h"
+
+namespace travimo::posix {
+
+using PortResolver = std::function<std::string(int16_t commPort)>;
+
+// Port N is /dev/ttyS{N-1}.
+std::string DefaultDeviceFor(int16_t commPort);
+
+class TermiosBackend : public SerialBackend {
+ public:
+  explicit TermiosBackend(PortResolver resolver = DefaultDeviceFor);
+
+  // Opens exclusively, in raw mode, with the line settings, flow control and
+  // modem lines of the options.
+  std::unique_ptr<SerialConnection> Open(int16_t commPort, const PortOptions& options) override;
+  std::string DeviceFor(int16_t commPort) const override;
+
+ private:
+  PortResolver resolver_;
+};
+
+}  // namespace travimo::posix
