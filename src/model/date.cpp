@@ -40,8 +40,8 @@ Date Date::FromCalendar(int year, int month, int day, int hour, int minute, int 
     m += 12;
     --y;
   }
-  const long long days = DaysFromCivil(y, static_cast<unsigned>(m + 1), 1) + (day - 1) -
-                         kEpochOffset;
+  const long long days =
+      DaysFromCivil(y, static_cast<unsigned>(m + 1), 1) + (day - 1) - kEpochOffset;
   const double time = (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
   const double whole = static_cast<double>(days) + std::floor(time);
   const double fraction = time - std::floor(time);
@@ -61,9 +61,11 @@ CalendarDateTime Date::ToCalendar() const {
   double fraction = std::fabs(days_ - whole);
   long long seconds = std::llround(fraction * 86400.0);
   long long dayNumber = static_cast<long long>(whole);
+  // The fraction always adds time forward, so rounding up to midnight moves to
+  // the next calendar day on either side of day 0.
   if (seconds >= 86400) {
     seconds -= 86400;
-    dayNumber += days_ < 0 ? -1 : 1;
+    dayNumber += 1;
   }
   CalendarDateTime out;
   CivilFromDays(dayNumber + kEpochOffset, out.year, out.month, out.day);
@@ -76,8 +78,8 @@ CalendarDateTime Date::ToCalendar() const {
 std::string Date::ToIsoString() const {
   const CalendarDateTime c = ToCalendar();
   char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", c.year, c.month, c.day,
-                c.hour, c.minute, c.second);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", c.year, c.month, c.day, c.hour,
+                c.minute, c.second);
   return text;
 }
 
