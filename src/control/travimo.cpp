@@ -1,5 +1,6 @@
 #include "control/travimo.h"
 
+#include <exception>
 #include <new>
 
 #include "formats/brevane_parser.h"
@@ -61,7 +62,23 @@ void Travimo::RaiseEvent(const std::function<void(TravimoEvents&)>& raise) {
   }
 }
 
+// The description of the failure being handled, when the report comes from a catch.
+static std::string DescriptionOfCurrentError() {
+  const std::exception_ptr current = std::current_exception();
+  if (!current) return {};
+  try {
+    std::rethrow_exception(current);
+  } catch (const RuntimeError& error) {
+    return error.Description();
+  } catch (const std::exception& error) {
+    return error.what();
+  } catch (...) {
+    return {};
+  }
+}
+
 void Travimo::RaiseTravimoError(int32_t number) {
+  lastErrorDescription_ = DescriptionOfCurrentError();
   RaiseEvent([number](TravimoEvents& events) {
     int32_t ReadError = number;
     events.TravimoError(ReadError);

@@ -149,6 +149,9 @@ class Travimo : private ParseContext, private ReadCycleHost {
   Colour SurfaceBackColor() const { return surfaceBackColor_; }  // behind the frame
   bool Reading() const { return readCycle_.Running(); }
   const std::string& ReceivedSoFar() const { return readCycle_.Transfer(); }
+  // The description of the failure behind the last TravimoError event; empty
+  // when it carried none (a query's DataAccessError, say).
+  const std::string& LastErrorDescription() const { return lastErrorDescription_; }
   const ScanState& State() const { return state_; }
   const VersionRecord& Version() const { return site_.version; }
 
@@ -215,6 +218,7 @@ class Travimo : private ParseContext, private ReadCycleHost {
   Colour m_FlashColor = kDefaultFlashColour;
   std::string m_FlashChar;
   int32_t m_FlashPos = 0;
+  std::string lastErrorDescription_;
 };
 
 }  // namespace travimo
