@@ -1,0 +1,474 @@
+#include "acquisition/read_cycle.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "acquisition/cycle_host.h"
+#include "formats/lorvex_parser.h"
+#include "model/enums.h"
+#include "model/error.h"
+#include "support/fake_parse_context.h"
+
+namespace travimo::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// The one polling pass that every cycle runs, on a 10 ms virtual quantum.
+constexpr double kPass = 2.0;
+constexpr double kTolerance = 0.1;
+
+// Leaves no stray "#", "E" or "S" that would end or classify a transfer early.
+std::string Filler(size_t length) {
+  return std::string(length, '7');
+}
+
+void ExpectIdleAfterCycle(const CycleHost& host) {
+  EXPECT_FALSE(host.comm.PortOpen());
+  EXPECT_FALSE(host.serial.IsOpen());
+  EXPECT_TRUE(host.frameEnabled);
+  EXPECT_FALSE(host.flash->Enabled());
+  EXPECT_FALSE(host.cancel);
+  EXPECT_EQ(host.backColour, kButtonFace);
+  EXPECT_EQ(host.comm.RThreshold(), 0);
+  EXPECT_THAT(host.cycle.Transfer(), IsEmpty());
+  EXPECT_FALSE(host.cycle.Running());
+}
+
+// ---- a silent instrument --------------------------------------------------
+
+TEST(ReadCycleSilent, OstrelWaitsThirtySecondsPollsThreeTimesAndFailsInLorvexParser) {
+  CycleHost host;
+  host.type = Ostrel;
+  host.keepAlive->Enabled(true);
+  FakeParseContext control;
+  host.parser = [&](std::string& text, TransferKind) { ParseLorvexData(text, control); };
+  bool suspendedMidway = false;
+  host.clock.At(20.0, [&] {
+    suspendedMidway = !host.keepAlive->Enabled() && !host.frameEnabled && host.flash->Enabled() &&
+                      host.comm.PortOpen();
+  });
+
+  const double took = host.Read();
+
+  EXPECT_NEAR(took, 30.0 + 3 * kPass, kTolerance);
+  EXPECT_TRUE(suspendedMidway);
+  EXPECT_THAT(host.captions, ElementsAre("Waiting!", "Reading"));
+  ASSERT_EQ(host.parses.size(), 1u);
+  EXPECT_EQ(host.parses[0].kind, TransferKind::Lorvex);
+  EXPECT_EQ(host.parses[0].text, "");
+  EXPECT_THAT(host.errors, ElementsAre(ComportReadError));
+  EXPECT_EQ(host.keepAliveTicks, 0);  // no keep-alive "W" during the read
+  EXPECT_TRUE(host.keepAlive->Enabled());
+  EXPECT_THAT(host.serial.Written(), IsEmpty());
+  ExpectIdleAfterCycle(host);
+}
+
+TEST(ReadCycleSilent, LorvexWithPassedDeadlineSkipsTheQuietWait) {
+  CycleHost host;
+  host.dataType = Temperature;
+  const double took = host.Read();
+  EXPECT_NEAR(took, 1.0 + 3 * kPass, kTolerance);
+  EXPECT_THAT(host.captions, ElementsAre("Reading"));
+  EXPECT_EQ(host.serial.Written(), std::string("D\x01", 2));
+  EXPECT_FALSE(host.keepAlive->Enabled());  // as it was before the read
+}
+
+// The waits are measured on the monotonic clock, so a read that starts a
+// second before midnight ends as any other does.
+TEST(ReadCycleSilent, ReadStartedJustBeforeMidnightEndsOnTime) {
+  CycleHost host(86399.0);
+  host.type = Ostrel;
+  EXPECT_NEAR(host.Read(), 30.0 + 3 * kPass, kTolerance);
+  EXPECT_EQ(host.parses.size(), 1u);
+}
+
+// ---- bursts and markers ---------------------------------------------------
+
+TEST(ReadCycleArrival, OstrelBurstsEndAsSoonAsTheClosingEArrives) {
+  CycleHost host;
+  host.type = Ostrel;
+  const std::string parts[] = {"S" + Filler(99), Filler(100), Filler(100), Filler(99) + "E"};
+  double at = 0.5;
+  for (const auto& part : parts) {
+    host.serial.SendAfterOpen(at, part);
+    at += 1.5;
+  }
+
+  const double took = host.Read();
+
+  EXPECT_NEAR(took, 5.0 + kPass, kTolerance);  // last burst at 5.0, then one pass
+  EXPECT_THAT(host.captions, ElementsAre("Waiting!", "Reading!", "Reading"));
+  ASSERT_EQ(host.parses.size(), 1u);
+  EXPECT_EQ(host.parses[0].kind, TransferKind::Ostrel);
+  EXPECT_EQ(host.parses[0].text, parts[0] + parts[1] + parts[2] + parts[3]);
+  EXPECT_THAT(host.errors, IsEmpty());
+  ExpectIdleAfterCycle(host);
+}
+
+TEST(ReadCycleArrival, LorvexKeepsWaitingWhileBurstsComeLessThanTwoSecondsApart) {
+  CycleHost host;
+  for (double at : {0.5, 2.0, 3.5}) host.serial.SendAfterOpen(at, Filler(100));
+  const double took = host.Read();
+  // Quiet two seconds after the last burst, then three passes: 300 is no record multiple.
+  EXPECT_NEAR(took, 3.5 + 2.0 + 3 * kPass, kTolerance);
+  ASSERT_EQ(host.parses.size(), 1u);
+  EXPECT_EQ(host.parses[0].text, Filler(300));
+  EXPECT_THAT(host.captions, ElementsAre("Reading!", "Reading"));
+}
+
+TEST(ReadCycleArrival, MarkerSplitAcrossTwoBurstsEndsTheWait) {
+  CycleHost host;
+  host.serial.SendAfterOpen(0.5, Filler(50) + "#");
+  host.serial.SendAfterOpen(1.5, "#");
+  const double took = host.Read();
+  EXPECT_NEAR(took, 1.5 + kPass, kTolerance);
+  ASSERT_EQ(host.parses.size(), 1u);
+  EXPECT_EQ(host.parses[0].text, Filler(50) + "##");
+}
+
+TEST(ReadCycleArrival, DataLeftInTheBufferIsDrainedByThePollingPass) {
+  CycleHost host;
+  host.serial.SendAfterOpen(0.5, Filler(10) + "##");
+  host.serial.SendAfterOpen(2.5, Filler(10));  // during the pass's two-second pause
+  const double took = host.Read();
+  EXPECT_NEAR(took, 1.0 + kPass + 1.0, kTolerance);  // one extra one-second pause
+  ASSERT_EQ(host.parses.size(), 1u);
+  EXPECT_EQ(host.parses[0].text, Filler(10) + "##" + Filler(10));
+}
+
+struct LengthCase {
+  std::string text;
+  int passes;
+};
+
+class ReadCycleRecordLength : public ::testing::TestWithParam<LengthCase> {};
+
+TEST_P(ReadCycleRecordLength, WholeRecordsEndThePollingAfterOnePass) {
+  CycleHost host;
+  host.serial.SendAfterOpen(0.5, GetParam().text);
+  const double took = host.Read();
+  // The quiet wait ends two seconds after the receive event.
+  EXPECT_NEAR(took, 2.5 + GetParam().passes * kPass, kTolerance);
+  ASSERT_EQ(host.parses.size(), 1u);
+  EXPECT_EQ(host.parses[0].text.size(), GetParam().text.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lengths, ReadCycleRecordLength,
+    ::testing::Values(LengthCase{Filler(4 + 1039), 1}, LengthCase{Filler(4 + 1038), 3},
+                      LengthCase{Filler(4 + 2 * 1039), 1}, LengthCase{Filler(4), 1},
+                      LengthCase{"S" + Filler(3 + 1039), 3}));  // "S": records are unbounded
+
+// ---- cancel ---------------------------------------------------------------
+
+TEST(ReadCycleCancel, CancelInTheQuietWaitRunsOnePassThenReportsUserCancel) {
+  CycleHost host;
+  host.type = Ostrel;
+  host.keepAlive->Enabled(true);
+  host.clock.At(5.0, [&] { host.cancel = true; });
+
+  const double took = host.Read();
+
+  EXPECT_NEAR(took, 5.0 + kPass, kTolerance);
+  EXPECT_THAT(host.errors, ElementsAre(UserCancel));
+  EXPECT_THAT(host.parses, IsEmpty());
+  EXPECT_TRUE(host.keepAlive->Enabled());
+  ExpectIdleAfterCycle(host);
+}
+
+TEST(ReadCycleCancel, CancelLeftFromBeforeTheReadIsCleared) {
+  CycleHost host;
+  host.cancel = true;
+  host.serial.SendAfterOpen(0.5, "##");
+  host.Read();
+  EXPECT_THAT(host.errors, IsEmpty());
+  EXPECT_EQ(host.parses.size(), 1u);
+  EXPECT_GE(host.cancelLets, 1);
+}
+
+// ---- dispatch and the request ---------------------------------------------
+
+struct DispatchCase {
+  int32_t type;
+  std::string text;
+  TransferKind kind;
+};
+
+class ReadCycleDispatch : public ::testing::TestWithParam<DispatchCase> {};
+
+TEST_P(ReadCycleDispatch, TheTextChoosesTheParser) {
+  CycleHost host;
+  host.type = GetParam().type;
+  host.serial.SendAfterOpen(0.5, GetParam().text);
+  host.Read();
+  ASSERT_EQ(host.parses.size(), 1u);
+  EXPECT_EQ(host.parses[0].kind, GetParam().kind);
+  EXPECT_EQ(host.parses[0].text, GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ReadCycleDispatch,
+    ::testing::Values(DispatchCase{Ostrel, "S\r00# F\r01#1\rZ\rE\r", TransferKind::Brevane},
+                      DispatchCase{Brevane, "S0123456789E", TransferKind::Ostrel},
+                      DispatchCase{Brevane, "P0123456789##", TransferKind::Lorvex},
+                      DispatchCase{Lorvex, "S\r00# F\rE\r##", TransferKind::Brevane},
+                      DispatchCase{7, "xyz", TransferKind::Lorvex}));
+
+TEST(ReadCycleRequest, LorvexIsAskedForItsDataTypeOnly) {
+  const struct {
+    int32_t dataType;
+    std::string request;
+  } cases[] = {{Moisture, std::string("D\0", 2)},
+               {Temperature, "D\x01"},
+               {Burst, "D\x02"},
+               {3, ""},
+               {-1, ""}};
+  for (const auto& c : cases) {
+    CycleHost host;
+    host.dataType = c.dataType;
+    host.serial.SendAfterOpen(0.5, "##");
+    host.Read();
+    EXPECT_EQ(host.serial.Written(), c.request) << "data type " << c.dataType;
+  }
+}
+
+TEST(ReadCycleRequest, OtherInstrumentsAreSentNothing) {
+  for (int32_t type : {Brevane, Ostrel}) {
+    CycleHost host;
+    host.type = type;
+    host.serial.SendAfterOpen(0.5, "S0E");
+    host.Read();
+    EXPECT_THAT(host.serial.Written(), IsEmpty());
+    EXPECT_EQ(host.comm.Handshaking(), 3);  // configured for the type at the start
+  }
+}
+
+// ---- the Brevane closing line -----------------------------------------------
+
+TEST(ReadCycleBrevane, ReadsUntilTheClosingLineEvenWithPausesBetweenParts) {
+  CycleHost host;
+  host.type = Brevane;
+  const std::string parts[] = {"S\r\n00# F\r\n", "01#1\r\n03#ID E\r\nM\r\n", "1.5\r\nE5\r\nV\r\n",
+                               "Z\r\nE\r\n"};
+  double at = 0.5;
+  for (const auto& part : parts) {
+    host.serial.SendAfterOpen(at, part);
+    at += 1.8;  // longer than a polling pause, shorter than the quiet interval
+  }
+  const double took = host.Read();
+  EXPECT_NEAR(took, 0.5 + 3 * 1.8 + kPass, kTolerance);
+  ASSERT_EQ(host.parses.size(), 1u);
+  EXPECT_EQ(host.parses[0].kind, TransferKind::Brevane);
+  EXPECT_EQ(host.parses[0].text, parts[0] + parts[1] + parts[2] + parts[3]);
+}
+
+TEST(ReadCycleBrevane, ClosingLineRecognisedAfterCrOnly) {
+  CycleHost host;
+  host.type = Brevane;
+  host.serial.SendAfterOpen(0.5, "S\r00# F\rZ\r");
+  host.serial.SendAfterOpen(2.0, "E\r");
+  EXPECT_NEAR(host.Read(), 2.0 + kPass, kTolerance);
+}
+
+TEST(ReadCycleBrevane, AnEThatIsNoWholeLineDoesNotEndTheRead) {
+  CycleHost host;
+  host.type = Brevane;
+  host.serial.SendAfterOpen(0.5, "S\r00# F\r03#E\r1E5\rE");  // "E" not yet ended by CR
+  // Quiet two seconds after the data, then three passes.
+  EXPECT_NEAR(host.Read(), 2.5 + 3 * kPass, kTolerance);
+}
+
+TEST(ReadCycleBrevane, DoesNotInheritTheMarkerOfAnEarlierLorvexRead) {
+  CycleHost host;
+  host.serial.SendAfterOpen(0.5, "##");
+  host.Read();
+  host.serial.Clear();
+  host.type = Brevane;
+  // With "##" inherited the read would end after the first pause and miss the last part.
+  host.serial.SendAfterOpen(0.5, "S\r00# F\r##\r");
+  host.serial.SendAfterOpen(2.4, "1.5\r");
+  host.serial.SendAfterOpen(4.3, "Z\rE\r");
+  host.Read();
+  ASSERT_EQ(host.parses.size(), 2u);
+  EXPECT_EQ(host.parses[1].text, "S\r00# F\r##\r1.5\rZ\rE\r");
+}
+
+// ---- the raw-data file ------------------------------------------------------
+
+TEST(ReadCycleRawData, FileHoldsExactlyTheBytesOfThisRead) {
+  CycleHost host;
+  host.saveRawData = true;
+  host.memoryFiles.files["RawData.dat"] = std::vector<uint8_t>(5000, 'x');
+  const std::string bytes("\0\x01\xff\r\n P##", 10);
+  host.serial.SendAfterOpen(0.5, bytes);
+  host.Read();
+  EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), bytes);
+  EXPECT_EQ(host.parses.at(0).text, bytes);  // null bytes stay in the text
+}
+
+TEST(ReadCycleRawData, EmptyFileNameWritesTheDefaultFile) {
+  CycleHost host;
+  host.saveRawData = true;
+  host.outPutFileName = "";
+  host.serial.SendAfterOpen(0.5, "P##");
+  host.Read();
+  EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), "P##");
+  EXPECT_EQ(host.outPutFileName, "RawData.dat");
+}
+
+TEST(ReadCycleRawData, NothingIsWrittenUnlessAsked) {
+  CycleHost host;
+  host.memoryFiles.files["RawData.dat"] = {'o', 'l', 'd'};
+  host.serial.SendAfterOpen(0.5, "P##");
+  host.Read();
+  EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), "old");
+}
+
+// A file system whose writes fail with a path error.
+class UnwritableFiles : public MemoryFileSystem {
+ public:
+  void ReplaceContent(const std::string& name, std::span<const uint8_t>) override {
+    throw RuntimeError(ErrorNumber::PathFileAccess, "Travimo", "Path/File access error: " + name);
+  }
+};
+
+TEST(ReadCycleRawData, FailedWriteKeepsTheOldFileAndReportsTheFileError) {
+  for (int32_t number : {ErrorNumber::DiskFull, ErrorNumber::PathFileAccess}) {
+    CycleHost host;
+    UnwritableFiles unwritable;
+    if (number == ErrorNumber::DiskFull) {
+      host.memoryFiles.failWrites = true;
+    } else {
+      host.files = &unwritable;
+    }
+    MemoryFileSystem& files = number == ErrorNumber::DiskFull ? host.memoryFiles : unwritable;
+    files.files["RawData.dat"] = {'o', 'l', 'd'};
+    host.saveRawData = true;
+    host.serial.SendAfterOpen(0.5, "P##");
+    host.Read();
+    EXPECT_THAT(host.errors, ElementsAre(number));
+    EXPECT_EQ(files.Content("RawData.dat"), "old");
+    EXPECT_THAT(host.parses, IsEmpty());
+    EXPECT_GE(files.closeAllCalls, 1);
+    ExpectIdleAfterCycle(host);
+  }
+}
+
+// ---- failures of the port and the parsers ---------------------------------
+
+TEST(ReadCycleErrors, PortThatCannotBeOpenedReportsComportError) {
+  CycleHost host;
+  host.serial.FailOpen(true);
+  host.keepAlive->Enabled(true);
+  const double took = host.Read();
+  EXPECT_LT(took, 0.05);
+  EXPECT_THAT(host.errors, ElementsAre(CommError::PortInvalid));
+  EXPECT_THAT(host.parses, IsEmpty());
+  EXPECT_TRUE(host.keepAlive->Enabled());
+  ExpectIdleAfterCycle(host);
+}
+
+TEST(ReadCycleErrors, HangUpMidTransferReportsTheReadFailure) {
+  CycleHost host;
+  host.serial.SendAfterOpen(0.5, Filler(500));
+  host.serial.HangUpAfterOpen(1.5);
+  host.Read();
+  EXPECT_THAT(host.errors, ElementsAre(CommError::ReadFailed));
+  EXPECT_THAT(host.parses, IsEmpty());
+  ExpectIdleAfterCycle(host);
+}
+
+TEST(ReadCycleErrors, EveryParserFailureIsReportedByNumber) {
+  const struct {
+    std::function<void()> fail;
+    int32_t number;
+  } cases[] = {
+      {[] { throw RuntimeError(InvalidOstrelDataError, "Travimo ActiveX", "bad"); },
+       InvalidOstrelDataError},
+      {[] { throw std::bad_alloc(); }, 7},
+      {[] { throw std::out_of_range("index"); }, ErrorNumber::SubscriptOutOfRange},
+      {[] { throw std::runtime_error("other"); }, ErrorNumber::InvalidArgument},
+  };
+  for (const auto& c : cases) {
+    CycleHost host;
+    host.parser = [&](std::string&, TransferKind) { c.fail(); };
+    host.serial.SendAfterOpen(0.5, "P##");
+    host.Read();
+    EXPECT_THAT(host.errors, ElementsAre(c.number));
+    ExpectIdleAfterCycle(host);
+  }
+}
+
+TEST(ReadCycleErrors, ErrorHandlerThatThrowsDoesNotStopTheCleanup) {
+  CycleHost host;
+  host.serial.FailOpen(true);
+  host.onError = [](int32_t) { throw std::runtime_error("host handler"); };
+  host.Read();
+  ExpectIdleAfterCycle(host);
+}
+
+// ---- re-entry and BKWait ----------------------------------------------------
+
+TEST(ReadCycleReentry, ReadFromInsideAYieldReturnsAtOnceAndTheRunningReadGoesOn) {
+  CycleHost host;
+  host.serial.SendAfterOpen(0.5, "P");
+  host.serial.SendAfterOpen(1.5, "##");
+  double nestedTook = -1.0;
+  host.clock.At(1.0, [&] {
+    const double start = host.clock.MonotonicSeconds();
+    host.cycle.AcquireData();
+    nestedTook = host.clock.MonotonicSeconds() - start;
+  });
+
+  const double took = host.Read();
+
+  EXPECT_EQ(nestedTook, 0.0);
+  EXPECT_NEAR(took, 1.5 + kPass, kTolerance);
+  EXPECT_EQ(host.serial.OpenCount(), 1);
+  EXPECT_EQ(host.serial.Written(), std::string("D\0", 2));
+  ASSERT_EQ(host.parses.size(), 1u);
+  EXPECT_EQ(host.parses[0].text, "P##");
+  EXPECT_THAT(host.errors, IsEmpty());
+}
+
+TEST(ReadCycleReentry, ReadFromTheErrorHandlerStartsNoSecondRead) {
+  CycleHost host;
+  host.serial.FailOpen(true);
+  host.onError = [&](int32_t) { host.cycle.AcquireData(); };
+  host.Read();
+  EXPECT_EQ(host.errors.size(), 1u);
+}
+
+TEST(ReadCycleBKWait, WaitsTheGivenSecondsWhileYielding) {
+  const struct {
+    int32_t seconds;
+    double atLeast;
+    double atMost;
+  } cases[] = {{-5, 0.0, 0.0}, {0, 0.01, 0.02}, {3, 3.0, 3.02}};
+  for (const auto& c : cases) {
+    CycleHost host;
+    const double start = host.clock.MonotonicSeconds();
+    host.cycle.BKWait(c.seconds);
+    const double took = host.clock.MonotonicSeconds() - start;
+    EXPECT_GE(took, c.atLeast - 1e-9) << c.seconds;
+    EXPECT_LE(took, c.atMost + 1e-9) << c.seconds;
+  }
+}
+
+TEST(ReadCycleReceive, OnlyReceiveEventsAppend) {
+  CycleHost host;
+  host.comm.EOFEnable(true);
+  host.serial.SendAfterOpen(0.5, std::string("P\x1a##", 4));
+  host.Read();
+  ASSERT_EQ(host.parses.size(), 1u);
+  EXPECT_EQ(host.parses[0].text, std::string("P\x1a##", 4));
+}
+
+}  // namespace
+}  // namespace travimo::testing
