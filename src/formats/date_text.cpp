@@ -85,6 +85,7 @@ class Reader {
     return t && t->kind == Token::Separator && which.find(t->text[0]) != std::string_view::npos;
   }
   const Token& Take() { return tokens_[at_++]; }
+  size_t Position() const { return at_; }
 
  private:
   std::vector<Token> tokens_;
@@ -190,7 +191,9 @@ std::optional<Date> TryTextToDate(std::string_view text, const RegionalSettings&
   Reader reader(Tokenise(text));
   if (reader.AtEnd()) return std::nullopt;
   const std::optional<CalendarDay> day = ReadDay(reader, settings);
+  const size_t timeStart = reader.Position();
   const std::optional<int> seconds = ReadTime(reader, settings);
+  if (!seconds && reader.Position() != timeStart) return std::nullopt;  // a time out of range
   if (!reader.AtEnd() || (!day && !seconds)) return std::nullopt;
   const int s = seconds.value_or(0);
   if (!day) return Date(s / 86400.0);

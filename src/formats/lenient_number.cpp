@@ -85,7 +85,7 @@ Decimal ReadDecimal(Cursor& cursor) {
     cursor.Advance();
     for (; IsDigit(cursor.Peek()); cursor.Advance()) {
       AddDigit(number, cursor.Peek());
-      if (!number.digits.empty()) --number.exponent;
+      --number.exponent;
     }
   }
   const char mark = cursor.Peek();

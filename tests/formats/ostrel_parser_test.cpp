@@ -1,0 +1,315 @@
+#include "formats/ostrel_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/enums.h"
+#include "model/error.h"
+#include "sim/ostrel_encoder.h"
+#include "support/fake_parse_context.h"
+
+namespace travimo {
+namespace {
+
+using testing::FakeParseContext;
+
+const std::string kHeader1 =
+    "SA123400456012.3451524031510"
+    "30";
+const std::string kHeader2 =
+    "PA999900077001.0002423123123"
+    "59";
+
+std::vector<float> Points(const COstrelCls& record) {
+  return record.ScanData().Values();
+}
+
+RuntimeError ParseFailure(const std::string& text, FakeParseContext& control) {
+  try {
+    ParseOstrelData(text, control);
+  } catch (const RuntimeError& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no failure for " << text;
+  return RuntimeError(0);
+}
+
+TEST(OstrelParser, ReadsTheOneScanExample) {
+  FakeParseContext control;
+  EXPECT_FALSE(ParseOstrelData(kHeader1 + "01010102 103P0000E", control));
+  const ScanState& s = control.state;
+  ASSERT_EQ(s.ostrelCol->Count(), 1);
+  const auto record = s.ostrelCol->Item(1);
+  EXPECT_EQ(record->CalibrationConstantA(), "A1234");
+  EXPECT_EQ(record->CalibrationConstantB(), "00456");
+  EXPECT_EQ(record->BasisWeightValue(), "012.345");
+  EXPECT_EQ(record->MeasurementNumber(), 1);
+  EXPECT_EQ(record->SamplingRate(), 5);
+  EXPECT_EQ(record->DateTime().ToCalendar(), (CalendarDateTime{2024, 3, 15, 10, 30, 0}));
+  EXPECT_EQ(record->ScanData(), SingleArray(1, {101.0f, 102.0f, 103.0f}));
+  EXPECT_EQ(record->ScanNumber(), 1);
+  EXPECT_EQ(s.travimoType, Ostrel);
+  EXPECT_EQ(s.numberOfScans, 1);
+  EXPECT_EQ(s.numberOfPoints, 3);
+  EXPECT_EQ(s.scanNumber, 1);
+  EXPECT_EQ(s.ostrelData, record);
+  EXPECT_EQ(control.changes, (std::vector<std::string>{"TravimoType", "ScanNumber"}));
+}
+
+TEST(OstrelParser, AHeaderStartingWithPEndsTheScanAndStartsAMeasurement) {
+  FakeParseContext control;
+  ParseOstrelData(kHeader1 + "01010102" + kHeader2 + "0201P0000E", control);
+  const ScanState& s = control.state;
+  ASSERT_EQ(s.ostrelCol->Count(), 2);
+  const auto first = s.ostrelCol->Item(1);
+  const auto second = s.ostrelCol->Item(2);
+  EXPECT_EQ(Points(*first), (std::vector<float>{101, 102}));
+  EXPECT_EQ(second->CalibrationConstantA(), "A9999");
+  EXPECT_EQ(second->CalibrationConstantB(), "00077");
+  EXPECT_EQ(second->BasisWeightValue(), "001.000");
+  EXPECT_EQ(second->MeasurementNumber(), 2);
+  EXPECT_EQ(second->SamplingRate(), 4);
+  EXPECT_EQ(second->DateTime().ToCalendar(), (CalendarDateTime{2023, 12, 31, 23, 59, 0}));
+  EXPECT_EQ(Points(*second), (std::vector<float>{201}));
+  EXPECT_EQ(s.numberOfScans, 2);
+  EXPECT_EQ(s.numberOfPoints, 1);
+  EXPECT_EQ(s.ostrelData, second);
+}
+
+struct StructureCase {
+  const char* name;
+  std::string text;
+  std::vector<std::vector<float>> scans;  // points of each record, from index 1
+  int32_t numberOfPoints;
+};
+
+TEST(OstrelParser, GroupsAreReadByTheirLeadingCharacters) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const StructureCase cases[] = {
+      {"two scans of one header", kHeader1 + "00010002P00000003P0000E", {{1, 2}, {3}}, 1},
+      {"noise before the S",
+       "xx\x01"
+       "e" +
+           kHeader1 + "0001P0000E",
+       {{1}},
+       1},
+      {"CR and LF anywhere",
+       "S\nA1234\r004\r\n56012.3451524031510\n300001\r00\n02P00\r00E",
+       {{1, 2}},
+       2},
+      {"points without a scan end", kHeader1 + "00010002E", {}, 2},
+      {"a last P is never examined", kHeader1 + "00010002P", {}, 2},
+      {"M ends the transfer", kHeader1 + "0001P0000M0002P0000E", {{1}}, 1},
+      {"PE ends the transfer", kHeader1 + "0001PE0000002P0000", {{1}}, 1},
+      {"PM ends the transfer", kHeader1 + "0001PM", {{1}}, 1},
+      {"end of text stops reading", kHeader1 + "00010002P0000", {{1, 2}}, 2},
+      {"lower-case letters are ordinary", kHeader1 + "p001e002m003s004P0000E", {{0, 0, 0, 0}}, 4},
+      {"a non-P header drops the scan",
+       kHeader1 + "0007" + "S" + kHeader2.substr(1) + "0008P0000E",
+       {{8}},
+       1},
+      {"point values are read leniently",
+       kHeader1 + "00121.5     X1239E99-1.5P0000E",
+       {{12, 1.5f, 0, 0, inf, -1.5f}},
+       6},
+      {"a header may start with E",
+       kHeader1 + "0001P0000" + "E" + kHeader2.substr(1) + "0002P0000E",
+       {{1}, {2}},
+       1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeParseContext control;
+    ParseOstrelData(c.text, control);
+    const ScanState& s = control.state;
+    ASSERT_EQ(s.ostrelCol->Count(), static_cast<int32_t>(c.scans.size()));
+    for (size_t i = 0; i < c.scans.size(); ++i) {
+      const auto record = s.ostrelCol->Item(static_cast<int32_t>(i + 1));
+      EXPECT_EQ(record->ScanData(), SingleArray(1, c.scans[i])) << "record " << i + 1;
+    }
+    EXPECT_EQ(s.numberOfPoints, c.numberOfPoints);
+    EXPECT_EQ(s.numberOfScans, static_cast<int32_t>(c.scans.size()));
+  }
+}
+
+TEST(OstrelParser, PointsWithoutAScanEndLeaveTheHeaderRecordCurrent) {
+  FakeParseContext control;
+  control.state.scanNumber = 4;
+  ParseOstrelData(kHeader1 + "00010002E", control);
+  EXPECT_EQ(control.state.scanNumber, 4);
+  EXPECT_EQ(control.state.ostrelData->CalibrationConstantA(), "A1234");
+  EXPECT_EQ(control.state.ostrelData->ScanData(), SingleArray(0, {0.0f}));
+  EXPECT_EQ(control.changes, (std::vector<std::string>{"TravimoType"}));
+}
+
+TEST(OstrelParser, UnconvertibleHeaderFieldsKeepTheirInitialValues) {
+  FakeParseContext control;
+  ParseOstrelData("SA123400456012.345 xYYMMDDhhmm0001P0000E", control);
+  const auto record = control.state.ostrelData;
+  EXPECT_EQ(record->MeasurementNumber(), 0);
+  EXPECT_EQ(record->SamplingRate(), 0);
+  EXPECT_EQ(record->DateTime(), Date());
+  EXPECT_EQ(Points(*record), (std::vector<float>{1}));
+}
+
+TEST(OstrelParser, TheHeaderDateIsMonthFirstWhateverTheSettings) {
+  FakeParseContext control;
+  control.regional.dateOrder = DateOrder::DayMonthYear;
+  ParseOstrelData(kHeader1 + "0001P0000E", control);
+  EXPECT_EQ(control.state.ostrelData->DateTime().ToCalendar(),
+            (CalendarDateTime{2024, 3, 15, 10, 30, 0}));
+}
+
+TEST(OstrelParser, WithArrayStartZeroPointsStartAtIndexZero) {
+  FakeParseContext control;
+  control.state.arrayStart = 0;
+  ParseOstrelData(kHeader1 + "000100020003P0000E", control);
+  EXPECT_EQ(control.state.ostrelData->ScanData(), SingleArray(0, {1.0f, 2.0f, 3.0f}));
+  EXPECT_EQ(control.state.numberOfPoints, 2);
+
+  FakeParseContext empty;
+  empty.state.arrayStart = 0;
+  EXPECT_NO_THROW(ParseOstrelData(kHeader1 + "E", empty));
+  EXPECT_EQ(empty.state.numberOfPoints, 0);
+  EXPECT_EQ(empty.state.numberOfScans, 0);
+}
+
+TEST(OstrelParser, StopsAtPointIndex32768WithoutARecord) {
+  for (const int32_t arrayStart : {1, 0}) {
+    FakeParseContext control;
+    control.state.arrayStart = arrayStart;
+    const int32_t points = 32768 - arrayStart + 1;
+    std::string text = kHeader1;
+    for (int32_t i = 0; i < points; ++i) text += "0005";
+    ParseOstrelData(text + "0009P0000E", control);
+    EXPECT_EQ(control.state.ostrelCol->Count(), 0) << arrayStart;
+    EXPECT_EQ(control.state.numberOfPoints, 32768) << arrayStart;
+  }
+}
+
+// A control that has read before, to show what a failure leaves behind.
+FakeParseContext WithPreviousRead() {
+  FakeParseContext control;
+  ParseOstrelData("S" + kHeader2.substr(1) + "0042P0000E", control);
+  control.changes.clear();
+  return control;
+}
+
+TEST(OstrelParser, AFailedStartCheckKeepsThePreviousRead) {
+  for (const std::string& text :
+       std::vector<std::string>{"", "S", "SB", "xxSX" + kHeader1.substr(2), "sA00"}) {
+    SCOPED_TRACE(text);
+    FakeParseContext control = WithPreviousRead();
+    const auto previousCol = control.state.ostrelCol;
+    const auto previousData = control.state.ostrelData;
+    const RuntimeError e = ParseFailure(text, control);
+    if (text == "sA00") {
+      EXPECT_EQ(e.Number(), ErrorNumber::InvalidArgument);  // no "S": read from position 0
+      EXPECT_NE(control.state.ostrelCol, previousCol);
+      EXPECT_EQ(control.state.ostrelCol->Count(), 0);
+    } else {
+      EXPECT_EQ(e.Number(), InvalidOstrelDataError);
+      EXPECT_EQ(control.state.ostrelCol, previousCol);
+    }
+    EXPECT_EQ(e.Description(), "Invalid Ostrel Scan Data");
+    EXPECT_EQ(e.Source(), StandardDescription(e.Number()));
+    EXPECT_EQ(control.state.ostrelData, previousData);
+    EXPECT_EQ(control.state.travimoType, Ostrel);
+    EXPECT_EQ(control.state.numberOfScans, 1);
+  }
+}
+
+TEST(OstrelParser, AScanEndWithoutPointsFailsWithSubscriptOutOfRange) {
+  const std::string cases[] = {
+      kHeader1 + "0001P0000P0000E",
+      kHeader1 + "0001P0000" + kHeader2 + "0002P0000E",
+  };
+  for (const std::string& text : cases) {
+    FakeParseContext control = WithPreviousRead();
+    const RuntimeError e = ParseFailure(text, control);
+    EXPECT_EQ(e.Number(), ErrorNumber::SubscriptOutOfRange);
+    EXPECT_EQ(e.Source(), "Subscript out of range");
+    EXPECT_EQ(control.state.ostrelCol->Count(), 1);  // the scan before is kept
+    EXPECT_EQ(control.state.ostrelData->CalibrationConstantA(), "A1234");
+    EXPECT_EQ(control.state.numberOfScans, 1);  // not brought up to date
+    EXPECT_EQ(control.state.numberOfPoints, NoLimit);
+  }
+}
+
+TEST(OstrelParser, NoPointAtAllFailsAtTheFinalCut) {
+  FakeParseContext control = WithPreviousRead();
+  const RuntimeError e = ParseFailure(kHeader1 + "E", control);
+  EXPECT_EQ(e.Number(), ErrorNumber::SubscriptOutOfRange);
+  EXPECT_EQ(control.state.numberOfPoints, 0);
+  EXPECT_EQ(control.state.ostrelCol->Count(), 0);
+}
+
+TEST(OstrelParser, EncodedMeasurementsReadBackFieldForField) {
+  std::mt19937 random(20240315);
+  auto pick = [&](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  for (int round = 0; round < 40; ++round) {
+    std::vector<sim::OstrelMeasurement> measurements(static_cast<size_t>(pick(1, 4)));
+    std::vector<std::vector<float>> expected;
+    for (auto& m : measurements) {
+      m.calibrationConstantA = "A" + std::to_string(pick(1000, 9999));
+      m.calibrationConstantB = std::to_string(pick(10000, 99999));
+      m.basisWeight = std::to_string(pick(100, 999)) + "." + std::to_string(pick(100, 999));
+      m.measurementNumber = pick(0, 9);
+      m.samplingRate = pick(0, 9);
+      m.year = pick(0, 99);
+      m.month = pick(1, 12);
+      m.day = pick(1, 28);
+      m.hour = pick(0, 23);
+      m.minute = pick(0, 59);
+      m.scans.resize(static_cast<size_t>(pick(1, 3)));
+      for (auto& scan : m.scans) {
+        expected.emplace_back();
+        for (int n = pick(1, 50); n > 0; --n) {
+          const bool whole = pick(0, 1) == 0;
+          const int value = whole ? pick(0, 9999) : pick(0, 999);
+          scan.push_back(whole ? sim::OstrelPointText(value) : sim::OstrelPointText(value / 100.0));
+          expected.back().push_back(whole ? static_cast<float>(value)
+                                          : static_cast<float>(value / 100.0));
+        }
+      }
+    }
+    sim::OstrelEncodeOptions options;
+    options.headerEndsScan = pick(0, 1) == 0;
+    options.noiseSeed = static_cast<uint32_t>(pick(0, 3));
+    options.lineBreakEvery = static_cast<size_t>(pick(0, 1) * pick(1, 80));
+    const std::string text = sim::EncodeOstrel(measurements, options);
+    SCOPED_TRACE(text);
+    FakeParseContext control;
+    control.regional.dateOrder = DateOrder::YearMonthDay;
+    ParseOstrelData(text, control);
+    ASSERT_EQ(control.state.ostrelCol->Count(), static_cast<int32_t>(expected.size()));
+    int32_t item = 1;
+    for (const auto& m : measurements) {
+      for (size_t scan = 0; scan < m.scans.size(); ++scan, ++item) {
+        const auto record = control.state.ostrelCol->Item(item);
+        EXPECT_EQ(record->CalibrationConstantA(), m.calibrationConstantA);
+        EXPECT_EQ(record->CalibrationConstantB(), m.calibrationConstantB);
+        EXPECT_EQ(record->BasisWeightValue(), m.basisWeight);
+        EXPECT_EQ(record->MeasurementNumber(), m.measurementNumber);
+        EXPECT_EQ(record->SamplingRate(), m.samplingRate);
+        const int year = m.year <= 29 ? 2000 + m.year : 1900 + m.year;
+        EXPECT_EQ(record->DateTime().ToCalendar(),
+                  (CalendarDateTime{year, m.month, m.day, m.hour, m.minute, 0}));
+        EXPECT_EQ(record->ScanData(), SingleArray(1, expected[static_cast<size_t>(item - 1)]));
+      }
+    }
+    EXPECT_EQ(control.state.numberOfScans, static_cast<int32_t>(expected.size()));
+    EXPECT_EQ(control.state.numberOfPoints, static_cast<int32_t>(expected.back().size()));
+    EXPECT_EQ(control.state.ostrelData, control.state.ostrelCol->Item(item - 1));
+  }
+}
+
+}  // namespace
+}  // namespace travimo
