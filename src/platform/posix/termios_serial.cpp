@@ -104,7 +104,9 @@ tcflag_t ParityFlags(char parity) {
   }
 }
 
-void ApplyOptions(termios& tty, const PortOptions& options) {
+}  // namespace
+
+void ApplyLineOptions(termios& tty, const PortOptions& options) {
   cfmakeraw(&tty);
   tty.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
   tty.c_cflag |=
@@ -119,6 +121,8 @@ void ApplyOptions(termios& tty, const PortOptions& options) {
   tty.c_cc[VMIN] = 0;
   tty.c_cc[VTIME] = 0;
 }
+
+namespace {
 
 class TermiosConnection : public SerialConnection {
  public:
@@ -267,6 +271,10 @@ std::unique_ptr<SerialConnection> TermiosBackend::Open(int16_t commPort,
                         "Cannot open COM" + std::to_string(commPort) + " (" + device + "): " + why);
   };
   if (device.empty()) throw refuse("no device is assigned to this port");
+  // termios knows five to eight data bits only.
+  if (options.line.dataBits < 5 || options.line.dataBits > 8) {
+    throw refuse(std::to_string(options.line.dataBits) + " data bits are not supported");
+  }
 
   UniqueFd fd(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (!fd.Valid()) throw refuse(errno == EBUSY ? "the port is in use" : Describe(errno));
@@ -277,7 +285,7 @@ std::unique_ptr<SerialConnection> TermiosBackend::Open(int16_t commPort,
 
   termios tty{};
   if (tcgetattr(fd.Get(), &tty) != 0) throw refuse(Describe(errno));
-  ApplyOptions(tty, options);
+  ApplyLineOptions(tty, options);
   const auto speed = StandardSpeed(options.line.baud);
   if (speed) {
     cfsetispeed(&tty, *speed);

@@ -7,7 +7,13 @@
 
 #include "platform/serial_backend.h"
 
+struct termios;
+
 namespace travimo::posix {
+
+// Raw mode with the data bits, parity, stop bits and flow control of the
+// options; the speed is set separately.
+void ApplyLineOptions(termios& tty, const PortOptions& options);
 
 using PortResolver = std::function<std::string(int16_t commPort)>;
 
