@@ -14,9 +14,8 @@ namespace {
 
 constexpr int32_t kKeepAliveInterval = 30000;
 constexpr int32_t kFlashInterval = 200;
-// Numbers for failures that carry none of their own.
+// Failures that carry no number of their own are reported as a read would report them.
 constexpr int32_t kOutOfMemory = 7;
-constexpr int32_t kInternalError = 51;
 
 }  // namespace
 
@@ -108,7 +107,19 @@ void Travimo::DecodeTransfer(std::string text) {
   } catch (const std::bad_alloc&) {
     RaiseTravimoError(kOutOfMemory);
   } catch (...) {
-    RaiseTravimoError(kInternalError);
+    RaiseTravimoError(ErrorNumber::InvalidArgument);
+  }
+}
+
+void Travimo::DecodeTransfer(std::string text, TransferKind kind) {
+  try {
+    ParseReceived(text, kind);
+  } catch (const RuntimeError& error) {
+    RaiseTravimoError(error.Number());
+  } catch (const std::bad_alloc&) {
+    RaiseTravimoError(kOutOfMemory);
+  } catch (...) {
+    RaiseTravimoError(ErrorNumber::InvalidArgument);
   }
 }
 

@@ -137,6 +137,8 @@ class Travimo : private ParseContext, private ReadCycleHost {
   // Decodes a saved transfer as the finish of a read would, without a port:
   // same dispatch by text, errors reported through TravimoError.
   void DecodeTransfer(std::string text);
+  // The same with the parser chosen by the caller rather than by the text.
+  void DecodeTransfer(std::string text, TransferKind kind);
 
   // ---- Constituent parts, for hosts that render them and for tests ----------
   const CommandButton& cmdReadData() const { return cmdReadData_; }

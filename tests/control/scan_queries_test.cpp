@@ -1,0 +1,201 @@
+#include <cstring>
+
+#include "control_fixture.h"
+
+namespace travimo::testing {
+namespace {
+
+class ScanQueryTest : public ControlTest {
+ protected:
+  void LoadThreeLorvexScans() {
+    LoadLorvex({Ramp(1, 512, 100.0f), Ramp(1, 512, 200.0f), Ramp(1, 512, 300.0f)});
+  }
+  float Element(int32_t scan, int32_t point) { return control.ScanDataElement(scan, point); }
+  static std::string Bytes(std::initializer_list<int> bytes) {
+    std::string text;
+    for (int b : bytes) text.push_back(static_cast<char>(b));
+    return text;
+  }
+};
+
+TEST_F(ScanQueryTest, ScanNumberSelectsClampsAndKeeps) {
+  LoadThreeLorvexScans();
+  EXPECT_EQ(control.NumberOfScans(), 3);
+  EXPECT_EQ(control.ScanNumber(), 3);
+  control.ScanNumber(1);
+  EXPECT_EQ(control.OneScanDataArray(), Ramp(1, 512, 100.0f));
+  EXPECT_EQ(control.LorvexData(), control.State().lorvexCol->Item(1));
+  control.ScanNumber(9);
+  EXPECT_EQ(control.ScanNumber(), 3);
+  control.ScanNumber(0);
+  EXPECT_EQ(control.ScanNumber(), 3);
+  EXPECT_EQ(control.OneScanDataArray().At(1), 300.0f);
+  EXPECT_EQ(container.changes.back(), "ScanNumber");
+}
+
+TEST_F(ScanQueryTest, ElementInRangeReadsTheCollectionByPosition) {
+  LoadThreeLorvexScans();
+  control.ScanNumber(1);
+  EXPECT_EQ(Element(2, 512), 711.0f);
+  EXPECT_EQ(Element(3, 1), 300.0f);
+  EXPECT_TRUE(container.ErrorNumbers().empty());
+}
+
+TEST_F(ScanQueryTest, ElementOutOfRangeRaisesDataAccessErrorOnceAndGivesZero) {
+  LoadThreeLorvexScans();
+  for (auto [scan, point] : {std::pair{4, 1}, {1, 513}, {0, 1}, {1, 0}}) {
+    container.events.clear();
+    EXPECT_EQ(Element(scan, point), 0.0f) << scan << "," << point;
+    EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>{DataAccessError});
+  }
+}
+
+TEST_F(ScanQueryTest, ElementOutsideTheSeriesButInRangeIsZeroWithoutEvent) {
+  LoadLorvex({Ramp(1, 10, 1.0f)});
+  EXPECT_EQ(Element(1, 11), 0.0f);
+  EXPECT_TRUE(container.ErrorNumbers().empty());
+}
+
+TEST_F(ScanQueryTest, ElementWithoutAMemberThereFailsToTheHost) {
+  LoadThreeLorvexScans();
+  State().arrayStart = 0;
+  EXPECT_EQ(ErrorOf([&] { Element(0, 1); }), ErrorNumber::ObjectNotSet);
+  control.TravimoType(Brevane);  // no Brevane read yet
+  EXPECT_EQ(ErrorOf([&] { Element(1, 1); }), ErrorNumber::ObjectNotSet);
+  control.TravimoType(Ostrel);
+  EXPECT_EQ(ErrorOf([&] { Element(1, 1); }), ErrorNumber::ObjectNotSet);
+}
+
+TEST_F(ScanQueryTest, OstrelElementCountsTheOstrelCollectionFirst) {
+  LoadOstrel({Ramp(1, 4, 1.0f), Ramp(1, 4, 10.0f)});
+  State().numberOfScans = 7;
+  EXPECT_EQ(Element(2, 4), 13.0f);
+  EXPECT_EQ(control.NumberOfScans(), 2);
+  EXPECT_EQ(Element(3, 1), 0.0f);
+  EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>{DataAccessError});
+}
+
+TEST_F(ScanQueryTest, BrevanePointsAreServedLikeTheOthers) {
+  LoadBrevane({Ramp(0, 5, 40.0f), Ramp(0, 5, 50.0f)});
+  State().arrayStart = 0;
+  EXPECT_EQ(Element(1, 0), 40.0f);
+  EXPECT_EQ(Element(2, 4), 54.0f);
+  EXPECT_TRUE(container.ErrorNumbers().empty());
+  EXPECT_EQ(Element(3, 0), 0.0f);
+  EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>{DataAccessError});
+}
+
+TEST_F(ScanQueryTest, WholeArrayFollowsTheInstrumentType) {
+  LoadBrevane({Ramp(0, 3, 7.0f)});
+  EXPECT_EQ(control.OneScanDataArray(), Ramp(0, 3, 7.0f));
+  control.TravimoType(9);
+  EXPECT_TRUE(control.OneScanDataArray().Empty());
+  control.TravimoType(Ostrel);  // no current Ostrel record
+  EXPECT_EQ(ErrorOf([&] { control.OneScanDataArray(); }), ErrorNumber::ObjectNotSet);
+}
+
+TEST_F(ScanQueryTest, StringScanDataIsLittleEndianSinglesFromElementOne) {
+  LoadLorvex({SingleArray(1, {1.0f, -2.5f})});
+  EXPECT_EQ(control.StringScanData(), Bytes({0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x20, 0xC0}));
+  LoadThreeLorvexScans();
+  EXPECT_EQ(control.StringScanData().size(), 2048u);
+}
+
+TEST_F(ScanQueryTest, StringScanDataKeepsElementZeroOfAZeroBasedArray) {
+  LoadBrevane({SingleArray(0, {1.0f, 0.5f})});
+  EXPECT_EQ(control.StringScanData(), Bytes({0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x3F}));
+  State().brevaneData = std::make_shared<CBrevaneCls>();  // a record without data
+  EXPECT_EQ(control.StringScanData(), Bytes({0, 0, 0, 0}));
+}
+
+TEST_F(ScanQueryTest, StringScanDataFailsWithoutElementOne) {
+  LoadLorvex({SingleArray(2, {1.0f})});
+  EXPECT_EQ(ErrorOf([&] { control.StringScanData(); }), ErrorNumber::SubscriptOutOfRange);
+  LoadLorvex({SingleArray()});
+  EXPECT_EQ(ErrorOf([&] { control.StringScanData(); }), ErrorNumber::SubscriptOutOfRange);
+  control.TravimoType(4);
+  EXPECT_EQ(ErrorOf([&] { control.StringScanData(); }), ErrorNumber::SubscriptOutOfRange);
+}
+
+TEST_F(ScanQueryTest, StringScanDataGoesThroughTheHostsCodePage) {
+  host.SetCodePage([](uint8_t byte) { return byte == 0x80 ? '~' : static_cast<char>(byte); });
+  LoadLorvex({SingleArray(1, {1.0f})});
+  EXPECT_EQ(control.StringScanData(), Bytes({0x00, 0x00, '~', 0x3F}));
+}
+
+TEST_F(ScanQueryTest, RecordsHeldByTheHostSurviveANewCollection) {
+  LoadLorvex({Ramp(1, 3, 1.0f)});
+  const LorvexPtr held = control.LorvexData();
+  LoadLorvex({Ramp(1, 3, 50.0f)});
+  EXPECT_NE(control.LorvexData(), held);
+  EXPECT_EQ(held->ScanData(), Ramp(1, 3, 1.0f));
+}
+
+TEST_F(ScanQueryTest, LorvexDataLetReplacesTheCurrentRecord) {
+  auto mine = std::make_shared<CLorvexCls>();
+  control.LorvexData(mine);
+  EXPECT_EQ(control.LorvexData(), mine);
+  EXPECT_EQ(container.changes.back(), "LorvexData");
+}
+
+TEST_F(ScanQueryTest, TypeLettersByScan) {
+  State().scanTypeLetters.Reset(1);
+  State().scanTypeLetters.ExtendTo(2);
+  State().scanTypeLetters.Set(1, "A");
+  State().scanTypeLetters.Set(2, "C");
+  int32_t zero = 0, two = 2;
+  EXPECT_EQ(control.GetScanDataType(zero), "");
+  EXPECT_EQ(control.GetScanDataType(two), "C");
+  State().scanNumber = 2;
+  EXPECT_EQ(control.CurrentScanDataType(), "C");
+  State().scanNumber = 5;
+  EXPECT_EQ(ErrorOf([&] { control.CurrentScanDataType(); }), ErrorNumber::SubscriptOutOfRange);
+  EXPECT_EQ(control.State().currentScanDataType, "");
+}
+
+TEST_F(ScanQueryTest, NoLimitOnALorvexWarnsAndStaysAt512) {
+  control.BlueLineTrigger(BlueLineOff);
+  control.NumberOfPoints(NoLimit);
+  ASSERT_EQ(host.MessageBoxes().size(), 1u);
+  const auto& box = host.MessageBoxes().front();
+  EXPECT_EQ(box.text, "Lorvex Supports Only 512 Points Maximum");
+  EXPECT_EQ(box.title, "Warning!");
+  EXPECT_EQ(box.icon, MessageBoxIcon::Critical);
+  EXPECT_EQ(box.buttons, MessageBoxButtons::Ok);
+  EXPECT_EQ(control.NumberOfPoints(), Max512);
+  EXPECT_EQ(control.State().pointLimit, Max512);
+  EXPECT_EQ(control.BlueLineTrigger(), BlueLineAuto);
+  EXPECT_EQ(container.changes.back(), "NumberOfPoints");
+}
+
+TEST_F(ScanQueryTest, NumberOfPointsIsStoredAsItComesOtherwise) {
+  control.NumberOfPoints(100);
+  EXPECT_EQ(control.State().pointLimit, 100);
+  control.TravimoType(Brevane);
+  control.NumberOfPoints(NoLimit);
+  EXPECT_EQ(control.NumberOfPoints(), NoLimit);
+  EXPECT_TRUE(host.MessageBoxes().empty());
+}
+
+TEST_F(ScanQueryTest, BurstHoldsOnceOnANonLorvex) {
+  control.TravimoType(Ostrel);
+  control.ScanDataType(Burst);
+  EXPECT_EQ(control.ScanDataType(), Burst);
+  control.ScanDataType(Temperature);
+  EXPECT_EQ(control.ScanDataType(), Moisture);
+  control.TravimoType(Lorvex);
+  control.ScanDataType(Burst);
+  control.ScanDataType(Temperature);
+  EXPECT_EQ(control.ScanDataType(), Temperature);
+}
+
+TEST_F(ScanQueryTest, TempUnitsStoredUnchecked) {
+  control.Temp_Units(Fahrenheit);
+  EXPECT_EQ(control.Temp_Units(), Fahrenheit);
+  control.Temp_Units(12);
+  EXPECT_EQ(control.Temp_Units(), 12);
+  EXPECT_EQ(container.changes.back(), "Temp_Units");
+}
+
+}  // namespace
+}  // namespace travimo::testing
