@@ -176,9 +176,9 @@ void MSComm::Service() {
     unreported_ = false;
     Raise(CommEventCode::Receive);
   }
-  if (eofArrived_ && eofEnable_) {
+  if (eofArrived_) {
     eofArrived_ = false;
-    Raise(CommEventCode::EndOfFile);
+    if (eofEnable_) Raise(CommEventCode::EndOfFile);
   }
 }
 
