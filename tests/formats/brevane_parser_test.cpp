@@ -1,0 +1,317 @@
+#include "formats/brevane_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "formats/conversions.h"
+#include "model/enums.h"
+#include "model/error.h"
+#include "sim/brevane_encoder.h"
+#include "support/fake_parse_context.h"
+
+namespace travimo {
+namespace {
+
+using testing::FakeParseContext;
+
+// The lines joined, each ended by `end`.
+std::string Lines(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
+  std::string text;
+  for (const auto& line : lines) text += line + end;
+  return text;
+}
+
+RuntimeError ParseFailure(const std::string& text, FakeParseContext& control) {
+  try {
+    ParseBrevaneData(text, control);
+  } catch (const RuntimeError& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no failure";
+  return RuntimeError(0);
+}
+
+const std::vector<std::string> kExample = {"S", "00# F", "01# 1", "M", "1.5",
+                                           "2", "V",     "20",    "Z", "E"};
+
+TEST(BrevaneParser, ReadsTheWorkedExample) {
+  FakeParseContext control;
+  EXPECT_FALSE(ParseBrevaneData(Lines(kExample), control));
+  const ScanState& s = control.state;
+  ASSERT_EQ(s.brevaneCol->Count(), 1);
+  const auto record = s.brevaneCol->Item(1);
+  EXPECT_EQ(record->ScanNumber(), 1);
+  EXPECT_EQ(record->TypeOfMeasuringHead(), "F");
+  EXPECT_EQ(record->ScanData(), SingleArray(0, {1.5f, 2.0f}));
+  EXPECT_EQ(record->TempData(), SingleArray(0, {0.0f}));
+  EXPECT_EQ(record->MeasurementNumber(), 0);
+  EXPECT_EQ(record->IDCode(), "");
+  EXPECT_EQ(record->DateTime(), Date());
+  EXPECT_EQ(record->GradeNo(), 0);
+  EXPECT_EQ(s.numberOfScans, 1);
+  EXPECT_EQ(s.numberOfPoints, 1);
+  EXPECT_EQ(s.scanNumber, 1);
+  EXPECT_EQ(s.arrayStart, 0);
+  EXPECT_EQ(s.travimoType, Brevane);
+  EXPECT_EQ(s.brevaneData, record);
+}
+
+TEST(BrevaneParser, CrAloneReadsLikeCrLfAndLfAloneFailsTheStartCheck) {
+  FakeParseContext crLf;
+  FakeParseContext cr;
+  ParseBrevaneData(Lines(kExample), crLf);
+  ParseBrevaneData(Lines(kExample, "\r"), cr);
+  EXPECT_EQ(cr.state.brevaneCol->Item(1)->ScanData(), crLf.state.brevaneCol->Item(1)->ScanData());
+  EXPECT_EQ(cr.state.numberOfPoints, crLf.state.numberOfPoints);
+
+  FakeParseContext lf;
+  EXPECT_EQ(ParseFailure(Lines(kExample, "\n"), lf).Number(), InvalidBrevaneDataError);
+}
+
+TEST(BrevaneParser, TheStartCheckWantsTagZeroAfterTheS) {
+  FakeParseContext noisy;
+  ParseBrevaneData("\x02junk" + Lines(kExample), noisy);
+  EXPECT_EQ(noisy.state.brevaneCol->Count(), 1);
+
+  for (const std::string text : {"", "S", "S\r0", "S\r01# 1\r", "xS\r\n\r00# F\r"}) {
+    FakeParseContext control;
+    control.state.brevaneCol = std::make_shared<CBrevaneColCls>();
+    control.state.brevaneCol->Add(std::make_shared<CBrevaneCls>());
+    const RuntimeError e = ParseFailure(text, control);
+    EXPECT_EQ(e.Number(), InvalidBrevaneDataError) << text;
+    EXPECT_EQ(e.Description(), "Invalid Brevane Scan Data");
+    EXPECT_EQ(e.Source(), StandardDescription(InvalidBrevaneDataError));
+    EXPECT_EQ(control.state.brevaneCol->Count(), 0);
+    EXPECT_EQ(control.state.arrayStart, 0);
+  }
+}
+
+struct ValuesCase {
+  const char* name;
+  std::vector<std::string> body;  // lines between "00# F" and "Z"
+  std::vector<float> stored;
+};
+
+TEST(BrevaneParser, ValueLinesAndSkipping) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const ValuesCase cases[] = {
+      {"empty line is 0", {"1", "", "2"}, {1, 0, 2}},
+      {"unit after the number", {"12.5 %"}, {12.5f}},
+      {"letters give 0", {"abc"}, {0}},
+      {"blanks inside are ignored", {"1 2"}, {12}},
+      {"values before M are stored", {"7", "M", "8"}, {7, 8}},
+      {"V skips up to Z", {"1", "V", "2", "3"}, {1}},
+      {"M after V does not end skipping", {"1", "V", "M", "2"}, {1}},
+      {"beyond float range", {"9E99", "-1E40"}, {inf, -inf}},
+      {"lower-case markers are values", {"m", "v", "e", "z", "4"}, {0, 0, 0, 0, 4}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> lines = {"S", "00# F"};
+    lines.insert(lines.end(), c.body.begin(), c.body.end());
+    lines.insert(lines.end(), {"Z", "E"});
+    FakeParseContext control;
+    ParseBrevaneData(Lines(lines), control);
+    ASSERT_EQ(control.state.brevaneCol->Count(), 1);
+    EXPECT_EQ(control.state.brevaneCol->Item(1)->ScanData(), SingleArray(0, c.stored));
+  }
+}
+
+TEST(BrevaneParser, TagLinesFillTheirFields) {
+  FakeParseContext control;
+  control.regional.decimalSeparator = ",";
+  control.regional.groupingSeparator = ".";
+  ParseBrevaneData(Lines({"S", "00# F", "01#x3.5", "02# -2.5", "03# ID 7 ", "04# 03/15/2024 10:30",
+                          "05# 2,5", "06# g/m2", "07# dry", "08# 2,5", "09# A1", "10# B2", "11# %",
+                          "12# C", "13# ignored", "1", "Z", "E"}),
+                   control);
+  const auto r = control.state.brevaneCol->Item(1);
+  EXPECT_EQ(r->ScanNumber(), 4);
+  EXPECT_EQ(r->MeasurementNumber(), -2);
+  EXPECT_EQ(r->IDCode(), "ID 7 ");
+  EXPECT_EQ(r->DateTime().ToCalendar(), (CalendarDateTime{2024, 3, 15, 10, 30, 0}));
+  EXPECT_EQ(r->BasisWeightValue(), 2.0f);
+  EXPECT_EQ(r->BasisWeightUnit(), "g/m2");
+  EXPECT_EQ(r->TypeOfBasisWeight(), "dry");
+  EXPECT_EQ(r->SamplingRate(), 2.5f);
+  EXPECT_EQ(r->CalibrationConstantA(), "A1");
+  EXPECT_EQ(r->CalibrationConstantB(), "B2");
+  EXPECT_EQ(r->MoistureUnit(), "%");
+  EXPECT_EQ(r->TemperatureUnit(), "C");
+}
+
+TEST(BrevaneParser, UnreadableOrShortTagValues) {
+  FakeParseContext control;
+  ParseBrevaneData(Lines({"S", "00# F", "04# 1/1/2000", "08# 3", "04# letters", "08# letters",
+                          "01# 2.5", "03#", "05#", "02# ", "04#", "08#", "1", "Z", "E"}),
+                   control);
+  const auto r = control.state.brevaneCol->Item(1);
+  EXPECT_EQ(r->DateTime().ToCalendar(), (CalendarDateTime{2000, 1, 1, 0, 0, 0}));
+  EXPECT_EQ(r->SamplingRate(), 3.0f);
+  EXPECT_EQ(r->ScanNumber(), 2);
+  EXPECT_EQ(r->IDCode(), "");
+  EXPECT_EQ(r->BasisWeightValue(), 0.0f);
+}
+
+TEST(BrevaneParser, UnclosedMeasurementsAreCountedButNotAdded) {
+  const struct {
+    const char* name;
+    std::vector<std::string> lines;
+    int32_t numberOfScans;
+  } cases[] = {
+      {"last Z without CR", {"S", "00# F", "1", "E"}, 1},
+      {"E before Z", {"S", "00# F", "1", "E", "Z", "E"}, 1},
+      {"two opens, no Z", {"S", "00# F", "1", "00# F", "2", "E"}, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeParseContext control;
+    ParseBrevaneData(Lines(c.lines), control);
+    EXPECT_EQ(control.state.brevaneCol->Count(), 0);
+    EXPECT_EQ(control.state.numberOfScans, c.numberOfScans);
+    EXPECT_EQ(control.state.scanNumber, 0);
+    EXPECT_EQ(control.state.brevaneData->TypeOfMeasuringHead(), "");  // a new empty record
+  }
+  FakeParseContext noCr;
+  ParseBrevaneData("S\r00# F\r1\rZ", noCr);
+  EXPECT_EQ(noCr.state.brevaneCol->Count(), 0);
+  EXPECT_EQ(noCr.state.numberOfScans, 1);
+}
+
+TEST(BrevaneParser, AnUnclosedMeasurementsValuesDoNotLeakIntoTheNext) {
+  FakeParseContext control;
+  ParseBrevaneData(
+      Lines({"S", "00# F", "1", "2", "00# F", "3", "Z", "00# F", "4", "V", "00# F", "5", "Z", "E"}),
+      control);
+  ASSERT_EQ(control.state.brevaneCol->Count(), 2);
+  EXPECT_EQ(control.state.brevaneCol->Item(1)->ScanData(), SingleArray(0, {3.0f}));
+  EXPECT_EQ(control.state.brevaneCol->Item(2)->ScanData(), SingleArray(0, {5.0f}));
+  EXPECT_EQ(control.state.numberOfScans, 4);
+  EXPECT_EQ(control.state.numberOfPoints, 0);
+}
+
+TEST(BrevaneParser, The32769thValueEndsTheParse) {
+  std::string text = Lines({"S", "00# F"});
+  for (int i = 0; i <= 32768; ++i) text += "1\r";
+  text += Lines({"Z", "E"});
+  FakeParseContext control;
+  ParseBrevaneData(text, control);
+  EXPECT_EQ(control.state.brevaneCol->Count(), 0);
+  EXPECT_EQ(control.state.numberOfPoints, 32768);
+  EXPECT_EQ(control.state.numberOfScans, 1);
+}
+
+// What a failure leaves: the measurements closed before it, the count so far.
+void ExpectLeftBehind(const FakeParseContext& control, int32_t closed, int32_t counted) {
+  EXPECT_EQ(control.state.travimoType, Brevane);
+  EXPECT_EQ(control.state.arrayStart, 0);
+  EXPECT_EQ(control.state.brevaneCol->Count(), closed);
+  EXPECT_EQ(control.state.numberOfScans, counted);
+  EXPECT_EQ(control.state.numberOfPoints, NoLimit);
+  EXPECT_EQ(control.state.scanNumber, 1);
+}
+
+TEST(BrevaneParser, FailuresCarryTheUnderlyingCode) {
+  const struct {
+    const char* name;
+    std::vector<std::string> lines;
+    int32_t code;
+    int32_t closed;
+    int32_t counted;
+  } cases[] = {
+      {"Z without values", {"S", "00# F", "1", "Z", "00# F", "Z", "E"}, 9, 1, 2},
+      {"all values after V", {"S", "00# F", "V", "1", "Z", "E"}, 9, 0, 1},
+      {"01# beyond int32", {"S", "00# F", "01# 1E10", "E"}, 6, 0, 1},
+      {"02# beyond int32", {"S", "00# F", "02# -2147483649", "E"}, 6, 0, 1},
+      {"08# beyond float", {"S", "00# F", "08# 1E39", "E"}, 6, 0, 1},
+      {"tag without a record", {"S", "00# X", "03# id", "E"}, 91, 0, 0},
+      {"Z without a record", {"S", "00# X", "1", "Z", "E"}, 91, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeParseContext control;
+    const RuntimeError e = ParseFailure(Lines(c.lines), control);
+    EXPECT_EQ(e.Number(), c.code);
+    EXPECT_EQ(e.Description(), "Invalid Brevane Scan Data");
+    EXPECT_EQ(e.Source(), StandardDescription(c.code));
+    ExpectLeftBehind(control, c.closed, c.counted);
+  }
+}
+
+TEST(BrevaneParser, WithoutAnOpenLineTagsActOnThePreviousRecord) {
+  FakeParseContext control;
+  const auto previous = std::make_shared<CBrevaneCls>();
+  control.state.brevaneData = previous;
+  ParseBrevaneData(Lines({"S", "00# G", "03# kept", "E"}), control);
+  EXPECT_EQ(previous->IDCode(), "kept");
+  EXPECT_EQ(control.state.numberOfScans, 0);
+  EXPECT_EQ(control.state.brevaneData, previous);
+}
+
+TEST(BrevaneParser, EncodedMeasurementsReadBackFieldForField) {
+  std::mt19937 random(1899);
+  auto pick = [&](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  auto real = [&] { return static_cast<float>(pick(-100000, 100000)) / 64.0f; };
+  auto word = [&] {
+    std::string text;
+    for (int n = pick(0, 6); n > 0; --n) text += static_cast<char>(pick(' ', '~'));
+    return text;
+  };
+  for (int round = 0; round < 40; ++round) {
+    std::vector<sim::BrevaneMeasurement> measurements(static_cast<size_t>(pick(1, 4)));
+    for (auto& m : measurements) {
+      m.scanNumber = pick(-1000000, 1000000);
+      m.measurementNumber = pick(0, 99999);
+      m.idCode = word();
+      m.dateTime = std::to_string(pick(1, 12)) + "/" + std::to_string(pick(1, 28)) + "/" +
+                   std::to_string(pick(1950, 2049)) + " " + std::to_string(pick(0, 23)) + ":" +
+                   std::to_string(pick(10, 59));
+      m.basisWeightValue = real();
+      m.basisWeightUnit = word();
+      m.typeOfBasisWeight = word();
+      m.samplingRate = real();
+      m.calibrationConstantA = word();
+      m.calibrationConstantB = word();
+      m.moistureUnit = word();
+      m.temperatureUnit = word();
+      for (int n = pick(1, 60); n > 0; --n) m.moisture.push_back(real());
+      for (int n = pick(0, 10); n > 0; --n) m.skipped.push_back(real());
+    }
+    sim::BrevaneEncodeOptions options;
+    options.crLf = pick(0, 1) == 0;
+    const std::string text = sim::EncodeBrevane(measurements, options);
+    FakeParseContext control;
+    ParseBrevaneData(text, control);
+    ASSERT_EQ(control.state.brevaneCol->Count(), static_cast<int32_t>(measurements.size()));
+    for (size_t i = 0; i < measurements.size(); ++i) {
+      const auto& m = measurements[i];
+      const auto r = control.state.brevaneCol->Item(static_cast<int32_t>(i + 1));
+      EXPECT_EQ(r->TypeOfMeasuringHead(), "F");
+      EXPECT_EQ(r->ScanNumber(), m.scanNumber);
+      EXPECT_EQ(r->MeasurementNumber(), m.measurementNumber);
+      EXPECT_EQ(r->IDCode(), m.idCode);
+      EXPECT_EQ(r->DateTime(), TextToDate(m.dateTime, RegionalSettings{}));
+      EXPECT_EQ(r->BasisWeightValue(), m.basisWeightValue);
+      EXPECT_EQ(r->BasisWeightUnit(), m.basisWeightUnit);
+      EXPECT_EQ(r->TypeOfBasisWeight(), m.typeOfBasisWeight);
+      EXPECT_EQ(r->SamplingRate(), m.samplingRate);
+      EXPECT_EQ(r->CalibrationConstantA(), m.calibrationConstantA);
+      EXPECT_EQ(r->CalibrationConstantB(), m.calibrationConstantB);
+      EXPECT_EQ(r->MoistureUnit(), m.moistureUnit);
+      EXPECT_EQ(r->TemperatureUnit(), m.temperatureUnit);
+      EXPECT_EQ(r->ScanData(), SingleArray(0, m.moisture));
+    }
+    EXPECT_EQ(control.state.numberOfScans, static_cast<int32_t>(measurements.size()));
+    EXPECT_EQ(control.state.numberOfPoints,
+              static_cast<int32_t>(measurements.back().moisture.size()) - 1);
+  }
+}
+
+}  // namespace
+}  // namespace travimo
