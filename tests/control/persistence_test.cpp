@@ -1,0 +1,425 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "control_fixture.h"
+#include "platform/posix/json_property_bag.h"
+#include "sim/lorvex_encoder.h"
+#include "support/memory_property_bag.h"
+
+namespace travimo::testing {
+namespace {
+
+constexpr Colour kRed = Rgb(255, 0, 0);
+
+PropertyValue Long(int32_t v) {
+  return v;
+}
+PropertyValue Integer(int16_t v) {
+  return v;
+}
+PropertyValue Colours(Colour c) {
+  return static_cast<int32_t>(c);
+}
+PropertyValue Text(const char* s) {
+  return std::string(s);
+}
+const PropertyValue kNone = std::monostate{};
+
+struct KeyDefault {
+  std::string key;
+  PropertyValue defaultValue;  // monostate where the default is the ambient font
+};
+
+// The saved set as a load reads it, in its order.
+std::vector<KeyDefault> LoadOrder() {
+  return {{"BackColor", Colours(kButtonFace)},
+          {"ScanDataType", Long(0)},
+          {"ScanNumber", Long(1)},
+          {"NumberOfPoints", Long(512)},
+          {"CommPort", Integer(1)},
+          {"Handshaking", Long(0)},
+          {"InBufferCount", Integer(0)},
+          {"InBufferSize", Integer(9096)},
+          {"RThreshold", Integer(0)},
+          {"RTSEnable", false},
+          {"Settings", Text("9600,n,8,1")},
+          {"DTREnable", true},
+          {"Caption", Text("Travimo")},
+          {"Enabled", true},
+          {"Value", false},
+          {"MousePointer", Integer(0)},
+          {"Caption", Text("Travimo")},
+          {"Font", kNone},
+          {"MouseIcon", kNone},
+          {"Picture", kNone},
+          {"DisabledPicture", kNone},
+          {"DownPicture", kNone},
+          {"OstrelData", kNone},
+          {"BrevaneData", kNone},
+          {"LorvexData", kNone},
+          {"NumberOfScans", Long(0)},
+          {"ArrayStart", Long(1)},
+          {"Temp_Units", Long(0)},
+          {"ContPower", false},
+          {"TravimoType", Long(1)},
+          {"CancelTransfer", false},
+          {"BlueLineTrigger", Long(2)},
+          {"CurrentScanDataType", Text("A")},
+          {"StringScanData", Text("\"")},
+          {"BackColor", Colours(kButtonFace)},
+          {"FlashColor", Colours(kDefaultFlashColour)},
+          {"OutPutFileName", Text("RawData.dat")},
+          {"SaveRawData", false}};
+}
+
+std::vector<KeyDefault> SaveOrder() {
+  return {{"ScanDataType", Long(0)},
+          {"ScanNumber", Long(1)},
+          {"NumberOfPoints", Long(512)},
+          {"BackColor", Colours(kButtonFace)},
+          {"DisabledPicture", kNone},
+          {"DownPicture", kNone},
+          {"Caption", Text("Travimo")},
+          {"Value", false},
+          {"MousePointer", Integer(0)},
+          {"Enabled", true},
+          {"DTREnable", true},
+          {"Handshaking", Long(0)},
+          {"CommPort", Integer(1)},
+          {"InBufferCount", Integer(0)},
+          {"InBufferSize", Integer(9096)},
+          {"RThreshold", Integer(0)},
+          {"RTSEnable", false},
+          {"Settings", Text("9600,n,8,1")},
+          {"Font", kNone},
+          {"MouseIcon", kNone},
+          {"Picture", kNone},
+          {"NumberOfScans", Long(0)},
+          {"ArrayStart", Long(1)},
+          {"Temp_Units", Long(0)},
+          {"ContPower", false},
+          {"TravimoType", Long(1)},
+          {"CancelTransfer", false},
+          {"BlueLineTrigger", Long(2)},
+          {"CurrentScanDataType", Text("A")},
+          {"StringScanData", Text("\"")},
+          {"OstrelData", kNone},
+          {"BrevaneData", kNone},
+          {"LorvexData", kNone},
+          {"BackColor", Colours(kButtonFace)},
+          {"FlashColor", Colours(kDefaultFlashColour)},
+          {"OutPutFileName", Text("RawData.dat")},
+          {"SaveRawData", false}};
+}
+
+void ExpectKeysAndDefaults(const std::vector<BagAccess>& accesses,
+                           const std::vector<KeyDefault>& expected, const PropertyValue& font) {
+  ASSERT_EQ(accesses.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE("entry " + std::to_string(i + 1) + " " + expected[i].key);
+    EXPECT_EQ(accesses[i].key, expected[i].key);
+    const PropertyValue& want = expected[i].key == "Font" ? font : expected[i].defaultValue;
+    EXPECT_TRUE(SameValue(accesses[i].defaultValue, want));
+  }
+}
+
+class PersistenceTest : public ControlTest {
+ protected:
+  // A control with every saved property away from its default.
+  void MakeEverythingNonDefault() {
+    control.InitProperties();
+    State().scanDataType = Temperature;
+    State().scanNumber = 3;
+    State().numberOfPoints = 256;
+    control.BackColor(kRed);
+    control.DisabledPicture(std::make_shared<StdPicture>(StdPicture{"off.bmp"}));
+    control.DownPicture(std::make_shared<StdPicture>(StdPicture{"down.bmp"}));
+    control.Caption("Go");
+    control.MousePointer(11);
+    control.Enabled(false);
+    control.CommPort(4);
+    control.Settings("19200,e,7,2");
+    auto font = std::make_shared<StdFont>();
+    font->name = "Arial";
+    font->bold = true;
+    font->size = 12;
+    control.Font(font);
+    control.MouseIcon(std::make_shared<StdPicture>(StdPicture{"hand.ico"}));
+    control.Picture(std::make_shared<StdPicture>(StdPicture{"face.bmp"}));
+    State().numberOfScans = 5;
+    State().arrayStart = 0;
+    State().tempUnits = Fahrenheit;
+    control.ContPower(true);
+    control.CancelTransfer(true);
+    control.BlueLineTrigger(BlueLineOn);
+    State().currentScanDataType = "T";
+    State().stringScanData = "1.5,2";
+    auto ostrel = std::make_shared<COstrelCls>();
+    ostrel->CalibrationConstantA("0.5");
+    ostrel->DateTime(Date(36526.25));
+    ostrel->AddScan(SingleArray(1, {1.5f, 2.5f}));
+    State().ostrelData = ostrel;
+    auto brevane = std::make_shared<CBrevaneCls>();
+    brevane->IDCode("ID7");
+    brevane->BasisWeightValue(80.5f);
+    brevane->AddScan(SingleArray(0, {3.0f}), true);
+    State().brevaneData = brevane;
+    auto lorvex = std::make_shared<CLorvexCls>();
+    lorvex->ScanNumber(2);
+    lorvex->AddScan(SingleArray(1, {7.0f, 8.0f, 9.0f}), 3);
+    State().lorvexData = lorvex;
+    control.FlashColor(Rgb(0, 0, 255));
+    control.OutPutFileName("scan.raw");
+    control.SaveRawData(true);
+  }
+};
+
+TEST_F(PersistenceTest, SaveWritesEveryKeyInOrderWithItsDefault) {
+  control.InitProperties();
+  MemoryPropertyBag bag;
+  control.WriteProperties(bag);
+  ExpectKeysAndDefaults(bag.writes, SaveOrder(), container.ambientFont);
+}
+
+TEST_F(PersistenceTest, LoadReadsEveryKeyInOrderWithItsDefault) {
+  MemoryPropertyBag bag;
+  control.ReadProperties(bag);
+  ExpectKeysAndDefaults(bag.reads, LoadOrder(), container.ambientFont);
+}
+
+TEST_F(PersistenceTest, ANewControlSavedAtOnceStoresOnlyTheTypeOneThreshold) {
+  control.InitProperties();
+  MemoryPropertyBag bag;
+  control.WriteProperties(bag);
+  EXPECT_EQ(bag.StoredKeys(), std::vector<std::string>{"RThreshold"});
+  EXPECT_TRUE(SameValue(bag.Get("RThreshold"), Integer(100)));
+}
+
+// Placed afresh and loaded from an empty bag, a control ends up the same.
+class FreshControlTest : public PersistenceTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FreshControlTest, ReportsTheDefaults) {
+  if (GetParam()) {
+    MemoryPropertyBag empty;
+    control.ReadProperties(empty);
+  } else {
+    control.InitProperties();
+  }
+  EXPECT_EQ(control.TravimoType(), Lorvex);
+  EXPECT_EQ(control.NumberOfPoints(), 512);
+  EXPECT_EQ(State().pointLimit, 512);
+  EXPECT_EQ(control.ArrayStart(), 1);
+  EXPECT_EQ(control.ScanNumber(), 1);
+  EXPECT_EQ(control.BlueLineTrigger(), BlueLineAuto);
+  EXPECT_EQ(control.FlashColor(), kDefaultFlashColour);
+  EXPECT_EQ(control.OutPutFileName(), "RawData.dat");
+  EXPECT_FALSE(control.SaveRawData());
+  EXPECT_FALSE(control.ContPower());
+  EXPECT_EQ(control.Caption(), "Travimo");
+  EXPECT_EQ(control.CommPort(), 1);
+  EXPECT_EQ(control.Settings(), "9600,n,8,1");
+  EXPECT_EQ(control.Handshaking(), 0);
+  EXPECT_EQ(control.InBufferSize(), 9096);
+  EXPECT_EQ(control.RThreshold(), 100);
+  EXPECT_TRUE(control.MSComm1().DTREnable());
+  EXPECT_EQ(control.BackColor(), kButtonFace);
+  EXPECT_EQ(control.SurfaceBackColor(), kButtonFace);
+  if (!GetParam()) {
+    EXPECT_TRUE(State().scanTypeLetters.Discarded());
+  }
+  EXPECT_EQ(State().stringScanData, "\"");
+  EXPECT_EQ(State().currentScanDataType, "A");
+}
+
+TEST_F(PersistenceTest, ANewControlReadsALorvexWithoutItsPointsEverBeingSet) {
+  control.InitProperties();
+  serial.SendAfterOpen(0.1, sim::EncodeLorvexTransfer({{'A', {100, 200, 300}}}));
+  control.ReadTravimo();
+  EXPECT_TRUE(container.ErrorNumbers().empty());
+  EXPECT_EQ(control.NumberOfScans(), 1);
+  EXPECT_FALSE(container.Changed("NumberOfPoints"));
+}
+
+INSTANTIATE_TEST_SUITE_P(InitialisedOrLoadedEmpty, FreshControlTest, ::testing::Bool());
+
+TEST_F(PersistenceTest, TheTypeIsAppliedAfterTheSerialKeysAndOverridesThem) {
+  MemoryPropertyBag bag;
+  bag.Set("Handshaking", Long(2));
+  bag.Set("RTSEnable", true);
+  bag.Set("TravimoType", Long(Ostrel));
+  control.ReadProperties(bag);
+  EXPECT_EQ(control.Handshaking(), 3);
+  EXPECT_FALSE(control.RTSEnable());
+  EXPECT_FALSE(control.MSComm1().DTREnable());
+}
+
+TEST_F(PersistenceTest, ContPowerSurvivesOnlyForTheLorvex) {
+  for (const int32_t type : {Lorvex, Brevane}) {
+    SCOPED_TRACE(type);
+    MemoryPropertyBag bag;
+    bag.Set("ContPower", true);
+    bag.Set("TravimoType", Long(type));
+    control.ReadProperties(bag);
+    EXPECT_EQ(control.Timer1().Enabled(), type == Lorvex);
+  }
+}
+
+TEST_F(PersistenceTest, BlueLineTriggerIsStoredAfterTheTypeWithoutItsCheck) {
+  MemoryPropertyBag bag;
+  bag.Set("TravimoType", Long(Brevane));
+  bag.Set("BlueLineTrigger", Long(BlueLineAuto));
+  control.ReadProperties(bag);
+  EXPECT_EQ(control.BlueLineTrigger(), BlueLineAuto);
+  EXPECT_EQ(control.NumberOfPoints(), NoLimit);
+}
+
+TEST_F(PersistenceTest, ThePointLimitFollowsTheLoadedNumberOfPoints) {
+  MemoryPropertyBag bag;
+  bag.Set("NumberOfPoints", Long(256));
+  control.ReadProperties(bag);
+  EXPECT_EQ(control.NumberOfPoints(), 256);
+  EXPECT_EQ(State().pointLimit, 256);
+}
+
+TEST_F(PersistenceTest, SavingRefreshesThePointLimit) {
+  control.InitProperties();
+  State().numberOfPoints = 256;
+  State().pointLimit = 7;
+  MemoryPropertyBag bag;
+  control.WriteProperties(bag);
+  EXPECT_EQ(State().pointLimit, 256);
+}
+
+TEST_F(PersistenceTest, ButtonColourIsSavedTwiceAndRestoredToSurfaceAndButton) {
+  control.InitProperties();
+  control.BackColor(kRed);
+  MemoryPropertyBag saved;
+  control.WriteProperties(saved);
+  int backColors = 0;
+  for (const auto& write : saved.writes) {
+    if (write.key != "BackColor") continue;
+    ++backColors;
+    EXPECT_TRUE(SameValue(write.value, Colours(kRed)));
+  }
+  EXPECT_EQ(backColors, 2);
+
+  MemoryPropertyBag loaded = saved;
+  Travimo restored(ControlSite{container, host, files, serial});
+  restored.ReadProperties(loaded);
+  EXPECT_EQ(restored.SurfaceBackColor(), kRed);
+  EXPECT_EQ(restored.BackColor(), kRed);
+}
+
+TEST_F(PersistenceTest, EveryKeyRoundTripsThroughAMemoryBag) {
+  MakeEverythingNonDefault();
+  MemoryPropertyBag first;
+  control.WriteProperties(first);
+
+  Travimo restored(ControlSite{container, host, files, serial});
+  restored.ReadProperties(first);
+  MemoryPropertyBag second;
+  restored.WriteProperties(second);
+
+  ASSERT_EQ(second.StoredKeys(), first.StoredKeys());
+  for (const auto& key : first.StoredKeys()) {
+    SCOPED_TRACE(key);
+    EXPECT_TRUE(SameValue(second.Get(key), first.Get(key)));
+  }
+  EXPECT_EQ(restored.Caption(), "Go");
+  EXPECT_EQ(restored.Font()->name, "Arial");
+  EXPECT_TRUE(restored.ContPower());
+  EXPECT_EQ(restored.BlueLineTrigger(), BlueLineOn);
+  EXPECT_EQ(restored.OutPutFileName(), "scan.raw");
+  EXPECT_EQ(restored.LorvexData(), State().lorvexData);
+}
+
+TEST_F(PersistenceTest, EveryKeyRoundTripsThroughAPropertyFile) {
+  MakeEverythingNonDefault();
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("travimo-persistence-" + std::to_string(::getpid()) + ".json");
+  JsonPropertyBag first;
+  control.WriteProperties(first);
+  first.Save(path);
+
+  Travimo restored(ControlSite{container, host, files, serial});
+  JsonPropertyBag loaded = JsonPropertyBag::Load(path);
+  ASSERT_TRUE(loaded.Existed());
+  restored.ReadProperties(loaded);
+  JsonPropertyBag second;
+  restored.WriteProperties(second);
+  std::filesystem::remove(path);
+
+  EXPECT_EQ(second.ToText(), first.ToText());
+  ASSERT_NE(restored.OstrelData(), nullptr);
+  EXPECT_EQ(restored.OstrelData()->ScanData(), SingleArray(1, {1.5f, 2.5f}));
+  EXPECT_EQ(restored.OstrelData()->DateTime(), Date(36526.25));
+  EXPECT_EQ(restored.BrevaneData()->TempData(), SingleArray(0, {3.0f}));
+  EXPECT_EQ(restored.LorvexData()->BurstData(), SingleArray(1, {7.0f, 8.0f, 9.0f}));
+  EXPECT_EQ(restored.LorvexData()->ScanNumber(), 2);
+  EXPECT_EQ(restored.Picture()->path, "face.bmp");
+  EXPECT_EQ(restored.Temp_Units(), Fahrenheit);
+}
+
+TEST_F(PersistenceTest, AnEmptyFileNameIsSavedAsItIs) {
+  control.InitProperties();
+  control.OutPutFileName("");
+  MemoryPropertyBag bag;
+  control.WriteProperties(bag);
+  EXPECT_TRUE(SameValue(bag.Get("OutPutFileName"), Text("")));
+}
+
+TEST_F(PersistenceTest, AValueOfTheWrongKindNamesItsKeyAndKeepsWhatWasLoaded) {
+  MemoryPropertyBag bag;
+  bag.Set("ScanNumber", Long(7));
+  bag.Set("CommPort", Text("COM3"));
+  try {
+    control.ReadProperties(bag);
+    FAIL() << "a text for CommPort was accepted";
+  } catch (const RuntimeError& error) {
+    EXPECT_EQ(error.Number(), ErrorNumber::TypeMismatch);
+    EXPECT_NE(error.Description().find("CommPort"), std::string::npos);
+  }
+  EXPECT_EQ(State().scanNumber, 7);
+}
+
+TEST_F(PersistenceTest, IntegersOfEitherWidthAreAcceptedInRange) {
+  struct Case {
+    std::string key;
+    PropertyValue value;
+    int32_t error;
+  };
+  const std::vector<Case> cases = {
+      {"CommPort", Long(4), 0},
+      {"ScanNumber", Integer(5), 0},
+      {"CommPort", Long(40000), ErrorNumber::Overflow},
+      {"SaveRawData", Long(1), ErrorNumber::TypeMismatch},
+      {"Font", Text("Arial"), ErrorNumber::TypeMismatch},
+      {"LorvexData", PropertyValue(std::make_shared<COstrelCls>()), ErrorNumber::TypeMismatch},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    MemoryPropertyBag bag;
+    bag.Set(c.key, c.value);
+    EXPECT_EQ(ErrorOf([&] { control.ReadProperties(bag); }), c.error);
+  }
+  MemoryPropertyBag bag;
+  bag.Set("CommPort", Long(4));
+  bag.Set("ScanNumber", Integer(5));
+  control.ReadProperties(bag);
+  EXPECT_EQ(control.CommPort(), 4);
+  EXPECT_EQ(control.ScanNumber(), 5);
+}
+
+TEST_F(PersistenceTest, ASavedNoneFontFallsBackToTheAmbientFont) {
+  MemoryPropertyBag bag;
+  bag.Set("Font", kNone);
+  control.ReadProperties(bag);
+  EXPECT_EQ(control.Font(), container.ambientFont);
+}
+
+}  // namespace
+}  // namespace travimo::testing
