@@ -49,15 +49,6 @@ TEST_F(ButtonFeedbackTest, ResizeLaysFrameAndButtonOverTheWholeControl) {
   EXPECT_EQ(control.cmdReadData().Bounds(), whole);
 }
 
-TEST_F(ButtonFeedbackTest, ColoursRecordTheirChanges) {
-  EXPECT_EQ(control.FlashColor(), 0x00C0C000u);
-  control.BackColor(Rgb(255, 0, 0));
-  control.FlashColor(Rgb(0, 0, 255));
-  EXPECT_EQ(control.cmdReadData().BackColor(), Rgb(255, 0, 0));
-  EXPECT_EQ(control.FlashColor(), Rgb(0, 0, 255));
-  EXPECT_EQ(container.changes, (std::vector<std::string>{"BackColor", "FlashColor"}));
-}
-
 TEST_F(ButtonFeedbackTest, MouseEventsCarryTheButtonsArguments) {
   control.ButtonMouseDown(1, 2, 10.5f, 20.25f);
   control.ButtonMouseMove(0, 1, 11.0f, 21.0f);
@@ -84,12 +75,6 @@ TEST_F(ButtonFeedbackTest, EscapeAndLosingTheFocusAskToCancel) {
   control.CancelTransfer(false);
   control.LostFocus();
   EXPECT_TRUE(control.CancelTransfer());
-}
-
-TEST_F(ButtonFeedbackTest, GotFocusOnlyYieldsOnce) {
-  const long before = host.YieldCount();
-  control.GotFocus();
-  EXPECT_EQ(host.YieldCount(), before + 1);
 }
 
 TEST_F(ButtonFeedbackTest, ClickRunsACycleRestoresTheCaptionAndRaisesClickLast) {

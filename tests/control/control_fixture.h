@@ -16,6 +16,24 @@ namespace travimo::testing {
 
 class ControlTest : public ::testing::Test {
  protected:
+  template <class Record, class Fill>
+  static std::shared_ptr<KeyedCollection<Record>> Collection(const std::vector<SingleArray>& scans,
+                                                             Fill fill) {
+    auto collection = std::make_shared<KeyedCollection<Record>>();
+    for (const auto& scan : scans) {
+      auto record = std::make_shared<Record>();
+      fill(*record, scan);
+      collection->Add(record);
+    }
+    return collection;
+  }
+
+  void Finish(int32_t type, int32_t count) {
+    State().numberOfScans = count;
+    if (control.TravimoType() != type) Parser().LetTravimoType(type);
+    Parser().LetScanNumber(count);
+  }
+
   ControlTest() : serial(host), control(ControlSite{container, host, files, serial}) {}
 
   // The control as a parser sees it; the base is private to everyone else.
@@ -30,43 +48,20 @@ class ControlTest : public ::testing::Test {
     return SingleArray(lower, std::move(values));
   }
 
-  // Scans as a Lorvex parse leaves them: a fresh collection, the count, the last selected.
+  // Scans as a parse leaves them: a fresh collection, the count, the last one selected.
   void LoadLorvex(const std::vector<SingleArray>& scans) {
-    auto collection = std::make_shared<CLorvexColCls>();
-    for (const auto& scan : scans) {
-      auto record = std::make_shared<CLorvexCls>();
-      record->AddScan(scan, 1);
-      collection->Add(record);
-    }
-    State().lorvexCol = collection;
-    State().numberOfScans = collection->Count();
-    Parser().LetScanNumber(collection->Count());
+    State().lorvexCol =
+        Collection<CLorvexCls>(scans, [](auto& r, auto& scan) { r.AddScan(scan, 1); });
+    Finish(Lorvex, State().lorvexCol->Count());
   }
-
   void LoadOstrel(const std::vector<SingleArray>& scans) {
-    auto collection = std::make_shared<COstrelColCls>();
-    for (const auto& scan : scans) {
-      auto record = std::make_shared<COstrelCls>();
-      record->AddScan(scan);
-      collection->Add(record);
-    }
-    State().ostrelCol = collection;
-    State().numberOfScans = collection->Count();
-    Parser().LetTravimoType(Ostrel);
-    Parser().LetScanNumber(collection->Count());
+    State().ostrelCol = Collection<COstrelCls>(scans, [](auto& r, auto& scan) { r.AddScan(scan); });
+    Finish(Ostrel, State().ostrelCol->Count());
   }
-
   void LoadBrevane(const std::vector<SingleArray>& scans) {
-    auto collection = std::make_shared<CBrevaneColCls>();
-    for (const auto& scan : scans) {
-      auto record = std::make_shared<CBrevaneCls>();
-      record->AddScan(scan, false);
-      collection->Add(record);
-    }
-    State().brevaneCol = collection;
-    State().numberOfScans = collection->Count();
-    Parser().LetTravimoType(Brevane);
-    Parser().LetScanNumber(collection->Count());
+    State().brevaneCol =
+        Collection<CBrevaneCls>(scans, [](auto& r, auto& scan) { r.AddScan(scan, false); });
+    Finish(Brevane, State().brevaneCol->Count());
   }
 
   VirtualHost host;

@@ -14,10 +14,11 @@ struct PassThrough {
 
 class PassThroughTest : public ControlTest {};
 
-TEST_F(PassThroughTest, EachLetReachesItsPartAndRecordsItsOwnName) {
+TEST_F(PassThroughTest, EachLetStoresItsValueAndRecordsItsOwnName) {
   auto font = std::make_shared<StdFont>();
   font->name = "Arial";
   auto picture = std::make_shared<StdPicture>(StdPicture{"face.bmp"});
+  auto record = std::make_shared<CLorvexCls>();
   const std::vector<PassThrough> table = {
       {"Enabled", [](Travimo& c) { c.Enabled(false); },
        [](Travimo& c) { return !c.cmdReadData().Enabled() && !c.Enabled(); }},
@@ -49,6 +50,23 @@ TEST_F(PassThroughTest, EachLetReachesItsPartAndRecordsItsOwnName) {
        [](Travimo& c) { return c.MSComm1().RThreshold() == 7; }},
       {"InBufferCount", [](Travimo& c) { c.InBufferCount(0); },
        [](Travimo& c) { return c.InBufferCount() == 0; }},
+      {"BackColor", [](Travimo& c) { c.BackColor(Rgb(255, 0, 0)); },
+       [](Travimo& c) { return c.cmdReadData().BackColor() == Rgb(255, 0, 0); }},
+      {"FlashColor", [](Travimo& c) { c.FlashColor(Rgb(0, 0, 255)); },
+       [](Travimo& c) { return c.FlashColor() == Rgb(0, 0, 255); }},
+      {"SaveRawData", [](Travimo& c) { c.SaveRawData(true); },
+       [](Travimo& c) { return c.SaveRawData(); }},
+      {"CancelTransfer", [](Travimo& c) { c.CancelTransfer(true); },
+       [&](Travimo& c) {
+         container.userMode = false;  // readable at design time only
+         const bool stored = c.CancelTransfer();
+         container.userMode = true;
+         return stored;
+       }},
+      {"Temp_Units", [](Travimo& c) { c.Temp_Units(12); },
+       [](Travimo& c) { return c.Temp_Units() == 12; }},
+      {"LorvexData", [&](Travimo& c) { c.LorvexData(record); },
+       [&](Travimo& c) { return c.LorvexData() == record; }},
   };
   for (const auto& row : table) {
     container.changes.clear();
@@ -75,12 +93,8 @@ TEST_F(PassThroughTest, SixteenBitGetWidensWithItsSign) {
   EXPECT_EQ(control.RThreshold(), -32768);
 }
 
-TEST_F(PassThroughTest, ReadOnlyMembersShowTheButton) {
+TEST_F(PassThroughTest, ButtonStartsGraphicalWithTheContainersFontAndItsOwnCaption) {
   EXPECT_EQ(control.Style(), 1);
-  EXPECT_EQ(control.hWnd(), control.cmdReadData().hWnd());
-}
-
-TEST_F(PassThroughTest, ButtonStartsWithTheContainersFontAndItsOwnCaption) {
   EXPECT_EQ(control.Font(), container.ambientFont);
   EXPECT_EQ(control.Caption(), "Travimo");
 }

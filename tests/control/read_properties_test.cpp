@@ -14,13 +14,6 @@ TEST_F(ReadPropertiesTest, OutPutFileNameFallsBackToTheDefaultWhenEmpty) {
   EXPECT_EQ(control.OutPutFileName(), "scan.bin");
 }
 
-TEST_F(ReadPropertiesTest, SaveRawDataAndCancelTransferRecordTheirChanges) {
-  control.SaveRawData(true);
-  control.CancelTransfer(true);
-  EXPECT_TRUE(control.SaveRawData());
-  EXPECT_EQ(container.changes, (std::vector<std::string>{"SaveRawData", "CancelTransfer"}));
-}
-
 TEST_F(ReadPropertiesTest, BKWaitYieldsForTheGivenSeconds) {
   int32_t seconds = 2;
   control.BKWait(seconds);

@@ -131,13 +131,6 @@ TEST_F(ScanQueryTest, RecordsHeldByTheHostSurviveANewCollection) {
   EXPECT_EQ(held->ScanData(), Ramp(1, 3, 1.0f));
 }
 
-TEST_F(ScanQueryTest, LorvexDataLetReplacesTheCurrentRecord) {
-  auto mine = std::make_shared<CLorvexCls>();
-  control.LorvexData(mine);
-  EXPECT_EQ(control.LorvexData(), mine);
-  EXPECT_EQ(container.changes.back(), "LorvexData");
-}
-
 TEST_F(ScanQueryTest, TypeLettersByScan) {
   State().scanTypeLetters.Reset(1);
   State().scanTypeLetters.ExtendTo(2);
@@ -187,14 +180,6 @@ TEST_F(ScanQueryTest, BurstHoldsOnceOnANonLorvex) {
   control.ScanDataType(Burst);
   control.ScanDataType(Temperature);
   EXPECT_EQ(control.ScanDataType(), Temperature);
-}
-
-TEST_F(ScanQueryTest, TempUnitsStoredUnchecked) {
-  control.Temp_Units(Fahrenheit);
-  EXPECT_EQ(control.Temp_Units(), Fahrenheit);
-  control.Temp_Units(12);
-  EXPECT_EQ(control.Temp_Units(), 12);
-  EXPECT_EQ(container.changes.back(), "Temp_Units");
 }
 
 }  // namespace
