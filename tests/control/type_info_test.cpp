@@ -1,0 +1,183 @@
+#include "control/type_info.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace travimo {
+namespace {
+
+TEST(TypeInfoTest, TheLibraryIsNamedWithItsHelpString) {
+  EXPECT_EQ(TypeLibrary().name, "TravimoCtrl");
+  EXPECT_EQ(TypeLibrary().helpString, "Travimo - Retrieve Data From Lorvex, Ostrel, Brevane");
+}
+
+TEST(TypeInfoTest, MembersAreInSlotOrder) {
+  const std::vector<std::string> expected = {"ScanDataType",
+                                             "BKWait",
+                                             "ScanNumber",
+                                             "ScanDataElement",
+                                             "NumberOfPoints",
+                                             "Enabled",
+                                             "Font",
+                                             "Handshaking",
+                                             "hWnd",
+                                             "InBufferCount",
+                                             "InBufferSize",
+                                             "MouseIcon",
+                                             "MousePointer",
+                                             "Picture",
+                                             "RThreshold",
+                                             "RTSEnable",
+                                             "Settings",
+                                             "DisabledPicture",
+                                             "DownPicture",
+                                             "CommPort",
+                                             "Caption",
+                                             "Style",
+                                             "NumberOfScans",
+                                             "ArrayStart",
+                                             "Temp_Units",
+                                             "ReadTravimo",
+                                             "Value",
+                                             "ContPower",
+                                             "TravimoType",
+                                             "CancelTransfer",
+                                             "BlueLineTrigger",
+                                             "CurrentScanDataType",
+                                             "GetScanDataType",
+                                             "StringScanData",
+                                             "OstrelData",
+                                             "BrevaneData",
+                                             "OneScanDataArray",
+                                             "LorvexData",
+                                             "BackColor",
+                                             "FlashColor",
+                                             "OutPutFileName",
+                                             "SaveRawData"};
+  const auto members = TravimoMembers();
+  ASSERT_EQ(members.size(), expected.size());
+  for (size_t i = 0; i < members.size(); ++i) {
+    EXPECT_EQ(members[i].name, expected[i]);
+    EXPECT_EQ(members[i].slot, static_cast<int>(i + 1));
+  }
+}
+
+TEST(TypeInfoTest, FontUsesTheStandardFontId) {
+  ASSERT_NE(FindMember("Font"), nullptr);
+  EXPECT_EQ(FindMember("Font")->dispId, -512);
+  EXPECT_TRUE(FindMember("Font")->operations.set);
+}
+
+TEST(TypeInfoTest, OnlyTheControlSetMembersAreHidden) {
+  std::set<std::string> hidden;
+  for (const auto& member : TravimoMembers()) {
+    if (member.hidden) hidden.insert(std::string(member.name));
+  }
+  EXPECT_EQ(hidden, (std::set<std::string>{"NumberOfScans", "CancelTransfer", "CurrentScanDataType",
+                                           "StringScanData"}));
+}
+
+TEST(TypeInfoTest, OperationsTypesAndHelpStrings) {
+  struct Case {
+    const char* name;
+    Operations ops;
+    const char* type;
+    const char* help;
+  };
+  const std::vector<Case> cases = {
+      {"ScanDataType",
+       {.get = true, .let = true},
+       "TravimoDataTypeEnum",
+       "Sets\\Returns Type of scan data (Moisture or Temperature)"},
+      {"BKWait", {.method = true}, "", "Pauses program for specified amount of time"},
+      {"hWnd",
+       {.get = true},
+       "Long",
+       "Returns a handle (from Microsoft Windows) to an object's window."},
+      {"Value", {.let = true}, "Boolean", "Returns/sets the value of an object."},
+      {"Settings", {.get = true, .let = true}, "String", ""},
+      {"OstrelData", {.get = true, .set = true}, "COstrelCls", ""},
+      {"LorvexData", {.get = true, .let = true}, "CLorvexCls", ""},
+      {"ContPower",
+       {.get = true, .let = true},
+       "Boolean",
+       "Returns/sets a value that determines whether an object can respond to user-generated "
+       "events."},
+      {"TravimoType",
+       {.get = true, .let = true},
+       "TravimoTypeEnum",
+       "Sets/Returns current Travimo Type (Lorvex or Quenta)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const MemberInfo* member = FindMember(c.name);
+    ASSERT_NE(member, nullptr);
+    EXPECT_EQ(member->operations.get, c.ops.get);
+    EXPECT_EQ(member->operations.let, c.ops.let);
+    EXPECT_EQ(member->operations.set, c.ops.set);
+    EXPECT_EQ(member->operations.method, c.ops.method);
+    EXPECT_EQ(member->type, c.type);
+    EXPECT_EQ(member->helpString, c.help);
+  }
+  const MemberInfo* element = FindMember("ScanDataElement");
+  ASSERT_EQ(element->parameters.size(), 2u);
+  EXPECT_EQ(element->parameters[1].name, "ScanDataItem");
+  EXPECT_TRUE(element->parameters[1].byRef);
+}
+
+TEST(TypeInfoTest, EventsAreInOrderWithByReferenceArguments) {
+  const auto events = TravimoEventMembers();
+  ASSERT_EQ(events.size(), 5u);
+  const char* names[] = {"MouseDown", "MouseMove", "MouseUp", "Click", "TravimoError"};
+  for (size_t i = 0; i < events.size(); ++i) EXPECT_EQ(events[i].name, names[i]);
+  EXPECT_EQ(events[0].parameters.size(), 4u);
+  EXPECT_TRUE(events[3].parameters.empty());
+  ASSERT_EQ(events[4].parameters.size(), 1u);
+  EXPECT_EQ(events[4].parameters[0].name, "ReadError");
+  EXPECT_EQ(events[4].parameters[0].type, "Long");
+}
+
+bool IsGuid(std::string_view text) {
+  if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
+  for (size_t i = 1; i < 37; ++i) {
+    const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+    if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
+  }
+  return true;
+}
+
+TEST(TypeInfoTest, DispatchIdsAndGuidsAreUnique) {
+  std::set<int32_t> ids;
+  for (const auto& member : TravimoMembers()) EXPECT_TRUE(ids.insert(member.dispId).second);
+  std::set<int32_t> eventIds;
+  for (const auto& event : TravimoEventMembers()) EXPECT_TRUE(eventIds.insert(event.dispId).second);
+
+  std::set<std::string_view> guids{TypeLibrary().guid};
+  for (const auto& cls : LibraryClasses()) EXPECT_TRUE(guids.insert(cls.guid).second) << cls.name;
+  for (const auto& itf : LibraryInterfaces())
+    EXPECT_TRUE(guids.insert(itf.guid).second) << itf.name;
+  for (const auto guid : guids) EXPECT_TRUE(IsGuid(guid)) << guid;
+}
+
+TEST(TypeInfoTest, EveryClassNamesInterfacesThatExist) {
+  EXPECT_EQ(LibraryClasses().size(), 10u);
+  for (const auto& cls : LibraryClasses()) {
+    SCOPED_TRACE(std::string(cls.name));
+    EXPECT_NE(FindInterface(cls.defaultInterface), nullptr);
+    if (!cls.eventInterface.empty()) {
+      EXPECT_NE(FindInterface(cls.eventInterface), nullptr);
+    }
+  }
+  ASSERT_NE(FindClass("Travimo"), nullptr);
+  EXPECT_TRUE(FindClass("Travimo")->isControl);
+  EXPECT_EQ(FindClass("Travimo")->eventInterface, "__Travimo");
+  EXPECT_TRUE(FindClass("About")->isPropertyPage);
+  EXPECT_EQ(LibraryEnumerations().size(), 6u);
+}
+
+}  // namespace
+}  // namespace travimo
