@@ -1,0 +1,210 @@
+#include "cli/app.h"
+
+#include <CLI/CLI.hpp>
+#include <map>
+
+#include "cli/commands.h"
+#include "cli/exit_status.h"
+#include "control/about_page.h"
+#include "model/enums.h"
+#include "model/error.h"
+#include "platform/line_settings.h"
+
+namespace travimo::cli {
+
+namespace {
+
+using NameMap = std::map<std::string, int32_t>;
+
+const NameMap kTypes = {{"lorvex", Lorvex}, {"brevane", Brevane}, {"ostrel", Ostrel}};
+const NameMap kDataTypes = {{"moisture", Moisture}, {"temperature", Temperature}, {"burst", Burst}};
+const NameMap kPoints = {{"512", Max512}, {"256", Max256}, {"nolimit", NoLimit}};
+const NameMap kUnits = {{"celsius", Celsius}, {"fahrenheit", Fahrenheit}};
+const NameMap kBlueLine = {{"off", BlueLineOff}, {"on", BlueLineOn}, {"auto", BlueLineAuto}};
+const std::map<std::string, OutputFormat> kFormats = {
+    {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}};
+const std::map<std::string, TransferKind> kKinds = {{"lorvex", TransferKind::Lorvex},
+                                                    {"brevane", TransferKind::Brevane},
+                                                    {"ostrel", TransferKind::Ostrel}};
+
+// An option whose value is one of the names; the value lands in target only when given.
+template <class Value>
+CLI::Option* AddChoice(CLI::App& app, const std::string& name, std::optional<Value>& target,
+                       const std::map<std::string, Value>& names, const std::string& help) {
+  auto* option = app.add_option_function<std::string>(
+      name, [&target, &names](const std::string& text) { target = names.at(text); }, help);
+  option->transform(CLI::IsMember(names, CLI::ignore_case));
+  return option;
+}
+
+// Settings a Lorvex parse depends on; shared by read, demo and parse.
+void AddParseSettings(CLI::App& app, ControlSettings& settings) {
+  AddChoice(app, "--data", settings.dataType, kDataTypes,
+            "Lorvex data to ask for and how to scale it: moisture, temperature or burst");
+  AddChoice(app, "--points", settings.points, kPoints, "Points per scan: 512, 256 or nolimit");
+  AddChoice(app, "--units", settings.units, kUnits,
+            "Temperature units for a Lorvex temperature read: celsius or fahrenheit");
+  AddChoice(app, "--blue-line", settings.blueLine, kBlueLine,
+            "Blue-line check of Lorvex scans: off, on or auto");
+}
+
+void AddOutputOptions(CLI::App& app, OutputOptions& output) {
+  app.add_option_function<std::string>(
+         "--format", [&output](const std::string& text) { output.format = kFormats.at(text); },
+         "Output format: table (default), csv or json")
+      ->transform(CLI::IsMember(kFormats, CLI::ignore_case));
+  app.add_option("--output,-o", output.outputFile, "Write the results to FILE instead of stdout")
+      ->type_name("FILE");
+  app.add_option("--plot", output.plotFile, "Also draw the scans as an SVG line plot in FILE")
+      ->type_name("FILE.svg");
+}
+
+void AddLineSettings(CLI::App& app, ControlSettings& settings) {
+  app.add_option_function<std::string>(
+         "--settings", [&settings](const std::string& text) { settings.settings = text; },
+         "Line settings baud,parity,data,stop (default 9600,n,8,1)")
+      ->check(
+          [](const std::string& text) -> std::string {
+            try {
+              ParseLineSettings(text);
+              return {};
+            } catch (const RuntimeError& error) {
+              return error.Description();
+            }
+          },
+          "SETTINGS");
+}
+
+struct Commands {
+  ReadCommand read;
+  DemoCommand demo;
+  SimulateCommand simulate;
+  ParseCommand parse;
+  std::optional<int32_t> demoType;
+  std::optional<int32_t> simulateType;
+};
+
+CLI::App* AddRead(CLI::App& app, Commands& commands) {
+  auto* read = app.add_subcommand("read", "Read the stored measurements of a connected instrument");
+  ReadCommand& c = commands.read;
+  auto* port = read->add_option_function<int16_t>(
+      "--port", [&c](int16_t n) { c.settings.port = n; },
+      "CommPort number (port N is /dev/ttyS{N-1})");
+  port->check(CLI::Range(1, 32767));
+  read->add_option("--device", c.device, "Serial device to read from, e.g. /dev/ttyUSB0")
+      ->type_name("PATH")
+      ->excludes(port);
+  AddChoice(*read, "--type", c.settings.type, kTypes, "Instrument: lorvex, brevane or ostrel");
+  AddParseSettings(*read, c.settings);
+  AddLineSettings(*read, c.settings);
+  read->add_option("--raw", c.settings.rawFile, "Save the received bytes to FILE")
+      ->type_name("FILE");
+  read->add_option("--props", c.propsFile,
+                   "JSON property file: loaded before the read (if it exists), saved after")
+      ->type_name("FILE");
+  AddOutputOptions(*read, c.output);
+  return read;
+}
+
+CLI::App* AddDemo(CLI::App& app, Commands& commands) {
+  auto* demo = app.add_subcommand(
+      "demo", "Read from the built-in instrument simulator over a pseudo-terminal (no hardware)");
+  DemoCommand& c = commands.demo;
+  AddChoice(*demo, "--type", commands.demoType, kTypes,
+            "Simulated instrument: lorvex (default), brevane or ostrel");
+  demo->add_option("--scans", c.scans, "Scans (or measurements) the instrument holds (default 3)")
+      ->check(CLI::Range(1, 100));
+  AddParseSettings(*demo, c.settings);
+  AddOutputOptions(*demo, c.output);
+  return demo;
+}
+
+CLI::App* AddSimulate(CLI::App& app, Commands& commands) {
+  auto* simulate = app.add_subcommand(
+      "simulate", "Run the instrument simulator on a pseudo-terminal until Ctrl-C");
+  SimulateCommand& c = commands.simulate;
+  AddChoice(*simulate, "--type", commands.simulateType, kTypes,
+            "Simulated instrument: lorvex (default), brevane or ostrel");
+  simulate->add_option("--scans", c.scans, "Scans (or measurements) it holds (default 3)")
+      ->check(CLI::Range(1, 100));
+  simulate->add_option("--link", c.link, "Also make PATH a symbolic link to the device")
+      ->type_name("PATH");
+  return simulate;
+}
+
+CLI::App* AddParse(CLI::App& app, Commands& commands) {
+  auto* parse = app.add_subcommand("parse", "Decode a saved raw-data file offline");
+  ParseCommand& c = commands.parse;
+  parse->add_option("FILE", c.file, "The raw-data file (the bytes a read received)")
+      ->required()
+      ->check(CLI::ExistingFile);
+  AddChoice(*parse, "--type", c.force, kKinds,
+            "Force this parser instead of choosing it by the text: lorvex, brevane or ostrel");
+  AddParseSettings(*parse, c.settings);
+  AddOutputOptions(*parse, c.output);
+  return parse;
+}
+
+int Dispatch(const CLI::App& app, Commands& commands, Console& console) {
+  if (app.got_subcommand("read")) return RunReadCommand(commands.read, console);
+  if (app.got_subcommand("demo")) {
+    commands.demo.type = commands.demoType.value_or(Lorvex);
+    return RunDemoCommand(commands.demo, console);
+  }
+  if (app.got_subcommand("simulate")) {
+    commands.simulate.type = commands.simulateType.value_or(Lorvex);
+    return RunSimulateCommand(commands.simulate, console);
+  }
+  if (app.got_subcommand("parse")) {
+    // Forcing a parser also sets the instrument type, as that parser's own read would.
+    return RunParseCommand(commands.parse, console);
+  }
+  if (app.got_subcommand("ports")) return RunPortsCommand(console);
+  if (app.got_subcommand("describe")) return RunDescribeCommand(console);
+  if (app.got_subcommand("about")) return RunAboutCommand(console);
+  return ExitStatus::Usage;
+}
+
+}  // namespace
+
+int Run(int argc, const char* const* argv, const Streams& streams) {
+  CLI::App app{"travimo - retrieve the stored measurements of a Lorvex, Brevane or Ostrel",
+               "travimo"};
+  app.set_version_flag("--version", VersionLine(kLibraryVersion));
+  app.footer(ExitStatusHelp());
+  app.require_subcommand(1);
+
+  Commands commands;
+  AddRead(app, commands)->footer(ExitStatusHelp());
+  AddDemo(app, commands)->footer(ExitStatusHelp());
+  AddSimulate(app, commands);
+  AddParse(app, commands)->footer(ExitStatusHelp());
+  app.add_subcommand("ports", "List serial devices and the CommPort number of each");
+  app.add_subcommand("describe", "Show the control's members, events and enumerations");
+  app.add_subcommand("about", "Show the control's About page");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e, streams.out, streams.err);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e, streams.out, streams.err);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e, streams.out, streams.err);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e, streams.out, streams.err);
+    return ExitStatus::Usage;
+  }
+  Console console{streams.out, streams.err, streams.errIsTerminal, streams.keyboardFd};
+  try {
+    return Dispatch(app, commands, console);
+  } catch (const RuntimeError& error) {
+    streams.err << "travimo: error " << error.Number() << ": " << error.Description() << '\n';
+    return StatusForError(error.Number());
+  } catch (const std::exception& error) {
+    streams.err << "travimo: " << error.what() << '\n';
+    return ExitStatus::Other;
+  }
+}
+
+}  // namespace travimo::cli

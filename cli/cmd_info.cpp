@@ -1,0 +1,108 @@
+// The commands that only show things: the serial devices, the control's type
+// information and its About page.
+#include <iomanip>
+
+#include "cli/commands.h"
+#include "cli/exit_status.h"
+#include "cli/port_list.h"
+#include "control/about_page.h"
+#include "control/type_info.h"
+#include "platform/posix/termios_serial.h"
+
+namespace travimo::cli {
+
+namespace {
+
+std::string OperationsText(const Operations& operations) {
+  if (operations.method) return "method";
+  std::string text;
+  for (const auto& [on, name] :
+       {std::pair{operations.get, "Get"}, {operations.let, "Let"}, {operations.set, "Set"}}) {
+    if (!on) continue;
+    if (!text.empty()) text += ", ";
+    text += name;
+  }
+  return text;
+}
+
+std::string Signature(std::string_view name, std::span<const ParameterInfo> parameters) {
+  std::string text(name);
+  if (parameters.empty()) return text;
+  text += '(';
+  for (size_t i = 0; i < parameters.size(); ++i) {
+    if (i > 0) text += ", ";
+    text += parameters[i].byRef ? "ByRef " : "ByVal ";
+    text += std::string(parameters[i].name) + " As " + std::string(parameters[i].type);
+  }
+  return text + ')';
+}
+
+void DescribeMembers(std::ostream& out) {
+  out << "Members of _Travimo:\n";
+  for (const auto& member : TravimoMembers()) {
+    out << "  " << std::setw(2) << member.slot << "  " << Signature(member.name, member.parameters)
+        << '\n';
+    out << "        " << OperationsText(member.operations);
+    if (!member.type.empty()) out << "  As " << member.type;
+    out << "  (dispid " << member.dispId << ")";
+    if (member.hidden) out << "  [hidden]";
+    out << '\n';
+    if (!member.helpString.empty()) out << "        \"" << member.helpString << "\"\n";
+  }
+}
+
+void DescribeEvents(std::ostream& out) {
+  out << "\nEvents of __Travimo:\n";
+  for (const auto& event : TravimoEventMembers()) {
+    out << "  " << std::setw(2) << event.slot << "  " << Signature(event.name, event.parameters)
+        << "  (dispid " << event.dispId << ")\n";
+    if (!event.helpString.empty()) out << "        \"" << event.helpString << "\"\n";
+  }
+}
+
+void DescribeEnumerations(std::ostream& out) {
+  out << "\nEnumerations:\n";
+  for (const auto& enumeration : LibraryEnumerations()) {
+    out << "  " << enumeration.name << '\n';
+    for (const auto& member : enumeration.members) {
+      out << "    " << std::left << std::setw(26) << member.name << std::right << member.value
+          << '\n';
+    }
+  }
+}
+
+}  // namespace
+
+int RunPortsCommand(Console& console) {
+  const auto devices = ListSerialDevices("/dev", posix::DefaultDeviceFor);
+  if (devices.empty()) {
+    console.out << "No serial devices found.\n";
+    return ExitStatus::Ok;
+  }
+  console.out << std::left << std::setw(10) << "CommPort"
+              << "Device\n";
+  for (const auto& device : devices) {
+    const std::string port = device.commPort ? std::to_string(*device.commPort) : "-";
+    console.out << std::left << std::setw(10) << port << device.path;
+    if (!device.target.empty()) console.out << " -> " << device.target;
+    console.out << '\n';
+  }
+  return ExitStatus::Ok;
+}
+
+int RunDescribeCommand(Console& console) {
+  const LibraryInfo& library = TypeLibrary();
+  console.out << library.name << " " << library.majorVersion << '.' << library.minorVersion
+              << "  \"" << library.helpString << "\"\n\n";
+  DescribeMembers(console.out);
+  DescribeEvents(console.out);
+  DescribeEnumerations(console.out);
+  return ExitStatus::Ok;
+}
+
+int RunAboutCommand(Console& console) {
+  console.out << RenderAboutText(MakeAboutPage(kLibraryVersion));
+  return ExitStatus::Ok;
+}
+
+}  // namespace travimo::cli

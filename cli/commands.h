@@ -1,0 +1,48 @@
+#pragma once
+// The tool's commands, each returning its exit status.
+#include <optional>
+#include <string>
+
+#include "cli/console.h"
+#include "cli/control_settings.h"
+#include "cli/emit.h"
+#include "formats/dispatch.h"
+
+namespace travimo::cli {
+
+struct ReadCommand {
+  ControlSettings settings;
+  std::string device;  // empty: the port number's own device
+  std::string propsFile;
+  OutputOptions output;
+};
+
+struct DemoCommand {
+  int32_t type = 1;  // TravimoTypeEnum
+  int scans = 3;
+  ControlSettings settings;  // type excluded: the simulated instrument decides
+  OutputOptions output;
+};
+
+struct SimulateCommand {
+  int32_t type = 1;
+  int scans = 3;
+  std::string link;  // a symbolic link to the device, made while it runs
+};
+
+struct ParseCommand {
+  std::string file;
+  std::optional<TransferKind> force;  // a parser chosen regardless of the text
+  ControlSettings settings;
+  OutputOptions output;
+};
+
+int RunReadCommand(const ReadCommand& command, Console& console);
+int RunDemoCommand(const DemoCommand& command, Console& console);
+int RunSimulateCommand(const SimulateCommand& command, Console& console);
+int RunParseCommand(const ParseCommand& command, Console& console);
+int RunPortsCommand(Console& console);
+int RunDescribeCommand(Console& console);
+int RunAboutCommand(Console& console);
+
+}  // namespace travimo::cli

@@ -1,0 +1,33 @@
+#pragma once
+// Escape on the terminal during a read. While it lives, the terminal is in
+// non-canonical mode without echo (signals stay on, so Ctrl-C still works);
+// the original mode comes back when it ends. Registered with the host as an
+// input source, so a keypress wakes the host's yield.
+#include <termios.h>
+
+#include "platform/host_services.h"
+
+namespace travimo::cli {
+
+class EscapeWatch : private IoSource {
+ public:
+  // Watches fd only when it is a terminal; otherwise does nothing at all.
+  EscapeWatch(HostServices& host, int fd);
+  ~EscapeWatch() override;
+  EscapeWatch(const EscapeWatch&) = delete;
+  EscapeWatch& operator=(const EscapeWatch&) = delete;
+
+  bool Pressed() const { return pressed_; }
+
+ private:
+  int PollDescriptor() const override { return active_ ? fd_ : -1; }
+  void Service() override;
+
+  int fd_;
+  bool active_ = false;
+  bool pressed_ = false;
+  termios saved_{};
+  SourceRegistration registration_;
+};
+
+}  // namespace travimo::cli
