@@ -1,0 +1,333 @@
+#include "platform/posix/json_property_bag.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include "model/error.h"
+
+namespace travimo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class JsonPropertyBagTest : public ::testing::Test {
+ protected:
+  JsonPropertyBagTest()
+      : dir_(fs::temp_directory_path() /
+             ("travimo-bag-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+    fs::create_directories(dir_);
+  }
+  ~JsonPropertyBagTest() override { fs::remove_all(dir_); }
+
+  fs::path File(const std::string& name) const { return dir_ / name; }
+
+  static void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+  }
+  static std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  size_t EntriesInDir() const {
+    return static_cast<size_t>(
+        std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+  }
+
+  fs::path dir_;
+};
+
+// Runs f and returns the RuntimeError it raised.
+template <class F>
+RuntimeError ErrorFrom(F&& f) {
+  try {
+    f();
+  } catch (const RuntimeError& error) {
+    return error;
+  }
+  ADD_FAILURE() << "no RuntimeError";
+  return RuntimeError(0, "", "");
+}
+
+bool Mentions(const RuntimeError& error, const std::string& text) {
+  return error.Description().find(text) != std::string::npos;
+}
+
+TEST_F(JsonPropertyBagTest, AMissingFileIsAnEmptyBagThatGivesDefaults) {
+  JsonPropertyBag bag = JsonPropertyBag::Load(File("absent.json"));
+  EXPECT_FALSE(bag.Existed());
+  EXPECT_TRUE(bag.Empty());
+  EXPECT_TRUE(SameValue(bag.Read("Caption", std::string("Travimo")), std::string("Travimo")));
+}
+
+TEST_F(JsonPropertyBagTest, ScalarsRoundTripThroughAFile) {
+  JsonPropertyBag bag;
+  bag.Write("SaveRawData", true, false);
+  bag.Write("CommPort", int16_t{4}, int16_t{1});
+  bag.Write("ScanNumber", int32_t{-70000}, int32_t{1});
+  bag.Write("BackColor", static_cast<int32_t>(0x8000000Fu), int32_t{0});
+  bag.Write("Caption", std::string("Go \"fast\" \xC3\xA9"), std::string("Travimo"));
+  bag.Save(File("p.json"));
+
+  JsonPropertyBag loaded = JsonPropertyBag::Load(File("p.json"));
+  EXPECT_TRUE(loaded.Existed());
+  EXPECT_TRUE(SameValue(loaded.Read("SaveRawData", false), true));
+  EXPECT_TRUE(SameValue(loaded.Read("CommPort", int16_t{1}), int16_t{4}));
+  EXPECT_TRUE(SameValue(loaded.Read("ScanNumber", int32_t{1}), int32_t{-70000}));
+  EXPECT_TRUE(SameValue(loaded.Read("BackColor", int32_t{0}), static_cast<int32_t>(0x8000000Fu)));
+  EXPECT_TRUE(
+      SameValue(loaded.Read("Caption", std::string()), std::string("Go \"fast\" \xC3\xA9")));
+}
+
+TEST_F(JsonPropertyBagTest, AValueEqualToItsDefaultIsNotStoredAndDropsAnOlderOne) {
+  JsonPropertyBag bag;
+  bag.Write("RThreshold", int16_t{100}, int16_t{0});
+  bag.Write("Caption", std::string("Travimo"), std::string("Travimo"));
+  EXPECT_FALSE(bag.Contains("Caption"));
+  bag.Write("RThreshold", int16_t{0}, int16_t{0});
+  EXPECT_FALSE(bag.Contains("RThreshold"));
+  EXPECT_TRUE(bag.Empty());
+}
+
+TEST_F(JsonPropertyBagTest, TheSecondWriteOfAKeyReplacesTheFirstInPlace) {
+  JsonPropertyBag bag;
+  bag.Write("BackColor", int32_t{255}, int32_t{0});
+  bag.Write("Caption", std::string("Go"), std::string());
+  bag.Write("BackColor", int32_t{255}, int32_t{0});
+  EXPECT_EQ(bag.ToText(), "{\n  \"BackColor\": 255,\n  \"Caption\": \"Go\"\n}\n");
+}
+
+TEST_F(JsonPropertyBagTest, NumbersFollowTheWidthOfTheDefault) {
+  JsonPropertyBag bag = JsonPropertyBag::FromText(
+      R"({"CommPort": 4, "InBufferSize": 40000, "ScanNumber": 3.0, "ArrayStart": 1.5,
+          "Big": 3000000000})",
+      "form.json");
+  EXPECT_TRUE(std::holds_alternative<int16_t>(bag.Read("CommPort", int16_t{1})));
+  EXPECT_TRUE(std::holds_alternative<int32_t>(bag.Read("CommPort", int32_t{1})));
+  EXPECT_TRUE(SameValue(bag.Read("ScanNumber", int32_t{1}), int32_t{3}));
+  EXPECT_TRUE(SameValue(bag.Read("InBufferSize", int32_t{0}), int32_t{40000}));
+
+  const RuntimeError overflow = ErrorFrom([&] { bag.Read("InBufferSize", int16_t{9096}); });
+  EXPECT_EQ(overflow.Number(), ErrorNumber::Overflow);
+  EXPECT_TRUE(Mentions(overflow, "InBufferSize"));
+  EXPECT_TRUE(Mentions(overflow, "form.json"));
+  EXPECT_EQ(ErrorFrom([&] { bag.Read("Big", int32_t{0}); }).Number(), ErrorNumber::Overflow);
+  EXPECT_EQ(ErrorFrom([&] { bag.Read("ArrayStart", int32_t{1}); }).Number(),
+            ErrorNumber::TypeMismatch);
+}
+
+TEST_F(JsonPropertyBagTest, AValueOfTheWrongTypeNamesTheKeyAndTheFile) {
+  WriteText(File("form.json"),
+            R"({"Caption": "Go", "CommPort": "COM3", "Font": [1], "Enabled": 1})");
+  JsonPropertyBag bag = JsonPropertyBag::Load(File("form.json"));
+  EXPECT_TRUE(SameValue(bag.Read("Caption", std::string()), std::string("Go")));
+  struct Case {
+    const char* key;
+    PropertyValue defaultValue;
+  };
+  for (const Case& c :
+       {Case{"CommPort", int16_t{1}}, Case{"Font", std::monostate{}}, Case{"Enabled", true}}) {
+    SCOPED_TRACE(c.key);
+    const RuntimeError error = ErrorFrom([&] { bag.Read(c.key, c.defaultValue); });
+    EXPECT_EQ(error.Number(), ErrorNumber::TypeMismatch);
+    EXPECT_TRUE(Mentions(error, std::string("\"") + c.key + "\"")) << error.Description();
+    EXPECT_TRUE(Mentions(error, File("form.json").string())) << error.Description();
+  }
+}
+
+TEST_F(JsonPropertyBagTest, AMalformedFileIsAClearErrorAndIsLeftAsItWas) {
+  for (const std::string text : {"{\"Caption\": \"Go\",", "[1, 2]", "", "42"}) {
+    SCOPED_TRACE(text);
+    WriteText(File("bad.json"), text);
+    const RuntimeError error = ErrorFrom([&] { JsonPropertyBag::Load(File("bad.json")); });
+    EXPECT_EQ(error.Number(), ErrorNumber::PathFileAccess);
+    EXPECT_TRUE(Mentions(error, File("bad.json").string())) << error.Description();
+    EXPECT_EQ(ReadText(File("bad.json")), text);
+  }
+}
+
+TEST_F(JsonPropertyBagTest, SavingReplacesTheWholeFileAndLeavesNoTemporaryBehind) {
+  JsonPropertyBag big;
+  big.Write("OutPutFileName", std::string(5000, 'x'), std::string());
+  big.Save(File("form.json"));
+  JsonPropertyBag small;
+  small.Write("ScanNumber", int32_t{2}, int32_t{1});
+  small.Save(File("form.json"));
+
+  EXPECT_EQ(ReadText(File("form.json")), small.ToText());
+  EXPECT_EQ(EntriesInDir(), 1u);
+}
+
+TEST_F(JsonPropertyBagTest, AFailedSaveKeepsTheOldFileAndRemovesTheTemporary) {
+  JsonPropertyBag old;
+  old.Write("ScanNumber", int32_t{2}, int32_t{1});
+  old.Save(File("form.json"));
+  const std::string before = ReadText(File("form.json"));
+
+  JsonPropertyBag big;
+  big.Write("OutPutFileName", std::string(64 * 1024, 'x'), std::string());
+  // A file-size limit makes the write of the temporary fail part way.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const RuntimeError error = ErrorFrom([&] { big.Save(File("form.json")); });
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previousHandler);
+
+  EXPECT_EQ(error.Number(), ErrorNumber::PathFileAccess);
+  EXPECT_TRUE(Mentions(error, File("form.json").string())) << error.Description();
+  EXPECT_EQ(ReadText(File("form.json")), before);
+  EXPECT_EQ(EntriesInDir(), 1u);
+}
+
+TEST_F(JsonPropertyBagTest, SavingWhereNoFileCanBeMadeNamesTheFile) {
+  JsonPropertyBag bag;
+  const fs::path target = File("no-such-dir") / "form.json";
+  const RuntimeError error = ErrorFrom([&] { bag.Save(target); });
+  EXPECT_EQ(error.Number(), ErrorNumber::PathFileAccess);
+  EXPECT_TRUE(Mentions(error, target.string()));
+}
+
+TEST_F(JsonPropertyBagTest, FontsAndPicturesRoundTripAndNoneIsNull) {
+  auto font = std::make_shared<StdFont>(
+      StdFont{"Arial", 12.5, true, true, false, true, int16_t{700}, int16_t{1}});
+  JsonPropertyBag bag;
+  bag.Write("Font", font, std::monostate{});
+  bag.Write("Picture", std::make_shared<StdPicture>(StdPicture{"face.bmp"}), std::monostate{});
+  bag.Write("MouseIcon", std::monostate{}, std::make_shared<StdFont>());
+  JsonPropertyBag loaded = JsonPropertyBag::FromText(bag.ToText(), "t");
+
+  const PropertyValue readFont = loaded.Read("Font", std::make_shared<StdFont>());
+  ASSERT_TRUE(std::holds_alternative<FontPtr>(readFont));
+  EXPECT_EQ(*std::get<FontPtr>(readFont), *font);
+  EXPECT_TRUE(SameValue(loaded.Read("Picture", std::monostate{}),
+                        std::make_shared<StdPicture>(StdPicture{"face.bmp"})));
+  EXPECT_TRUE(std::holds_alternative<std::monostate>(loaded.Read("MouseIcon", std::monostate{})));
+}
+
+TEST_F(JsonPropertyBagTest, AHandWrittenFontKeepsTheDefaultsOfWhatItLeavesOut) {
+  JsonPropertyBag bag = JsonPropertyBag::FromText(R"({"Font": {"name": "Arial"}})", "t");
+  const PropertyValue font = bag.Read("Font", std::monostate{});
+  ASSERT_TRUE(std::holds_alternative<FontPtr>(font));
+  StdFont expected;
+  expected.name = "Arial";
+  EXPECT_EQ(*std::get<FontPtr>(font), expected);
+}
+
+TEST_F(JsonPropertyBagTest, RecordsRoundTripWithEveryFieldAndSeries) {
+  auto lorvex = std::make_shared<CLorvexCls>();
+  lorvex->ScanNumber(4);
+  lorvex->AddScan(SingleArray(1, {1.25f, -2.5f}), 1);
+  lorvex->AddScan(SingleArray(0, {20.0f}), 2);
+  lorvex->cScanBurst(nullptr);
+
+  auto ostrel = std::make_shared<COstrelCls>();
+  ostrel->CalibrationConstantA("1.5");
+  ostrel->CalibrationConstantB("-0.25");
+  ostrel->BasisWeightValue("80");
+  ostrel->MeasurementNumber(12);
+  ostrel->SamplingRate(5);
+  ostrel->DateTime(Date::FromCalendar(2024, 2, 29, 13, 45, 10));
+  ostrel->ScanNumber(3);
+  ostrel->AddScan(SingleArray(
+      1, {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 0.1f}));
+
+  auto brevane = std::make_shared<CBrevaneCls>();
+  brevane->TypeOfMeasuringHead("F");
+  brevane->MeasurementNumber(9);
+  brevane->IDCode("Reel 7");
+  brevane->DateTime(Date(45000.5));
+  brevane->BasisWeightValue(80.5f);
+  brevane->BasisWeightUnit("g/m2");
+  brevane->TypeOfBasisWeight("dry");
+  brevane->SamplingRate(2.5f);
+  brevane->GradeNo(17);
+  brevane->CalibrationConstantA("1");
+  brevane->CalibrationConstantB("2");
+  brevane->MoistureUnit("%");
+  brevane->TemperatureUnit("C");
+  brevane->ScanNumber(2);
+  brevane->AddScan(SingleArray(0, {1.5f, 2.0f}), false);
+  brevane->AddScan(SingleArray(0, {21.0f}), true);
+
+  JsonPropertyBag bag;
+  bag.Write("LorvexData", lorvex, std::monostate{});
+  bag.Write("OstrelData", ostrel, std::monostate{});
+  bag.Write("BrevaneData", brevane, std::monostate{});
+  bag.Save(File("records.json"));
+  JsonPropertyBag loaded = JsonPropertyBag::Load(File("records.json"));
+
+  const auto l = std::get<LorvexPtr>(loaded.Read("LorvexData", std::monostate{}));
+  EXPECT_EQ(l->ScanNumber(), 4);
+  EXPECT_EQ(l->ScanData(), SingleArray(1, {1.25f, -2.5f}));
+  EXPECT_EQ(l->TemperatureData(), SingleArray(0, {20.0f}));
+  EXPECT_EQ(l->cScanBurst(), nullptr);
+
+  const auto o = std::get<OstrelPtr>(loaded.Read("OstrelData", std::monostate{}));
+  EXPECT_EQ(o->CalibrationConstantA(), "1.5");
+  EXPECT_EQ(o->CalibrationConstantB(), "-0.25");
+  EXPECT_EQ(o->BasisWeightValue(), "80");
+  EXPECT_EQ(o->MeasurementNumber(), 12);
+  EXPECT_EQ(o->SamplingRate(), 5);
+  EXPECT_EQ(o->DateTime(), ostrel->DateTime());
+  EXPECT_EQ(o->ScanNumber(), 3);
+  const SingleArray points = o->ScanData();
+  ASSERT_EQ(points.Size(), 3);
+  EXPECT_TRUE(std::isnan(points.At(1)));
+  EXPECT_EQ(points.At(2), std::numeric_limits<float>::infinity());
+  EXPECT_EQ(points.At(3), 0.1f);
+
+  const auto b = std::get<BrevanePtr>(loaded.Read("BrevaneData", std::monostate{}));
+  EXPECT_EQ(b->TypeOfMeasuringHead(), "F");
+  EXPECT_EQ(b->MeasurementNumber(), 9);
+  EXPECT_EQ(b->IDCode(), "Reel 7");
+  EXPECT_EQ(b->DateTime(), Date(45000.5));
+  EXPECT_EQ(b->BasisWeightValue(), 80.5f);
+  EXPECT_EQ(b->BasisWeightUnit(), "g/m2");
+  EXPECT_EQ(b->TypeOfBasisWeight(), "dry");
+  EXPECT_EQ(b->SamplingRate(), 2.5f);
+  EXPECT_EQ(b->GradeNo(), 17);
+  EXPECT_EQ(b->CalibrationConstantA(), "1");
+  EXPECT_EQ(b->CalibrationConstantB(), "2");
+  EXPECT_EQ(b->MoistureUnit(), "%");
+  EXPECT_EQ(b->TemperatureUnit(), "C");
+  EXPECT_EQ(b->ScanNumber(), 2);
+  EXPECT_EQ(b->ScanData(), SingleArray(0, {1.5f, 2.0f}));
+  EXPECT_EQ(b->TempData(), SingleArray(0, {21.0f}));
+
+  // The file reads naturally: dates carry their text as well as their value.
+  EXPECT_NE(ReadText(File("records.json")).find("\"iso\": \"2024-02-29T13:45:10\""),
+            std::string::npos);
+}
+
+TEST_F(JsonPropertyBagTest, ARecordOfAnotherKindOrAMalformedSeriesIsAMismatch) {
+  JsonPropertyBag bag = JsonPropertyBag::FromText(
+      R"({"LorvexData": {"record": "Ostrel"},
+          "OstrelData": {"record": "Ostrel", "cScanData": {"lower": 1, "values": ["x"]}},
+          "BrevaneData": {"record": "Quartz"}})",
+      "t");
+  const RuntimeError kind = ErrorFrom([&] { bag.Read("LorvexData", LorvexPtr{}); });
+  EXPECT_EQ(kind.Number(), ErrorNumber::TypeMismatch);
+  const RuntimeError series = ErrorFrom([&] { bag.Read("OstrelData", std::monostate{}); });
+  EXPECT_EQ(series.Number(), ErrorNumber::TypeMismatch);
+  EXPECT_TRUE(Mentions(series, "cScanData.values")) << series.Description();
+  EXPECT_EQ(ErrorFrom([&] { bag.Read("BrevaneData", std::monostate{}); }).Number(),
+            ErrorNumber::TypeMismatch);
+}
+
+}  // namespace
+}  // namespace travimo
