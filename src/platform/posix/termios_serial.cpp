@@ -150,7 +150,11 @@ class TermiosConnection : public SerialConnection {
         Decode(std::span(raw.data(), static_cast<size_t>(got)), into, outcome.count);
         continue;
       }
-      if (got == 0) return Lost(outcome, "the far end closed the line");
+      if (got == 0) {
+        // With VMIN and VTIME 0 a tty reads 0 when nothing waits, not only at a hang-up.
+        if (HungUp()) return Lost(outcome, "the far end closed the line");
+        break;
+      }
       if (errno == EINTR) continue;
       if (errno == EAGAIN || errno == EWOULDBLOCK) {
         if (HungUp()) return Lost(outcome, "the line hung up");

@@ -1,0 +1,49 @@
+#pragma once
+// A control on the real POSIX platform whose port 1 is a simulated instrument
+// on a pseudo-terminal. Everything runs in real time.
+#include <chrono>
+#include <string>
+
+#include "control/travimo.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_host.h"
+#include "platform/posix/termios_serial.h"
+#include "sim/simulator.h"
+#include "support/recording_container.h"
+
+namespace travimo::testing {
+
+class PtyRig {
+ public:
+  // An empty device stands for the simulator's port.
+  explicit PtyRig(const sim::Script& script, std::string device = "")
+      : simulator(script),
+        device_(device.empty() ? simulator.SlavePath() : std::move(device)),
+        serial([this](int16_t) { return device_; }),
+        control(ControlSite{container, host, files, serial}) {
+    control.InitProperties();
+    control.CommPort(1);
+    simulator.Start();
+  }
+
+  // Runs ReadTravimo and returns its wall-clock duration in seconds.
+  double Read() {
+    const auto start = std::chrono::steady_clock::now();
+    control.ReadTravimo();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+
+  sim::Simulator simulator;
+
+ private:
+  std::string device_;
+
+ public:
+  RecordingContainer container;
+  posix::PosixHost host{"C"};
+  posix::PosixFileSystem files;
+  posix::TermiosBackend serial;
+  Travimo control;
+};
+
+}  // namespace travimo::testing
