@@ -9,38 +9,59 @@ CLorvexCls::CLorvexCls()
       temperature_(std::make_shared<CScanDataCls>()),
       burst_(std::make_shared<CScanDataCls>()) {}
 
+CLorvexCls::CLorvexCls(ScanDataPtr moisture, ScanDataPtr temperature, ScanDataPtr burst)
+    : moisture_(std::move(moisture)),
+      temperature_(std::move(temperature)),
+      burst_(std::move(burst)) {}
+
 bool CLorvexCls::AddScan(const SingleArray& sngScanArray, int32_t lngScanType) {
+  return AddScan(SingleArray(sngScanArray), lngScanType);
+}
+
+bool CLorvexCls::AddScan(SingleArray&& sngScanArray, int32_t lngScanType) {
   switch (lngScanType) {
-    case 1: RequireSeries(moisture_).PassScanData(sngScanArray); break;
-    case 2: RequireSeries(temperature_).PassScanData(sngScanArray); break;
-    case 3: RequireSeries(burst_).PassScanData(sngScanArray); break;
-    default: break;
+    case 1:
+      RequireSeries(moisture_).PassScanData(std::move(sngScanArray));
+      break;
+    case 2:
+      RequireSeries(temperature_).PassScanData(std::move(sngScanArray));
+      break;
+    case 3:
+      RequireSeries(burst_).PassScanData(std::move(sngScanArray));
+      break;
+    default:
+      break;
   }
   return false;
 }
 
-SingleArray CLorvexCls::ScanData() const { return RequireSeries(moisture_).ScanData(); }
+SingleArray CLorvexCls::ScanData() const {
+  return RequireSeries(moisture_).ScanData();
+}
 void CLorvexCls::ScanData(const SingleArray& sngData) {
   RequireSeries(moisture_).PassScanData(sngData);
 }
-SingleArray CLorvexCls::TemperatureData() const { return RequireSeries(temperature_).ScanData(); }
+SingleArray CLorvexCls::TemperatureData() const {
+  return RequireSeries(temperature_).ScanData();
+}
 void CLorvexCls::TemperatureData(const SingleArray& sngData) {
   RequireSeries(temperature_).PassScanData(sngData);
 }
-SingleArray CLorvexCls::BurstData() const { return RequireSeries(burst_).ScanData(); }
+SingleArray CLorvexCls::BurstData() const {
+  return RequireSeries(burst_).ScanData();
+}
 void CLorvexCls::BurstData(const SingleArray& sngData) {
   RequireSeries(burst_).PassScanData(sngData);
 }
 
+// Sharing a series and then writing its own array back into it leaves it as it
+// was, so the copy only shares; a null series still fails as the write would.
 LorvexPtr CopyForCollection(const CLorvexCls& oLorvex) {
-  auto made = std::make_shared<CLorvexCls>();
-  made->cScanData(oLorvex.cScanData());
-  made->ScanData(oLorvex.ScanData());
-  made->cScanTemp(oLorvex.cScanTemp());
-  made->TemperatureData(oLorvex.TemperatureData());
-  made->cScanBurst(oLorvex.cScanBurst());
-  made->BurstData(oLorvex.BurstData());
-  return made;
+  RequireSeries(oLorvex.cScanData());
+  RequireSeries(oLorvex.cScanTemp());
+  RequireSeries(oLorvex.cScanBurst());
+  return std::make_shared<CLorvexCls>(oLorvex.cScanData(), oLorvex.cScanTemp(),
+                                      oLorvex.cScanBurst());
 }
 
 }  // namespace travimo

@@ -11,6 +11,8 @@ namespace travimo {
 class CLorvexCls {
  public:
   CLorvexCls();
+  // A record over existing series, shared with whoever else holds them.
+  CLorvexCls(ScanDataPtr moisture, ScanDataPtr temperature, ScanDataPtr burst);
 
   ScanDataPtr cScanData() const { return moisture_; }
   void cScanData(ScanDataPtr series) { moisture_ = std::move(series); }
@@ -21,6 +23,7 @@ class CLorvexCls {
 
   // lngScanType 1 moisture, 2 temperature, 3 burst; anything else changes nothing.
   bool AddScan(const SingleArray& sngScanArray, int32_t lngScanType);
+  bool AddScan(SingleArray&& sngScanArray, int32_t lngScanType);
 
   // The data properties fail with 91 when the host has set their series to null.
   SingleArray ScanData() const;

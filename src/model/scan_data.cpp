@@ -9,6 +9,11 @@ bool CScanDataCls::PassScanData(const SingleArray& sngData) {
   return false;
 }
 
+bool CScanDataCls::PassScanData(SingleArray&& sngData) {
+  data_ = std::move(sngData);
+  return false;
+}
+
 float CScanDataCls::ElementData(int32_t lngElement) const {
   return data_.Contains(lngElement) ? data_.At(lngElement) : 0.0f;
 }

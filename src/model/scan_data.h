@@ -16,6 +16,7 @@ class CScanDataCls {
   void ScanData(const SingleArray& sinScanData) { data_ = sinScanData; }
   // Always false; the result carries no meaning.
   bool PassScanData(const SingleArray& sngData);
+  bool PassScanData(SingleArray&& sngData);
   // 0.0 for an index outside the bounds, never a failure.
   float ElementData(int32_t lngElement) const;
 
