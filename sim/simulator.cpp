@@ -312,6 +312,7 @@ void Simulator::WritePending() {
     {
       std::lock_guard lock(mutex_);
       stats_.bytesSent += static_cast<size_t>(written);
+      stats_.lastSentAt = Clock::now();
     }
     front.bytes.erase(0, static_cast<size_t>(written));
     if (!front.bytes.empty()) return;  // the rest once the port has room

@@ -65,6 +65,7 @@ struct SimulatorStats {
   size_t bytesSent = 0;
   int transfersStarted = 0;
   bool hungUp = false;
+  std::chrono::steady_clock::time_point lastSentAt{};  // when the latest byte went out
 };
 
 class Simulator {
