@@ -80,6 +80,8 @@ TEST_F(JsonPropertyBagTest, ScalarsRoundTripThroughAFile) {
   bag.Write("Caption", std::string("Go \"fast\" \xC3\xA9"), std::string("Travimo"));
   bag.Save(File("p.json"));
 
+  EXPECT_NE(ReadText(File("p.json")).find("\"Go \\\"fast\\\" \xC3\xA9\""), std::string::npos);
+
   JsonPropertyBag loaded = JsonPropertyBag::Load(File("p.json"));
   EXPECT_TRUE(loaded.Existed());
   EXPECT_TRUE(SameValue(loaded.Read("SaveRawData", false), true));
@@ -88,6 +90,24 @@ TEST_F(JsonPropertyBagTest, ScalarsRoundTripThroughAFile) {
   EXPECT_TRUE(SameValue(loaded.Read("BackColor", int32_t{0}), static_cast<int32_t>(0x8000000Fu)));
   EXPECT_TRUE(
       SameValue(loaded.Read("Caption", std::string()), std::string("Go \"fast\" \xC3\xA9")));
+}
+
+TEST_F(JsonPropertyBagTest, TextsThatAreNotUtf8AreKeptByteForByte) {
+  const std::string latin1 = "Caf\xE9";  // a single-byte code page's e acute
+  auto ostrel = std::make_shared<COstrelCls>();
+  ostrel->CalibrationConstantA(
+      "\xB1"
+      "1");
+  JsonPropertyBag bag;
+  bag.Write("CurrentScanDataType", latin1, std::string("A"));
+  bag.Write("OstrelData", ostrel, std::monostate{});
+  bag.Save(File("p.json"));
+  JsonPropertyBag loaded = JsonPropertyBag::Load(File("p.json"));
+  EXPECT_TRUE(SameValue(loaded.Read("CurrentScanDataType", std::string("A")), latin1));
+  const auto o = std::get<OstrelPtr>(loaded.Read("OstrelData", std::monostate{}));
+  EXPECT_EQ(o->CalibrationConstantA(),
+            "\xB1"
+            "1");
 }
 
 TEST_F(JsonPropertyBagTest, AValueEqualToItsDefaultIsNotStoredAndDropsAnOlderOne) {

@@ -64,6 +64,51 @@ struct Place {
 
 // ---- encoding ---------------------------------------------------------------
 
+// JSON text is UTF-8; a text that is not (bytes of a single-byte code page,
+// say) is kept byte for byte as {"bytes": [...]} rather than mangled.
+bool IsUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    size_t extra = 0;
+    uint32_t code = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    if ((c & 0xE0) == 0xC0) {
+      extra = 1;
+      code = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      extra = 2;
+      code = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      extra = 3;
+      code = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + extra >= text.size()) return false;  // cut short
+    for (size_t k = 1; k <= extra; ++k) {
+      const auto cc = static_cast<unsigned char>(text[i + k]);
+      if ((cc & 0xC0) != 0x80) return false;
+      code = (code << 6) | (cc & 0x3F);
+    }
+    static constexpr uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+      return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
+Json EncodeText(const std::string& text) {
+  if (IsUtf8(text)) return text;
+  Json bytes = Json::array();
+  for (char c : text) bytes.push_back(static_cast<unsigned char>(c));
+  return Json{{"bytes", std::move(bytes)}};
+}
+
 Json EncodeFloat(float value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
@@ -83,13 +128,14 @@ Json EncodeDate(Date date) {
 }
 
 Json Encode(const StdFont& f) {
-  return Json{{"name", f.name},     {"size", f.size},           {"bold", f.bold},
-              {"italic", f.italic}, {"underline", f.underline}, {"strikethrough", f.strikethrough},
-              {"weight", f.weight}, {"charset", f.charset}};
+  return Json{
+      {"name", EncodeText(f.name)}, {"size", f.size},           {"bold", f.bold},
+      {"italic", f.italic},         {"underline", f.underline}, {"strikethrough", f.strikethrough},
+      {"weight", f.weight},         {"charset", f.charset}};
 }
 
 Json Encode(const StdPicture& p) {
-  return Json{{"path", p.path}};
+  return Json{{"path", EncodeText(p.path)}};
 }
 
 Json Encode(const CLorvexCls& r) {
@@ -103,9 +149,9 @@ Json Encode(const CLorvexCls& r) {
 Json Encode(const COstrelCls& r) {
   return Json{{"record", "Ostrel"},
               {"ScanNumber", r.ScanNumber()},
-              {"CalibrationConstantA", r.CalibrationConstantA()},
-              {"CalibrationConstantB", r.CalibrationConstantB()},
-              {"BasisWeightValue", r.BasisWeightValue()},
+              {"CalibrationConstantA", EncodeText(r.CalibrationConstantA())},
+              {"CalibrationConstantB", EncodeText(r.CalibrationConstantB())},
+              {"BasisWeightValue", EncodeText(r.BasisWeightValue())},
               {"MeasurementNumber", r.MeasurementNumber()},
               {"SamplingRate", r.SamplingRate()},
               {"DateTime", EncodeDate(r.DateTime())},
@@ -115,19 +161,19 @@ Json Encode(const COstrelCls& r) {
 Json Encode(const CBrevaneCls& r) {
   return Json{{"record", "Brevane"},
               {"ScanNumber", r.ScanNumber()},
-              {"TypeOfMeasuringHead", r.TypeOfMeasuringHead()},
+              {"TypeOfMeasuringHead", EncodeText(r.TypeOfMeasuringHead())},
               {"MeasurementNumber", r.MeasurementNumber()},
-              {"IDCode", r.IDCode()},
+              {"IDCode", EncodeText(r.IDCode())},
               {"DateTime", EncodeDate(r.DateTime())},
               {"BasisWeightValue", EncodeFloat(r.BasisWeightValue())},
-              {"BasisWeightUnit", r.BasisWeightUnit()},
-              {"TypeOfBasisWeight", r.TypeOfBasisWeight()},
+              {"BasisWeightUnit", EncodeText(r.BasisWeightUnit())},
+              {"TypeOfBasisWeight", EncodeText(r.TypeOfBasisWeight())},
               {"SamplingRate", EncodeFloat(r.SamplingRate())},
               {"GradeNo", r.GradeNo()},
-              {"CalibrationConstantA", r.CalibrationConstantA()},
-              {"CalibrationConstantB", r.CalibrationConstantB()},
-              {"MoistureUnit", r.MoistureUnit()},
-              {"TemperatureUnit", r.TemperatureUnit()},
+              {"CalibrationConstantA", EncodeText(r.CalibrationConstantA())},
+              {"CalibrationConstantB", EncodeText(r.CalibrationConstantB())},
+              {"MoistureUnit", EncodeText(r.MoistureUnit())},
+              {"TemperatureUnit", EncodeText(r.TemperatureUnit())},
               {"cScanData", EncodeSeries(r.cScanData())},
               {"cScanTemp", EncodeSeries(r.cScanTemp())}};
 }
@@ -139,8 +185,10 @@ Json Encode(const PropertyValue& value) {
         if constexpr (std::is_same_v<T, std::monostate>) {
           return nullptr;
         } else if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, int16_t> ||
-                             std::is_same_v<T, int32_t> || std::is_same_v<T, std::string>) {
+                             std::is_same_v<T, int32_t>) {
           return v;
+        } else if constexpr (std::is_same_v<T, std::string>) {
+          return EncodeText(v);
         } else {
           return v ? Encode(*v) : Json(nullptr);
         }
@@ -191,8 +239,15 @@ float Single(const Json& j, const Place& at) {
 }
 
 std::string Text(const Json& j, const Place& at) {
-  if (!j.is_string()) at.Mismatch("a text");
-  return j.get<std::string>();
+  if (j.is_string()) return j.get<std::string>();
+  if (!j.is_object() || !j.contains("bytes") || !j["bytes"].is_array()) at.Mismatch("a text");
+  std::string text;
+  for (const Json& b : j["bytes"]) {
+    if (!b.is_number_integer() || b.get<int64_t>() < 0 || b.get<int64_t>() > 255)
+      at.In("bytes").Mismatch("a list of byte values");
+    text += static_cast<char>(b.get<int>());
+  }
+  return text;
 }
 
 bool Boolean(const Json& j, const Place& at) {
@@ -324,6 +379,7 @@ PropertyValue DecodeObject(const Json& j, const Place& at) {
     if (kind == "Brevane") return DecodeBrevane(j, at);
     at.In("record").Mismatch("\"Lorvex\", \"Ostrel\" or \"Brevane\"");
   }
+  if (j.contains("bytes")) return Text(j, at);
   if (j.contains("path")) return DecodePicture(j, at);
   if (j.contains("name")) return DecodeFont(j, at);
   at.Mismatch("a font, a picture or a record");
