@@ -207,6 +207,25 @@ TEST_F(PtyTest, MissingOrBusyDeviceIsPortError) {
   EXPECT_NO_THROW(backend.Open(5, PortOptions{})) << "closing releases the port";
 }
 
+TEST_F(PtyTest, QuietLineStaysOpenUntilDataArrives) {
+  auto backend = Backend();
+  PosixHost host;
+  MSComm comm(host, backend);
+  comm.CommPort(5);
+  comm.PortOpen(true);
+  for (int i = 0; i < 5; ++i) {
+    host.Yield();
+    EXPECT_EQ(comm.InBufferCount(), 0) << "an empty read is no hang-up";
+  }
+  WriteMaster("late");
+  std::string received;
+  for (int i = 0; i < 100 && received.size() < 4; ++i) {
+    host.Yield();
+    received += comm.Input();
+  }
+  EXPECT_EQ(received, "late");
+}
+
 TEST_F(PtyTest, FarEndClosingEndsTheReadWithAnError) {
   auto backend = Backend();
   PosixHost host;
