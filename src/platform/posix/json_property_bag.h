@@ -3,7 +3,8 @@
 // keys, in the order they were first written, with natural JSON values:
 //   Booleans      true / false
 //   integers      numbers (colours too, as their signed 32-bit pattern)
-//   texts         strings
+//   texts         strings; a text that is not UTF-8 (code-page bytes) as
+//                 {"bytes": [n, ...]} so that it comes back byte for byte
 //   Font          {"name", "size", "bold", "italic", "underline",
 //                  "strikethrough", "weight", "charset"}
 //   pictures      {"path": "..."}
