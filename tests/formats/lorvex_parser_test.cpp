@@ -316,6 +316,7 @@ TEST_F(LorvexParserTest, BlueLineFailureKeepsTheLettersSplitSoFar) {
   const std::string text =
       Record('C', FullData()) + Record('A', FullData()) + Record('C', FullData()) + kFraming;
   EXPECT_EQ(ParseFailure(text).Number(), 3);
+  EXPECT_EQ(transfer_, text.substr(2 * 1039 - 15));  // cut up to the failing record's end
   EXPECT_EQ(Letter(1), "C");
   EXPECT_EQ(Letter(2), "A");
   EXPECT_EQ(State().scanTypeLetters.UpperBound(), 2);
