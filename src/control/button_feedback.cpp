@@ -21,6 +21,8 @@ void Travimo::ButtonClick() {
 }
 
 void Travimo::ClickHandling() {
+  // Value = True from a host handler inside a running read: leave that read alone.
+  if (readCycle_.Running()) return;
   const std::string caption = cmdReadData_.Caption();
   m_FlashChar.clear();
   cmdReadData_.Caption("Reading");
