@@ -1,0 +1,121 @@
+// `read` against a real serial device: a missing one, the simulator run by the
+// test itself (the tool reads it through --device), the property file and Ctrl-C.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/cli_runner.h"
+#include "sim/simulator.h"
+
+namespace travimo::testing {
+namespace {
+
+using nlohmann::json;
+
+TEST(CliRead, MissingDeviceIsAComportErrorNamingTheDevice) {
+  const CliRun byPath = RunCli({"read", "--device", "/dev/travimo-no-such-port"});
+  EXPECT_EQ(byPath.status, 6);
+  EXPECT_NE(byPath.err.find("8002 (ComportError)"), std::string::npos) << byPath.err;
+  EXPECT_NE(byPath.err.find("/dev/travimo-no-such-port"), std::string::npos) << byPath.err;
+  EXPECT_TRUE(byPath.out.empty());
+
+  // Port 250 is /dev/ttyS249, which no machine has.
+  const CliRun byPort = RunCli({"read", "--port", "250"});
+  EXPECT_EQ(byPort.status, 6);
+  EXPECT_NE(byPort.err.find("/dev/ttyS249"), std::string::npos) << byPort.err;
+}
+
+class CliReadSimulated : public ::testing::Test {
+ protected:
+  void Start(sim::Script script) {
+    simulator_ = std::make_unique<sim::Simulator>(script);
+    simulator_->Start();
+  }
+  std::vector<std::string> Read(std::vector<std::string> extra) {
+    std::vector<std::string> args = {"read", "--device", simulator_->SlavePath()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  }
+  TempDir dir_;
+  std::unique_ptr<sim::Simulator> simulator_;
+};
+
+TEST_F(CliReadSimulated, PropertiesAreLoadedBeforeAndSavedAfter) {
+  Start({});
+  const std::string props = dir_.File("travimo.json");
+  CliRun run = RunCli(Read(
+      {"--props", props, "--data", "temperature", "--units", "fahrenheit", "--format", "json"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json saved = json::parse(ReadBytes(props));
+  EXPECT_EQ(saved["ScanDataType"], 1);
+  EXPECT_EQ(saved["Temp_Units"], 1);
+  EXPECT_EQ(simulator_->Stats().lastDataType, 1);
+
+  // The second read takes its settings from the file alone.
+  run = RunCli(Read({"--props", props, "--format", "json"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json doc = json::parse(run.out);
+  EXPECT_EQ(doc["dataType"], "Temperature");
+  EXPECT_EQ(doc["tempUnits"], "Fahrenheit");
+  EXPECT_EQ(simulator_->Stats().requests, 2);
+  EXPECT_EQ(simulator_->Stats().lastDataType, 1);
+  const float raw = sim::SampleLorvexValue(0, 1, 0);
+  EXPECT_FLOAT_EQ(doc["records"][0]["ScanData"]["values"][0].get<float>(),
+                  static_cast<float>(raw / 10.0f * 1.8 + 32));
+}
+
+TEST_F(CliReadSimulated, RawFileHoldsExactlyTheReceivedBytes) {
+  Start({});
+  const std::string raw = dir_.File("RawData.dat");
+  WriteBytes(raw, std::string(20000, 'x'));  // a longer old file leaves no tail
+  const CliRun run = RunCli(Read({"--raw", raw, "--format", "csv"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  sim::TransferRequest request;
+  request.scans = 3;
+  request.points = 512;
+  EXPECT_EQ(ReadBytes(raw), sim::DefaultTransfer(request));
+
+  // And parsing the file offline gives what the read printed.
+  const CliRun parsed = RunCli({"parse", raw, "--format", "csv"});
+  ASSERT_EQ(parsed.status, 0) << parsed.err;
+  EXPECT_EQ(parsed.out, run.out);
+}
+
+TEST_F(CliReadSimulated, UnreadablePropertyFileIsAFileError) {
+  Start({});
+  const std::string props = dir_.File("broken.json");
+  WriteBytes(props, "{ not json");
+  const CliRun run = RunCli(Read({"--props", props}));
+  EXPECT_EQ(run.status, 9);
+  EXPECT_NE(run.err.find("broken.json"), std::string::npos) << run.err;
+  EXPECT_EQ(simulator_->Stats().requests, 0);  // no read was started
+  EXPECT_EQ(ReadBytes(props), "{ not json");   // nor was the file overwritten
+}
+
+TEST_F(CliReadSimulated, CtrlCCancelsTheTransfer) {
+  sim::Script silent;
+  silent.silent = true;
+  Start(silent);
+  CliRunOptions options;
+  options.interruptAfter = std::chrono::milliseconds(1500);
+  const auto start = std::chrono::steady_clock::now();
+  const CliRun run = RunCli(Read({}), options);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(run.status, 10) << run.err;
+  EXPECT_NE(run.err.find("9999 (UserCancel): User Cancel"), std::string::npos) << run.err;
+  // Without the cancel the silent read would run three polling passes, 7 s in all.
+  EXPECT_LT(took, std::chrono::milliseconds(6500));
+}
+
+TEST_F(CliReadSimulated, SilentInstrumentIsAComportReadError) {
+  sim::Script silent;
+  silent.silent = true;
+  Start(silent);
+  const CliRun run = RunCli(Read({}));
+  EXPECT_EQ(run.status, 3);
+  EXPECT_NE(run.err.find("error 1 (ComportReadError): Can Not Read Comport"), std::string::npos)
+      << run.err;
+}
+
+}  // namespace
+}  // namespace travimo::testing
