@@ -156,7 +156,6 @@ int Dispatch(const CLI::App& app, Commands& commands, Console& console) {
     return RunSimulateCommand(commands.simulate, console);
   }
   if (app.got_subcommand("parse")) {
-    // Forcing a parser also sets the instrument type, as that parser's own read would.
     return RunParseCommand(commands.parse, console);
   }
   if (app.got_subcommand("ports")) return RunPortsCommand(console);

@@ -13,7 +13,8 @@ constexpr unsigned char kEscape = 27;
 }  // namespace
 
 EscapeWatch::EscapeWatch(HostServices& host, int fd) : fd_(fd) {
-  if (!isatty(fd_) || tcgetattr(fd_, &saved_) != 0) return;
+  // A background job must not touch the terminal: tcsetattr would stop it (SIGTTOU).
+  if (!isatty(fd_) || tcgetpgrp(fd_) != getpgrp() || tcgetattr(fd_, &saved_) != 0) return;
   termios raw = saved_;
   raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
   raw.c_cc[VMIN] = 0;  // reads return at once with what is there

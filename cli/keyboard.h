@@ -11,7 +11,8 @@ namespace travimo::cli {
 
 class EscapeWatch : private IoSource {
  public:
-  // Watches fd only when it is a terminal; otherwise does nothing at all.
+  // Watches fd only when it is a terminal this process has in the foreground;
+  // otherwise does nothing at all.
   EscapeWatch(HostServices& host, int fd);
   ~EscapeWatch() override;
   EscapeWatch(const EscapeWatch&) = delete;
