@@ -263,11 +263,16 @@ void IfPresent(const Json& object, std::string_view name, const Place& at, Read 
   if (it != object.end()) read(*it, at.In(name));
 }
 
+// Days of 1 January 100 and just past 31 December 9999, the span a date can hold.
+constexpr double kFirstDate = -657434.0;
+constexpr double kPastLastDate = 2958466.0;
+
 Date DecodeDate(const Json& j, const Place& at) {
-  if (j.is_number()) return Date(j.get<double>());
-  if (!j.is_object() || !j.contains("value") || !j["value"].is_number())
-    at.Mismatch("a date with a numeric \"value\"");
-  return Date(j["value"].get<double>());
+  const bool wrapped = j.is_object() && j.contains("value") && j["value"].is_number();
+  if (!j.is_number() && !wrapped) at.Mismatch("a date with a numeric \"value\"");
+  const double days = (wrapped ? j["value"] : j).get<double>();
+  if (!(days >= kFirstDate && days < kPastLastDate)) at.Overflow("date range");
+  return Date(days);
 }
 
 ScanDataPtr DecodeSeries(const Json& j, const Place& at) {
