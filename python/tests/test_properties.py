@@ -1,0 +1,83 @@
+"""The control's properties under their own names, by attribute and by string."""
+import numpy as np
+import pytest
+
+import travimo
+
+
+def test_every_property_of_the_interface_is_there():
+    interface = {m["name"] for m in travimo.members() if not m["method"]}
+    assert set(travimo.Control.property_names) == interface
+    for name in travimo.Control.property_names:
+        assert getattr(travimo.Control, name).__doc__
+
+
+def test_each_property_reads_and_takes_its_value_back():
+    control = travimo.Control()
+    control.decode(travimo.sample_transfer("lorvex", scans=2, points=8))
+    refused = {"NumberOfScans", "ArrayStart", "CurrentScanDataType", "StringScanData",
+               "OstrelData", "BrevaneData"}
+    for name in travimo.Control.property_names:
+        if name == "Value":  # write-only: assigning True runs a read
+            with pytest.raises(AttributeError):
+                control.get(name)
+            continue
+        if name == "CancelTransfer":  # reading it at run time is refused
+            with pytest.raises(travimo.TravimoError):
+                control.get(name)
+            continue
+        value = control.get(name)
+        if name in refused or name in {"hWnd", "Style", "OneScanDataArray"}:
+            continue
+        control.set(name, value)
+        assert control.get(name) == value, name
+
+
+def test_names_of_members_and_plain_numbers_are_both_accepted():
+    control = travimo.Control()
+    control.TravimoType = "Ostrel"
+    assert control.TravimoType == travimo.TravimoTypeEnum.Ostrel
+    control.set("TravimoType", travimo.TravimoTypeEnum.Brevane)
+    assert control.get("TravimoType") == 2
+    control.NumberOfPoints = "Max 256"
+    assert control.NumberOfPoints == 256
+    assert "TravimoType" in control.property_changes
+    with pytest.raises(AttributeError):
+        control.set("NoSuchProperty", 1)
+
+
+def test_series_keep_their_bounds():
+    record = travimo.CLorvexCls()
+    assert (record.ScanData.lower, list(record.ScanData)) == (0, [0.0])
+    record.AddScan(travimo.SingleArray([1.5, 2.5], lower=5), 2)
+    assert (record.TemperatureData.lower, record.TemperatureData.upper) == (5, 6)
+    assert record.TemperatureData.At(6) == 2.5
+    record.ScanData = np.arange(3)
+    assert record.ScanData.lower == 0 and record.ScanData.values.dtype == np.float32
+    record.cScanData = None
+    with pytest.raises(travimo.TravimoError) as caught:
+        record.ScanData
+    assert caught.value.number == 91
+
+
+def test_dates_and_latin1_texts():
+    record = travimo.CBrevaneCls()
+    record.IDCode = "Zürich"
+    assert record.IDCode == "Zürich"
+    with pytest.raises(travimo.TravimoError):
+        record.IDCode = "東京"  # no byte holds it
+    record.DateTime = 2.5
+    assert record.DateTime.isoformat() == "1900-01-01T12:00:00"
+    import datetime
+    record.DateTime = datetime.datetime(2024, 3, 15, 10, 30)
+    assert record.DateTimeValue == pytest.approx(45366.4375)
+
+
+def test_properties_round_trip_through_a_property_file(tmp_path):
+    control = travimo.Control()
+    control.TravimoType = "Ostrel"
+    control.CommPort = 4
+    control.save_properties(tmp_path / "props.json")
+    again = travimo.Control(init=False)
+    again.load_properties(tmp_path / "props.json")
+    assert (again.TravimoType, again.CommPort) == (3, 4)

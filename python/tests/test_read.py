@@ -1,0 +1,79 @@
+"""Reads through the module from the simulator, on the real serial backend."""
+import json
+import subprocess
+import sys
+import textwrap
+
+import numpy as np
+import pytest
+
+import travimo
+
+
+@pytest.mark.parametrize("kind, scans, points, record_class, lower", [
+    ("lorvex", 3, 512, travimo.CLorvexCls, 1),
+    ("ostrel", 2, 20, travimo.COstrelCls, 1),
+    ("brevane", 2, 20, travimo.CBrevaneCls, 0),
+])
+def test_demo_read_returns_every_record_with_its_series(kind, scans, points, record_class, lower):
+    with travimo.Simulator(type=kind, scans=scans, points=points) as sim:
+        records = travimo.read(device=sim.device, type=kind)
+    assert records.instrument == kind.capitalize()
+    assert len(records) == scans
+    assert all(type(r) is record_class for r in records)
+    series = records[0].ScanData
+    assert series.lower == lower
+    values = np.asarray(series)
+    assert values.dtype == np.float32 and len(values) == points
+    # What came over the line is what the instrument holds.
+    offline = travimo.Control().decode(travimo.sample_transfer(kind, scans=scans, points=points))
+    for read, saved in zip(records, offline):
+        np.testing.assert_array_equal(read.ScanData.values, saved.ScanData.values)
+
+
+def test_records_are_the_controls_own_objects():
+    control = travimo.Control()
+    records = control.decode(travimo.sample_transfer("lorvex", scans=2, points=16))
+    last = control.LorvexData
+    last.ScanNumber = 9
+    assert records[-1].ScanNumber == 9  # one object, not a copy
+    assert np.array_equal(control.OneScanDataArray.values, last.ScanData.values)
+    assert control.NumberOfScans == 2
+    assert control.ScanDataElement(2, 3) == last.ScanData.At(3)
+
+
+def test_out_of_range_query_is_an_event_not_an_exception():
+    control = travimo.Control()
+    seen = []
+    control.on_error = seen.append
+    control.decode(travimo.sample_transfer("lorvex", scans=1, points=8))
+    assert control.ScanDataElement(5, 1) == 0.0
+    assert seen == [travimo.TravimoErrors.DataAccessError]
+    assert control.errors == [2]
+
+
+def test_ctrl_c_cancels_a_waiting_read():
+    # In a child process, so that the interrupt cannot reach the test runner.
+    script = textwrap.dedent("""
+        import json, os, signal, threading, time, travimo
+        with travimo.Simulator(type="lorvex", silent=True) as sim:
+            control = travimo.Control(device=sim.device)
+            threading.Timer(0.5, os.kill, (os.getpid(), signal.SIGINT)).start()
+            start = time.monotonic()
+            try:
+                control.read_travimo()
+                outcome = "returned"
+            except KeyboardInterrupt:
+                outcome = "interrupted"
+            print(json.dumps({"outcome": outcome, "errors": control.errors,
+                              "seconds": time.monotonic() - start,
+                              "reading": control.Reading}))
+    """)
+    run = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                         timeout=30)
+    assert run.returncode == 0, run.stderr
+    result = json.loads(run.stdout)
+    assert result["outcome"] == "interrupted"
+    assert result["errors"] == [travimo.TravimoErrors.UserCancel]
+    assert result["seconds"] < 5  # a silent instrument alone holds a read for 7 s
+    assert result["reading"] is False
