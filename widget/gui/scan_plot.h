@@ -1,0 +1,20 @@
+#pragma once
+// The plot of one record's series against their element index.
+#include <QChartView>
+
+#include "widget/gui/scan_rows.h"
+
+namespace travimo::gui {
+
+class ScanPlot : public QChartView {
+  Q_OBJECT
+
+ public:
+  explicit ScanPlot(QWidget* parent = nullptr);
+
+  // Null clears the plot.
+  void Show(const ScanRow* row, const QString& title);
+  int SeriesCount() const;
+};
+
+}  // namespace travimo::gui

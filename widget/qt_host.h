@@ -1,0 +1,58 @@
+#pragma once
+// Host services over the Qt event loop. A yield is one pass of Qt's event
+// processing that blocks until something happens or a short wake-up timer
+// fires, then services every registered source; sources are also watched with
+// socket notifiers, so data arriving while no read waits is still taken.
+#include <QLocale>
+#include <QMetaObject>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/host_services.h"
+
+class QSocketNotifier;
+
+namespace travimo::qt {
+
+class QtHost : public HostServices {
+ public:
+  using MessageBoxHandler = std::function<MessageBoxResult(const MessageBoxRequest&)>;
+
+  QtHost();
+  ~QtHost() override;
+  QtHost(const QtHost&) = delete;
+  QtHost& operator=(const QtHost&) = delete;
+
+  double SecondsSinceMidnight() override;
+  double MonotonicSeconds() override;
+  void Yield() override;
+  std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override;
+  SourceRegistration AddSource(IoSource& source) override;
+  // A QMessageBox unless a handler has been given (tests answer without a user).
+  MessageBoxResult ShowMessageBox(const MessageBoxRequest& request) override;
+  std::string BytesToText(std::span<const uint8_t> bytes) override;
+  RegionalSettings Regional() override;
+
+  void OnMessageBox(MessageBoxHandler handler) { messageBox_ = std::move(handler); }
+  void Locale(const QLocale& locale) { locale_ = locale; }
+  // Follows the sources' descriptors now; for a host that knows a port has
+  // just closed (Qt warns about a notifier on a closed descriptor).
+  void SyncSources() { SyncNotifiers(); }
+
+ private:
+  struct Watch;
+  void SyncNotifiers();
+  void ServiceOne(IoSource* source);
+  void ServiceAll();
+  bool Registered(const IoSource* source) const;
+
+  std::vector<std::unique_ptr<Watch>> watches_;
+  MessageBoxHandler messageBox_;
+  QLocale locale_;
+  // Registrations that outlive the host must not touch it.
+  std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+  QMetaObject::Connection beforeBlocking_;
+};
+
+}  // namespace travimo::qt

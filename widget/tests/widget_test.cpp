@@ -1,0 +1,308 @@
+// The widget and its Qt host: value mappings, the yield and timers over the
+// event loop, the button's layout and input, properties, and reads over a
+// pseudo-terminal with the flash and the Escape cancel.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <vector>
+
+#include "model/enums.h"
+#include "sim/simulator.h"
+#include "widget/qt_host.h"
+#include "widget/qt_mapping.h"
+#include "widget/travimo_widget.h"
+
+using travimo::ButtonChange;
+
+namespace {
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double WallSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+void YieldFor(travimo::qt::QtHost& host, double seconds) {
+  const double end = WallSeconds() + seconds;
+  while (WallSeconds() < end) host.Yield();
+}
+
+class PipeSource : public travimo::IoSource {
+ public:
+  PipeSource() {
+    if (::pipe2(fds_, O_NONBLOCK) != 0) fds_[0] = fds_[1] = -1;
+  }
+  ~PipeSource() override {
+    ::close(fds_[0]);
+    ::close(fds_[1]);
+  }
+  int PollDescriptor() const override { return fds_[0]; }
+  void Service() override {
+    char buffer[64];
+    for (ssize_t n; (n = ::read(fds_[0], buffer, sizeof buffer)) > 0;) received += n;
+  }
+  void Send(const char* text) { QVERIFY(::write(fds_[1], text, strlen(text)) > 0); }
+
+  ssize_t received = 0;
+
+ private:
+  int fds_[2];
+};
+
+// What the button showed each time the control changed its caption or colour.
+struct Look {
+  ButtonChange change;
+  QString caption;
+  QColor colour;
+};
+
+// A widget whose port 1 is the simulator's pseudo-terminal.
+struct SimulatedWidget {
+  explicit SimulatedWidget(const travimo::sim::Script& script) : simulator(script) {
+    widget.setPortResolver([this](int16_t) { return simulator.SlavePath(); });
+    widget.resize(200, 50);
+    widget.show();
+    simulator.Start();
+    QObject::connect(&widget, &TravimoWidget::buttonChanged, [this](int change) {
+      looks.push_back({static_cast<ButtonChange>(change), widget.button()->text(),
+                       widget.button()->palette().color(QPalette::Button)});
+    });
+  }
+  QColor Face() const { return widget.palette().color(QPalette::Button); }
+
+  travimo::sim::Simulator simulator;
+  TravimoWidget widget;
+  std::vector<Look> looks;
+};
+
+}  // namespace
+
+class WidgetTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void colourMapping_data() {
+    QTest::addColumn<uint>("colour");
+    QTest::addColumn<QColor>("expected");
+    QPalette palette;
+    palette.setColor(QPalette::Button, QColor(1, 2, 3));
+    QTest::newRow("button face takes the palette") << 0x8000000Fu << QColor(1, 2, 3);
+    QTest::newRow("red is the low byte") << 0x000000FFu << QColor(255, 0, 0);
+    QTest::newRow("default flash colour") << 0x00C0C000u << QColor(0, 0xC0, 0xC0);
+    QTest::newRow("blue is the third byte") << 0x00FF0000u << QColor(0, 0, 255);
+  }
+  void colourMapping() {
+    QFETCH(uint, colour);
+    QFETCH(QColor, expected);
+    QPalette palette;
+    palette.setColor(QPalette::Button, QColor(1, 2, 3));
+    QCOMPARE(travimo::qt::ToQColor(colour, palette), expected);
+  }
+
+  void yieldBlocksWithoutSpinning() {
+    travimo::qt::QtHost host;
+    const double cpuStart = CpuSeconds();
+    const double wallStart = WallSeconds();
+    for (int i = 0; i < 60; ++i) host.Yield();
+    const double wall = WallSeconds() - wallStart;
+    const double cpu = CpuSeconds() - cpuStart;
+    QVERIFY2(wall >= 0.15, qPrintable(QString("60 yields took only %1 s").arg(wall)));
+    QVERIFY2(wall < 3.0, qPrintable(QString("60 yields took %1 s").arg(wall)));
+    QVERIFY2(cpu < wall * 0.3, qPrintable(QString("%1 s of CPU in %2 s").arg(cpu).arg(wall)));
+  }
+
+  void timersTickOnlyWhileEnabledWithAPeriod() {
+    travimo::qt::QtHost host;
+    int ticks = 0;
+    auto timer = host.CreateTimer([&] { ++ticks; });
+    timer->Interval(20);
+    YieldFor(host, 0.1);
+    QCOMPARE(ticks, 0);  // created disabled
+    timer->Enabled(true);
+    YieldFor(host, 0.3);
+    QVERIFY2(ticks >= 8 && ticks <= 16, qPrintable(QString::number(ticks)));
+    timer->Interval(0);
+    const int before = ticks;
+    YieldFor(host, 0.1);
+    QCOMPARE(ticks, before);
+    QVERIFY(timer->Enabled());
+  }
+
+  void sourcesAreServicedInAndOutsideYields() {
+    travimo::qt::QtHost host;
+    PipeSource source;
+    {
+      const auto registration = host.AddSource(source);
+      source.Send("abc");
+      host.Yield();
+      QCOMPARE(source.received, 3);
+      // Data that arrives while nobody yields is taken by the event loop itself.
+      source.Send("de");
+      QTRY_COMPARE(source.received, 5);
+    }
+    source.Send("f");
+    host.Yield();
+    QCoreApplication::processEvents();
+    QCOMPARE(source.received, 5);
+  }
+
+  void layoutCoversTheWidget() {
+    TravimoWidget widget;
+    widget.resize(300, 60);
+    widget.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&widget));
+    QCOMPARE(widget.button()->geometry(), QRect(0, 0, 300, 60));
+    const travimo::Rect expected{0, 0, 300, 60};
+    QCOMPARE(widget.control().fraButton().Bounds(), expected);
+    QCOMPARE(widget.control().cmdReadData().Bounds(), expected);
+  }
+
+  void mouseEventsBecomeTravimoEvents_data() {
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<int>("buttonCode");
+    QTest::addColumn<int>("shiftCode");
+    QTest::newRow("right") << Qt::RightButton << Qt::KeyboardModifiers() << 2 << 0;
+    QTest::newRow("middle with shift")
+        << Qt::MiddleButton << Qt::KeyboardModifiers(Qt::ShiftModifier) << 4 << 1;
+    QTest::newRow("right with ctrl and alt")
+        << Qt::RightButton << Qt::KeyboardModifiers(Qt::ControlModifier | Qt::AltModifier) << 2
+        << 6;
+  }
+  void mouseEventsBecomeTravimoEvents() {
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(int, buttonCode);
+    QFETCH(int, shiftCode);
+    TravimoWidget widget;
+    widget.resize(200, 50);
+    widget.show();
+    QSignalSpy down(&widget, &TravimoWidget::mouseDown);
+    QSignalSpy up(&widget, &TravimoWidget::mouseUp);
+    QSignalSpy clicked(&widget, &TravimoWidget::clicked);
+    QTest::mousePress(widget.button(), button, modifiers, QPoint(10, 5));
+    QTest::mouseRelease(widget.button(), button, modifiers, QPoint(12, 7));
+    QCOMPARE(down.count(), 1);
+    QCOMPARE(up.count(), 1);
+    const QList<QVariant> expectedDown{buttonCode, shiftCode, 10.0f, 5.0f};
+    const QList<QVariant> expectedUp{buttonCode, shiftCode, 12.0f, 7.0f};
+    QCOMPARE(down.front(), expectedDown);
+    QCOMPARE(up.front(), expectedUp);
+    QCoreApplication::processEvents();
+    QCOMPARE(clicked.count(), 0);  // only the left button reads
+  }
+
+  void propertiesReachTheControlAndTheButton() {
+    TravimoWidget widget;
+    QSignalSpy changed(&widget, &TravimoWidget::propertyChanged);
+    QVERIFY(widget.setProperty("CommPort", 3));
+    QVERIFY(widget.setProperty("Caption", "Go"));
+    QVERIFY(widget.setProperty("BackColor", 0x000000FFu));
+    QVERIFY(widget.setProperty("TravimoType", 3));
+    QCOMPARE(widget.control().CommPort(), 3);
+    QCOMPARE(widget.button()->text(), QString("Go"));
+    QCOMPARE(widget.button()->palette().color(QPalette::Button), QColor(255, 0, 0));
+    QCOMPARE(widget.property("TravimoType").toInt(), 3);
+    QStringList names;
+    for (const auto& call : changed) names << call.front().toString();
+    QVERIFY2(names.contains("CommPort") && names.contains("Caption") && names.contains("BackColor"),
+             qPrintable(names.join(",")));
+    // Only the control may write these.
+    QVERIFY(!widget.setProperty("NumberOfScans", 5));
+    QCOMPARE(widget.property("NumberOfScans").toInt(), 0);
+  }
+
+  void refusedAssignmentIsReportedAndChangesNothing() {
+    TravimoWidget widget;
+    QSignalSpy refused(&widget, &TravimoWidget::propertyError);
+    const int size = widget.property("InBufferSize").toInt();
+    widget.setProperty("InBufferSize", 40000);
+    QCOMPARE(refused.count(), 1);
+    QCOMPARE(refused.front().at(0).toString(), QString("InBufferSize"));
+    QCOMPARE(refused.front().at(1).toInt(), 6);
+    QCOMPARE(widget.property("InBufferSize").toInt(), size);
+  }
+
+  void flashAndCaptionFollowTheRead() {
+    travimo::sim::Script script;
+    script.mode = travimo::sim::Mode::Ostrel;
+    script.scans = 2;
+    script.points = 64;
+    script.firstByteDelay = 2.0;
+    SimulatedWidget rig(script);
+    rig.widget.setProperty("TravimoType", travimo::Ostrel);
+    rig.widget.setProperty("FlashColor", 0x0000FF00u);
+    QSignalSpy clicked(&rig.widget, &TravimoWidget::clicked);
+    QSignalSpy errors(&rig.widget, &TravimoWidget::travimoError);
+    rig.looks.clear();
+    QTest::mouseClick(rig.widget.button(), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(clicked.count(), 1, 20000);
+    QCOMPARE(errors.count(), 0);
+
+    QStringList captions;
+    for (const auto& look : rig.looks) {
+      if (look.change == ButtonChange::Caption &&
+          (captions.isEmpty() || captions.back() != look.caption))
+        captions << look.caption;
+    }
+    QCOMPARE(captions, (QStringList{"Reading", "Waiting!", "Reading!", "Reading", "Travimo"}));
+
+    // While the caption is "Waiting!" (even length) face and flash alternate without a break.
+    std::vector<QColor> waiting;
+    for (const auto& look : rig.looks) {
+      if (look.change == ButtonChange::BackColor && look.caption == "Waiting!")
+        waiting.push_back(look.colour);
+    }
+    QVERIFY2(waiting.size() >= 6, qPrintable(QString::number(waiting.size())));
+    for (size_t i = 0; i < waiting.size(); ++i) {
+      QCOMPARE(waiting[i], i % 2 == 0 ? rig.Face() : QColor(0, 255, 0));
+    }
+    QCOMPARE(rig.widget.button()->text(), QString("Travimo"));
+    QCOMPARE(rig.widget.button()->palette().color(QPalette::Button), rig.Face());
+    QCOMPARE(rig.widget.numberOfScans(), 2);
+  }
+
+  void escapeCancelsTheReadWithUserCancel() {
+    travimo::sim::Script script;
+    script.silent = true;
+    SimulatedWidget rig(script);
+    QSignalSpy clicked(&rig.widget, &TravimoWidget::clicked);
+    QSignalSpy errors(&rig.widget, &TravimoWidget::travimoError);
+    std::vector<int> order;  // 1 error, 2 click
+    connect(&rig.widget, &TravimoWidget::travimoError, this, [&] { order.push_back(1); });
+    connect(&rig.widget, &TravimoWidget::clicked, this, [&] { order.push_back(2); });
+    QTimer::singleShot(1500, &rig.widget, [&] {
+      QVERIFY(rig.widget.reading());
+      QTest::keyClick(rig.widget.button(), Qt::Key_Escape);
+    });
+    const double start = WallSeconds();
+    QTest::mouseClick(rig.widget.button(), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(clicked.count(), 1, 20000);
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.front().front().toInt(), 9999);
+    QCOMPARE(order, (std::vector<int>{1, 2}));
+    QVERIFY(WallSeconds() - start < 8.0);
+    QCOMPARE(rig.widget.button()->text(), QString("Travimo"));
+    QCOMPARE(rig.simulator.Stats().requests, 1);
+  }
+};
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setStyle("Fusion");
+  WidgetTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "widget_test.moc"
