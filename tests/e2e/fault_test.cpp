@@ -1,0 +1,231 @@
+// Reads that go wrong over a real pseudo-terminal: the device missing or held
+// by someone else, the line dropping, garbage, no end marker, a burst far past
+// the receive buffer, silence. Whatever happens, the read ends with its error
+// number, the port closed, the button usable again, Timer1 as it was, and the
+// previous read's records left alone wherever the parse never ran.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "control/travimo.h"
+#include "model/enums.h"
+#include "platform/ms_comm.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_host.h"
+#include "platform/posix/termios_serial.h"
+#include "sim/simulator.h"
+#include "support/recording_container.h"
+
+namespace travimo::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// A control on the real platform whose port 1 is whatever `device` names;
+// by default the simulator's slave.
+class FaultRig {
+ public:
+  explicit FaultRig(const sim::Script& script) : simulator(script), device(simulator.SlavePath()) {
+    control.InitProperties();
+    control.CommPort(1);
+    simulator.Start();
+  }
+
+  double Read() {
+    const auto start = std::chrono::steady_clock::now();
+    control.ReadTravimo();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+
+  // Records as a previous read left them: two Lorvex scans decoded without a port.
+  void LeaveEarlierRecords() {
+    control.DecodeTransfer(sim::DefaultTransfer({sim::Mode::Lorvex, Moisture, 2, 512, true}));
+    ASSERT_EQ(control.NumberOfScans(), 2);
+    earlier = Scans();
+  }
+
+  std::vector<SingleArray> Scans() {
+    std::vector<SingleArray> scans;
+    for (int32_t scan = 1; scan <= control.NumberOfScans(); ++scan) {
+      control.ScanNumber(scan);
+      scans.push_back(control.OneScanDataArray());
+    }
+    return scans;
+  }
+
+  // What every ending must restore, whatever it reported.
+  void ExpectCleanEnd(bool timer1Before) {
+    EXPECT_FALSE(control.MSComm1().PortOpen());
+    EXPECT_TRUE(control.fraButton().Enabled());
+    EXPECT_FALSE(control.Reading());
+    EXPECT_EQ(control.Timer1().Enabled(), timer1Before);
+    EXPECT_FALSE(control.Timer2().Enabled());  // the flashing stopped
+    EXPECT_EQ(control.cmdReadData().BackColor(), kButtonFace);
+  }
+
+  sim::Simulator simulator;
+  std::string device;
+  RecordingContainer container;
+  posix::PosixHost host{"C"};
+  posix::PosixFileSystem files;
+  posix::TermiosBackend serial{[this](int16_t) { return device; }};
+  Travimo control{ControlSite{container, host, files, serial}};
+  std::vector<SingleArray> earlier;
+};
+
+sim::Script LorvexScript(int scans) {
+  sim::Script script;
+  script.scans = scans;
+  script.firstByteDelay = 0.05;
+  return script;
+}
+
+TEST(Fault, MissingDeviceFailsFastAndKeepsTheRecords) {
+  FaultRig rig(LorvexScript(2));
+  rig.LeaveEarlierRecords();
+  rig.device = "/nonexistent/travimo-port";
+  rig.control.Timer1().Enabled(true);
+
+  const double took = rig.Read();
+
+  EXPECT_THAT(rig.container.ErrorNumbers(), ElementsAre(CommError::PortInvalid));
+  EXPECT_THAT(rig.control.LastErrorDescription(), ::testing::HasSubstr("/nonexistent"));
+  EXPECT_LT(took, 1.5);
+  rig.ExpectCleanEnd(true);
+  EXPECT_EQ(rig.Scans(), rig.earlier);
+}
+
+TEST(Fault, DeviceHeldElsewhereIsBusy) {
+  FaultRig rig(LorvexScript(2));
+  rig.LeaveEarlierRecords();
+  // Another program has the port: exclusive tty mode and the advisory lock.
+  const int holder = ::open(rig.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(::ioctl(holder, TIOCEXCL), 0);
+  ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+
+  const double took = rig.Read();
+  ::close(holder);
+
+  EXPECT_THAT(rig.container.ErrorNumbers(), ElementsAre(CommError::PortInvalid));
+  EXPECT_THAT(rig.control.LastErrorDescription(), ::testing::HasSubstr("in use"));
+  EXPECT_LT(took, 1.5);
+  rig.ExpectCleanEnd(false);
+  EXPECT_EQ(rig.Scans(), rig.earlier);
+  EXPECT_EQ(rig.simulator.Stats().requests, 0);
+}
+
+TEST(Fault, DeviceVanishingMidTransferIsAReadFailure) {
+  sim::Script script = LorvexScript(3);
+  script.burstSize = 500;
+  script.burstPause = 0.02;
+  script.hangUpAfter = 1700;  // inside the second record
+  FaultRig rig(script);
+  rig.LeaveEarlierRecords();
+  rig.control.Timer1().Enabled(true);
+
+  const double took = rig.Read();
+
+  EXPECT_THAT(rig.container.ErrorNumbers(), ElementsAre(CommError::ReadFailed));
+  EXPECT_LT(took, 5.0);
+  rig.ExpectCleanEnd(true);
+  EXPECT_EQ(rig.Scans(), rig.earlier);  // a failed read never reaches the parser
+  EXPECT_TRUE(rig.control.ReceivedSoFar().empty());
+}
+
+// Deterministic noise without "P" (a record start) or "#" (the end marker).
+std::string Noise(size_t length) {
+  std::string text;
+  uint32_t x = 2463534242u;
+  while (text.size() < length) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    const char c = static_cast<char>(x & 0xff);
+    if (c != 'P' && c != '#') text += c;
+  }
+  return text;
+}
+
+TEST(Fault, GarbageEndsAsAParseFailure) {
+  FaultRig rig(LorvexScript(1));
+  rig.simulator.Provider([](const sim::TransferRequest&) { return Noise(3000) + "##"; });
+  rig.LeaveEarlierRecords();
+
+  const double took = rig.Read();
+
+  EXPECT_THAT(rig.container.ErrorNumbers(), ElementsAre(ComportReadError));
+  EXPECT_LT(took, 5.0);
+  rig.ExpectCleanEnd(false);
+}
+
+TEST(Fault, GarbageAheadOfATransferIsIgnored) {
+  sim::Script script = LorvexScript(2);
+  script.garbage = Noise(700);
+  FaultRig rig(script);
+
+  rig.Read();
+
+  EXPECT_THAT(rig.container.ErrorNumbers(), IsEmpty());
+  EXPECT_EQ(rig.control.NumberOfScans(), 2);
+  rig.ExpectCleanEnd(false);
+}
+
+TEST(Fault, TransferWithoutEndMarkerEndsAfterThePollingPasses) {
+  sim::Script script = LorvexScript(2);
+  script.endMarker = false;
+  FaultRig rig(script);
+  rig.control.Timer1().Enabled(true);
+
+  const double took = rig.Read();
+
+  EXPECT_THAT(rig.container.ErrorNumbers(), IsEmpty());
+  EXPECT_EQ(rig.control.NumberOfScans(), 2);
+  EXPECT_LT(took, 10.0);
+  rig.ExpectCleanEnd(true);
+}
+
+TEST(Fault, BurstFarBeyondTheReceiveBufferArrivesWhole) {
+  constexpr int kScans = 40;  // about 41 KB in one write
+  FaultRig rig(LorvexScript(kScans));
+  ASSERT_LT(rig.control.InBufferSize(), kScans * 1039);
+  FaultRig reference(LorvexScript(1));
+  reference.control.DecodeTransfer(
+      sim::DefaultTransfer({sim::Mode::Lorvex, Moisture, kScans, 512, true}));
+
+  const double took = rig.Read();
+
+  EXPECT_THAT(rig.container.ErrorNumbers(), IsEmpty());
+  EXPECT_LT(took, 6.0);
+  EXPECT_EQ(rig.Scans(), reference.Scans());
+  EXPECT_EQ(rig.Scans().size(), static_cast<size_t>(kScans));
+  rig.ExpectCleanEnd(false);
+}
+
+TEST(Fault, SilentInstrumentEndsAfterTheWaits) {
+  sim::Script script = LorvexScript(2);
+  script.silent = true;
+  FaultRig rig(script);
+  rig.LeaveEarlierRecords();
+  rig.control.Timer1().Enabled(true);
+
+  const double took = rig.Read();
+
+  EXPECT_THAT(rig.container.ErrorNumbers(), ElementsAre(ComportReadError));
+  EXPECT_GT(took, 6.5);  // one second, then three quiet polling passes of two
+  EXPECT_LT(took, 9.0);
+  rig.ExpectCleanEnd(true);
+  EXPECT_EQ(rig.simulator.Stats().requests, 1);
+}
+
+}  // namespace
+}  // namespace travimo::testing
