@@ -171,8 +171,8 @@ std::unique_ptr<Timer> QtHost::CreateTimer(std::function<void()> onTick) {
 SourceRegistration QtHost::AddSource(IoSource& source) {
   auto watch = std::make_unique<Watch>();
   watch->source = &source;
+  // Not asked for its descriptor yet: a source registers while it is still being built.
   watches_.push_back(std::move(watch));
-  SyncNotifiers();
   std::weak_ptr<int> alive = lifetime_;
   return SourceRegistration([this, alive, &source] {
     if (!alive.lock()) return;
