@@ -1,0 +1,116 @@
+// How soon a read returns after the instrument's last byte, beyond the pauses
+// the read cycle always makes, for each instrument type over a pseudo-terminal.
+// Prints one line per type: "latency <type> median <ms> max <ms> floor <s>".
+//
+//   latency_bench [repetitions]   default 3; TRAVIMO_BENCH_REPEAT does the same
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "control/travimo.h"
+#include "model/enums.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_host.h"
+#include "platform/posix/termios_serial.h"
+#include "sim/simulator.h"
+
+namespace {
+
+using namespace travimo;
+using Clock = std::chrono::steady_clock;
+
+class QuietContainer : public Container, public TravimoEvents {
+ public:
+  bool UserMode() const override { return true; }
+  FontPtr AmbientFont() const override { return font_; }
+  void PropertyChanged(std::string_view) override {}
+  TravimoEvents& Events() override { return *this; }
+  void TravimoError(int32_t& ReadError) override { lastError = ReadError; }
+
+  int32_t lastError = 0;
+
+ private:
+  FontPtr font_ = std::make_shared<StdFont>();
+};
+
+struct Instrument {
+  const char* name;
+  sim::Mode mode;
+  int32_t type;
+};
+
+struct Sample {
+  double excess;  // seconds beyond the floor
+  double floor;
+  int32_t error;
+  int32_t scans;
+};
+
+// One read of a complete transfer; the floor is the polling pass's two-second
+// pause, plus what remains of the set-up's one-second pause when the transfer
+// was over before it.
+Sample ReadOnce(const Instrument& instrument) {
+  sim::Script script;
+  script.mode = instrument.mode;
+  script.scans = 4;
+  script.firstByteDelay = 0.2;
+  sim::Simulator simulator(script);
+  QuietContainer container;
+  posix::PosixHost host{"C"};
+  posix::PosixFileSystem files;
+  posix::TermiosBackend serial([&](int16_t) { return simulator.SlavePath(); });
+  Travimo control(ControlSite{container, host, files, serial});
+  control.InitProperties();
+  control.CommPort(1);
+  control.TravimoType(instrument.type);
+  simulator.Start();
+
+  const auto start = Clock::now();
+  control.ReadTravimo();
+  const auto end = Clock::now();
+  const auto lastByte = simulator.Stats().lastSentAt;
+  const double sinceStart = std::chrono::duration<double>(lastByte - start).count();
+  const double floor = 2.0 + std::max(0.0, 1.0 - sinceStart);
+  const double afterLast = std::chrono::duration<double>(end - lastByte).count();
+  return {afterLast - floor, floor, container.lastError, control.NumberOfScans()};
+}
+
+int Repetitions(int argc, char** argv) {
+  const char* text = argc > 1 ? argv[1] : std::getenv("TRAVIMO_BENCH_REPEAT");
+  const int n = text ? std::atoi(text) : 3;
+  return n > 0 ? n : 3;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Instrument instruments[] = {{"Lorvex", sim::Mode::Lorvex, Lorvex},
+                                    {"Ostrel", sim::Mode::Ostrel, Ostrel},
+                                    {"Brevane", sim::Mode::Brevane, Brevane}};
+  const int repetitions = Repetitions(argc, argv);
+  int failures = 0;
+  for (const Instrument& instrument : instruments) {
+    std::vector<double> excess;
+    double floor = 0.0;
+    for (int i = 0; i < repetitions; ++i) {
+      const Sample sample = ReadOnce(instrument);
+      if (sample.error != 0 || sample.scans != 4) {
+        std::printf("latency %s FAILED: error %d, %d scans\n", instrument.name, sample.error,
+                    sample.scans);
+        ++failures;
+        break;
+      }
+      excess.push_back(sample.excess);
+      floor = sample.floor;
+    }
+    if (excess.empty()) continue;
+    std::sort(excess.begin(), excess.end());
+    std::printf("latency %s median %.1f ms max %.1f ms floor %.3f s over %zu reads\n",
+                instrument.name, excess[excess.size() / 2] * 1000.0, excess.back() * 1000.0, floor,
+                excess.size());
+  }
+  return failures == 0 ? 0 : 1;
+}
