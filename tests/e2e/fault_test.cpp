@@ -166,6 +166,7 @@ TEST(Fault, GarbageEndsAsAParseFailure) {
   EXPECT_THAT(rig.container.ErrorNumbers(), ElementsAre(ComportReadError));
   EXPECT_LT(took, 5.0);
   rig.ExpectCleanEnd(false);
+  EXPECT_EQ(rig.control.NumberOfScans(), 0);  // the parse ran and found no record
 }
 
 TEST(Fault, GarbageAheadOfATransferIsIgnored) {
@@ -225,6 +226,7 @@ TEST(Fault, SilentInstrumentEndsAfterTheWaits) {
   EXPECT_LT(took, 9.0);
   rig.ExpectCleanEnd(true);
   EXPECT_EQ(rig.simulator.Stats().requests, 1);
+  EXPECT_EQ(rig.control.NumberOfScans(), 0);  // an empty transfer holds no record
 }
 
 }  // namespace
