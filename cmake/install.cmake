@@ -85,8 +85,6 @@ if(TARGET travimo_python)
   math(EXPR python_next "${python_minor} + 1")
   string(APPEND travimo_deb_depends ", python3 (>= ${TRAVIMO_PYTHON_VERSION}), "
          "python3 (<< ${python_major}.${python_next}), python3-numpy")
-else()
-  set(travimo_deb_depends "${travimo_deb_depends}, python3, python3-numpy")
 endif()
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${travimo_deb_depends}")
 include(CPack)

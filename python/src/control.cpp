@@ -31,7 +31,7 @@ std::string HelpOf(std::string_view name) {
         std::pair{member->operations.set, "Set"}}) {
     if (on) operations += operations.empty() ? label : std::string(", ") + label;
   }
-  if (!member->type.empty()) {
+  if (!member->type.empty() && !member->operations.method) {
     if (!doc.empty()) doc += "\n\n";
     doc += std::string(member->type) + (operations.empty() ? "" : " (" + operations + ")");
   }

@@ -14,6 +14,16 @@ def test_missing_device_is_comport_error(tmp_path):
     assert str(error).startswith("8002 ComportError: ")
 
 
+def test_failing_resolver_is_comport_error():
+    def resolver(port):
+        raise KeyError(port)
+
+    with pytest.raises(travimo.TravimoError) as caught:
+        travimo.Control(device=resolver).read_travimo()
+    assert caught.value.name == "ComportError"
+    assert "port 1" in caught.value.description
+
+
 @pytest.mark.parametrize("data, number, name", [
     (b"Sxyz", 32769, "InvalidOstrelDataError"),
     (b"S\r01#x\r", 32770, "InvalidBrevaneDataError"),

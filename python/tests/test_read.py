@@ -31,6 +31,17 @@ def test_demo_read_returns_every_record_with_its_series(kind, scans, points, rec
         np.testing.assert_array_equal(read.ScanData.values, saved.ScanData.values)
 
 
+def test_pressing_the_button_reads_the_port_the_resolver_names():
+    with travimo.Simulator(type="lorvex", scans=2, points=16) as sim:
+        asked = []
+        control = travimo.Control(device=lambda port: asked.append(port) or sim.device)
+        control.CommPort = 5
+        control.Value = True  # presses the button: a whole read, then Click
+    assert asked == [5]
+    assert control.clicks == 1 and control.errors == []
+    assert len(control.records()) == 2
+
+
 def test_records_are_the_controls_own_objects():
     control = travimo.Control()
     records = control.decode(travimo.sample_transfer("lorvex", scans=2, points=16))
