@@ -73,6 +73,9 @@ QFont ToQFont(const StdFont& font) {
 
 RegionalSettings RegionalSettingsOf(const QLocale& locale) {
   RegionalSettings settings;
+  // Qt's C locale writes dates day first; the C locale of the system, like
+  // the other hosts, reads them month first. Keep the defaults for it.
+  if (locale.language() == QLocale::C) return settings;
   const QString format = locale.dateFormat(QLocale::ShortFormat);
   const auto day = format.indexOf(QLatin1Char('d'));
   const auto month = format.indexOf(QLatin1Char('M'));

@@ -4,7 +4,7 @@
 #include <QGridLayout>
 #include <QIcon>
 #include <QLabel>
-#include <QStyle>
+#include <QPainter>
 #include <QVBoxLayout>
 
 namespace travimo::gui {
@@ -23,6 +23,24 @@ QLabel* LabelFor(const AboutElement& element, QWidget* parent) {
   return label;
 }
 
+// The page's icon, drawn here: the icon file belongs to the original form.
+QPixmap IconPixmap(const QPalette& palette) {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setBrush(QColor(0, 0xC0, 0xC0));
+  painter.setPen(palette.color(QPalette::Dark));
+  painter.drawRoundedRect(QRectF(1.5, 1.5, 29, 29), 5, 5);
+  QFont font = painter.font();
+  font.setBold(true);
+  font.setPixelSize(20);
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  painter.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, "T");
+  return pixmap;
+}
+
 }  // namespace
 
 AboutDialog::AboutDialog(const AboutPage& page, QWidget* parent) : QDialog(parent) {
@@ -32,10 +50,9 @@ AboutDialog::AboutDialog(const AboutPage& page, QWidget* parent) : QDialog(paren
   layout->addLayout(top);
   for (const auto& element : page.elements) {
     if (element.image) {
-      // The icon file is the original form's; a standard icon stands in for it.
       auto* image = new QLabel(this);
       image->setObjectName(QString::fromStdString(element.name));
-      image->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
+      image->setPixmap(IconPixmap(palette()));
       top->insertWidget(0, image);
     } else if (element.name == "Label1") {
       top->addWidget(LabelFor(element, this), 1);

@@ -23,6 +23,8 @@
 
 using travimo::gui::MainWindow;
 
+Q_DECLARE_METATYPE(travimo::sim::Mode)
+
 namespace {
 
 QStringList Column(const QTableWidget& table, int column) {
@@ -148,6 +150,44 @@ class GuiTest : public QObject {
     QVERIFY(version);
     QCOMPARE(version->text(), QString("Version 1.01.7"));
     QCOMPARE(dialog.findChild<QLabel*>("Label4")->text(), QString("From Lorvex, Brevane & Quenta"));
+    QVERIFY(QDir().mkpath(TRAVIMO_SCREENSHOT_DIR));
+    QVERIFY(dialog.grab().save(QString(TRAVIMO_SCREENSHOT_DIR) + "/about.png"));
+  }
+
+  void demoReadsEachInstrument_data() {
+    QTest::addColumn<travimo::sim::Mode>("mode");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<int>("type");
+    QTest::newRow("ostrel") << travimo::sim::Mode::Ostrel << "ostrel"
+                            << "SamplingRate" << 3;
+    QTest::newRow("brevane") << travimo::sim::Mode::Brevane << "brevane"
+                             << "IDCode" << 2;
+  }
+  void demoReadsEachInstrument() {
+    QFETCH(travimo::sim::Mode, mode);
+    QFETCH(QString, kind);
+    QFETCH(QString, header);
+    QFETCH(int, type);
+    MainWindow window(dir_.filePath("gui.json"));
+    window.show();
+    // The simulator writes its dates month first, as the C locale reads them.
+    window.travimo()->host().Locale(QLocale::c());
+    QSignalSpy errors(window.travimo(), &TravimoWidget::travimoError);
+    window.startDemo(mode);
+    QTRY_COMPARE_WITH_TIMEOUT(window.scanTable()->rowCount(), 4, 20000);
+    QCOMPARE(errors.count(), 0);
+    QCOMPARE(window.travimo()->travimoType(), type);
+    QStringList headers;
+    for (int column = 0; column < window.scanTable()->columnCount(); ++column)
+      headers << Header(*window.scanTable(), column);
+    QVERIFY2(headers.contains(header), qPrintable(headers.join(",")));
+    const auto dates = Column(*window.scanTable(), static_cast<int>(headers.indexOf("DateTime")));
+    QVERIFY2(dates.front().startsWith("2024-03-15 10:"), qPrintable(dates.front()));
+    QVERIFY(window.plot()->SeriesCount() >= 1);
+    QTest::qWait(100);  // the chart lays itself out on a later event
+    QVERIFY(QDir().mkpath(TRAVIMO_SCREENSHOT_DIR));
+    QVERIFY(window.grab().save(QString(TRAVIMO_SCREENSHOT_DIR) + "/travimo-gui-" + kind + ".png"));
   }
 
   // Kept in the build directory for a person to look at.

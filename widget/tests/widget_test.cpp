@@ -110,6 +110,25 @@ class WidgetTest : public QObject {
     QCOMPARE(travimo::qt::ToQColor(colour, palette), expected);
   }
 
+  void regionalSettingsFollowTheLocale_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QString>("decimal");
+    using travimo::DateOrder;
+    QTest::newRow("C") << "C" << int(DateOrder::MonthDayYear) << ".";
+    QTest::newRow("en_US") << "en_US" << int(DateOrder::MonthDayYear) << ".";
+    QTest::newRow("de_DE") << "de_DE" << int(DateOrder::DayMonthYear) << ",";
+    QTest::newRow("sv_SE") << "sv_SE" << int(DateOrder::YearMonthDay) << ",";
+  }
+  void regionalSettingsFollowTheLocale() {
+    QFETCH(QString, name);
+    QFETCH(int, order);
+    QFETCH(QString, decimal);
+    const auto settings = travimo::qt::RegionalSettingsOf(QLocale(name));
+    QCOMPARE(int(settings.dateOrder), order);
+    QCOMPARE(QString::fromStdString(settings.decimalSeparator), decimal);
+  }
+
   void yieldBlocksWithoutSpinning() {
     travimo::qt::QtHost host;
     const double cpuStart = CpuSeconds();
