@@ -40,5 +40,21 @@ TEST(FuzzRegression, PropertyFileDatesAtTheEndsOfTheRangeStillLoad) {
   }
 }
 
+// A number beyond a double's range escaped the loader as the JSON library's
+// own exception; it is a malformed file like any other.
+TEST(FuzzRegression, PropertyFileNumberBeyondDoubleRangeIsAMalformedFile) {
+  const std::string values[] = {"1e400", "-1e400", std::string(400, '6') + ".5"};
+  for (const std::string& value : values) {
+    const std::string text = R"({"ScanNumber": )" + value + "}";
+    try {
+      JsonPropertyBag::FromText(text, "fuzz.json");
+      ADD_FAILURE() << value << " was accepted";
+    } catch (const RuntimeError& error) {
+      EXPECT_EQ(error.Number(), ErrorNumber::PathFileAccess);
+      EXPECT_NE(error.Description().find("fuzz.json"), std::string::npos);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace travimo

@@ -520,7 +520,7 @@ JsonPropertyBag JsonPropertyBag::FromText(std::string_view text, const std::stri
   bag.doc_->name = name;
   try {
     bag.doc_->properties = Json::parse(text);
-  } catch (const Json::parse_error& e) {
+  } catch (const Json::exception& e) {  // a syntax error, or a number beyond a double's range
     FileError(ErrorNumber::PathFileAccess, name, std::string("not valid JSON: ") + e.what());
   }
   if (!bag.doc_->properties.is_object())
