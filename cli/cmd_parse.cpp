@@ -37,7 +37,7 @@ int RunParseCommand(const ParseCommand& command, Console& console) {
   } catch (const RuntimeError& error) {
     return ReportError(console.err, error.Number(), error.Description());
   }
-  const CollectionSnapshot before = Snapshot(control.State());
+  const CollectionSnapshot before = SnapshotOf(control);
   if (command.force) {
     control.DecodeTransfer(std::move(text), *command.force);
   } else {
@@ -46,8 +46,7 @@ int RunParseCommand(const ParseCommand& command, Console& console) {
   if (const auto& errors = session.Site().Errors(); !errors.empty()) {
     return ReportError(console.err, errors.back(), control.LastErrorDescription());
   }
-  const TransferKind kind = FilledKind(before, control.State());
-  return EmitResults(CollectResults(control.State(), kind), command.output, console);
+  return EmitResults(CollectResults(control, FilledKind(before, control)), command.output, console);
 }
 
 }  // namespace travimo::cli

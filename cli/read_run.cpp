@@ -48,31 +48,13 @@ void PressButton(ControlSession& session, bool showProgress, Console& console) {
 
 }  // namespace
 
-CollectionSnapshot Snapshot(const ScanState& state) {
-  return {state.lorvexCol.get(), state.ostrelCol.get(), state.brevaneCol.get()};
-}
-
-TransferKind FilledKind(const CollectionSnapshot& before, const ScanState& after) {
-  if (after.brevaneCol && after.brevaneCol.get() != before.brevane) return TransferKind::Brevane;
-  if (after.ostrelCol && after.ostrelCol.get() != before.ostrel) return TransferKind::Ostrel;
-  if (after.lorvexCol && after.lorvexCol.get() != before.lorvex) return TransferKind::Lorvex;
-  switch (after.travimoType) {
-    case Brevane:
-      return TransferKind::Brevane;
-    case Ostrel:
-      return TransferKind::Ostrel;
-    default:
-      return TransferKind::Lorvex;
-  }
-}
-
 int RunRead(ControlSession& session, const ReadRequest& request, const OutputOptions& output,
             Console& console) {
   Travimo& control = session.Control();
   if (const int status = Prepare(control, request, console); status != ExitStatus::Ok) {
     return status;
   }
-  const CollectionSnapshot before = Snapshot(control.State());
+  const CollectionSnapshot before = SnapshotOf(control);
   session.Site().ClearErrors();
   PressButton(session, request.showProgress, console);
 
@@ -90,7 +72,7 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
     }
   }
   if (status != ExitStatus::Ok) return status;
-  const ReadResults results = CollectResults(control.State(), FilledKind(before, control.State()));
+  const ReadResults results = CollectResults(control, FilledKind(before, control));
   return EmitResults(results, output, console);
 }
 

@@ -20,14 +20,4 @@ struct ReadRequest {
 int RunRead(ControlSession& session, const ReadRequest& request, const OutputOptions& output,
             Console& console);
 
-// Which parse refreshed its collection, judged by the collections' identity:
-// every parse starts with a fresh one. The instrument type when none changed.
-struct CollectionSnapshot {
-  const void* lorvex = nullptr;
-  const void* ostrel = nullptr;
-  const void* brevane = nullptr;
-};
-CollectionSnapshot Snapshot(const ScanState& state);
-TransferKind FilledKind(const CollectionSnapshot& before, const ScanState& after);
-
 }  // namespace travimo::cli

@@ -67,7 +67,7 @@ std::string ToBytes(const py::object& data) {
 Records Decode(PythonControl& c, const py::object& data, const py::object& kind) {
   std::string text = ToBytes(data);
   const auto forced = KindOf(kind);
-  const CollectionSnapshot before = Snapshot(c.Control().State());
+  const CollectionSnapshot before = SnapshotOf(c.Control());
   c.Site().errors.clear();
   if (forced) {
     c.Control().DecodeTransfer(std::move(text), *forced);
@@ -76,15 +76,15 @@ Records Decode(PythonControl& c, const py::object& data, const py::object& kind)
   }
   c.RaiseCallbackError();
   RaiseLastError(c);
-  return RecordsOf(c.Control().State(), FilledKind(before, c.Control().State()));
+  return RecordsOf(CollectResults(c.Control(), FilledKind(before, c.Control())));
 }
 
 Records Read(PythonControl& c) {
-  const CollectionSnapshot before = Snapshot(c.Control().State());
+  const CollectionSnapshot before = SnapshotOf(c.Control());
   c.Site().errors.clear();
   c.RunYielding([&c] { c.Control().ReadTravimo(); });
   RaiseLastError(c);
-  return RecordsOf(c.Control().State(), FilledKind(before, c.Control().State()));
+  return RecordsOf(CollectResults(c.Control(), FilledKind(before, c.Control())));
 }
 
 bool IsProperty(const std::string& name) {
@@ -193,10 +193,7 @@ void BindMethods(py::class_<PythonControl>& cls) {
           },
           "text"_a, "kind"_a = py::none(), "decode() with failures as TravimoError events.")
       .def(
-          "records",
-          [](PythonControl& c) {
-            return RecordsOf(c.Control().State(), KindOfType(c.Control().TravimoType()));
-          },
+          "records", [](PythonControl& c) { return RecordsOf(CollectResults(c.Control())); },
           "The Records of the current TravimoType's collection.")
       .def(
           "InitProperties", [](PythonControl& c) { c.Control().InitProperties(); },

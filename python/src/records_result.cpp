@@ -1,76 +1,37 @@
 #include "records_result.h"
 
 #include "convert.h"
-#include "model/enums.h"
 
 namespace travimo::python {
 
 namespace {
 
-std::string KindName(TransferKind kind) {
-  switch (kind) {
-    case TransferKind::Ostrel:
-      return "Ostrel";
-    case TransferKind::Brevane:
-      return "Brevane";
-    case TransferKind::Lorvex:
-      break;
-  }
-  return "Lorvex";
-}
-
-template <class Collection>
-py::list ListOf(const std::shared_ptr<Collection>& collection) {
+template <class Record>
+py::list ListOf(const std::vector<std::shared_ptr<Record>>& records) {
   py::list items;
-  if (collection) {
-    for (const auto& record : *collection) items.append(py::cast(record));
-  }
+  for (const auto& record : records) items.append(py::cast(record));
   return items;
 }
 
 }  // namespace
 
-CollectionSnapshot Snapshot(const ScanState& state) {
-  return {state.lorvexCol.get(), state.ostrelCol.get(), state.brevaneCol.get()};
-}
-
-TransferKind KindOfType(int32_t travimoType) {
-  switch (travimoType) {
-    case Brevane:
-      return TransferKind::Brevane;
-    case Ostrel:
-      return TransferKind::Ostrel;
-    default:
-      return TransferKind::Lorvex;
-  }
-}
-
-TransferKind FilledKind(const CollectionSnapshot& before, const ScanState& after) {
-  if (after.brevaneCol && after.brevaneCol.get() != before.brevane) return TransferKind::Brevane;
-  if (after.ostrelCol && after.ostrelCol.get() != before.ostrel) return TransferKind::Ostrel;
-  if (after.lorvexCol && after.lorvexCol.get() != before.lorvex) return TransferKind::Lorvex;
-  return KindOfType(after.travimoType);
-}
-
-Records RecordsOf(const ScanState& state, TransferKind kind) {
+Records RecordsOf(const ReadResults& results) {
   Records records;
-  records.instrument = KindName(kind);
-  records.dataType = state.scanDataType;
-  records.tempUnits = state.tempUnits;
-  switch (kind) {
+  records.instrument = KindName(results.kind);
+  records.dataType = results.dataType;
+  records.tempUnits = results.tempUnits;
+  switch (results.kind) {
     case TransferKind::Lorvex:
-      records.items = ListOf(state.lorvexCol);
-      // The letters are kept by scan index, which starts at ArrayStart.
-      for (size_t i = 0; i < records.items.size(); ++i) {
-        const auto letter = state.scanTypeLetters.At(state.arrayStart + static_cast<int32_t>(i));
-        records.typeLetters.append(Latin1(letter.value_or("")));
+      for (const auto& scan : results.lorvex) {
+        records.items.append(py::cast(scan.record));
+        records.typeLetters.append(Latin1(scan.typeLetter));
       }
       break;
     case TransferKind::Ostrel:
-      records.items = ListOf(state.ostrelCol);
+      records.items = ListOf(results.ostrel);
       break;
     case TransferKind::Brevane:
-      records.items = ListOf(state.brevaneCol);
+      records.items = ListOf(results.brevane);
       break;
   }
   return records;

@@ -7,8 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "formats/dispatch.h"
-#include "model/scan_state.h"
+#include "control/read_results.h"
 
 namespace travimo::python {
 
@@ -22,17 +21,8 @@ struct Records {
   py::list typeLetters;  // Lorvex only: one letter (or "") per record
 };
 
-// The collections' identities before a parse: every parse starts a fresh one.
-struct CollectionSnapshot {
-  const void* lorvex = nullptr;
-  const void* ostrel = nullptr;
-  const void* brevane = nullptr;
-};
-CollectionSnapshot Snapshot(const ScanState& state);
-// The kind whose collection changed since before; the instrument type when none did.
-TransferKind FilledKind(const CollectionSnapshot& before, const ScanState& after);
-Records RecordsOf(const ScanState& state, TransferKind kind);
-TransferKind KindOfType(int32_t travimoType);
+// The Python view of the control's results: records as Python objects.
+Records RecordsOf(const ReadResults& results);
 
 void BindRecordsResult(py::module_& module);
 

@@ -319,13 +319,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // ---- Reads and results -----------------------------------------------------------
 
 void MainWindow::ReadStarted() {
-  beforeRead_ = SnapshotOf(travimo_->control().State());
+  beforeRead_ = SnapshotOf(travimo_->control());
   Status(QString("Reading from %1…")
              .arg(QString::fromStdString(DeviceForPort(travimo_->control().CommPort()))));
 }
 
 void MainWindow::ReadFinished() {
-  const auto kind = ReplacedKind(beforeRead_, travimo_->control().State());
+  const auto kind = ReplacedKind(beforeRead_, travimo_->control());
   beforeRead_ = {};
   if (kind) ShowResults(*kind);
   if (simulator_) {
@@ -346,7 +346,7 @@ void MainWindow::ReportError(int number) {
 
 void MainWindow::ShowResults(TransferKind kind) {
   shownKind_ = kind;
-  rows_ = ScanRows(travimo_->control().State(), kind);
+  rows_ = ScanRows(CollectResults(travimo_->control(), kind));
   const QStringList columns = ScanColumns(kind);
   table_->clear();
   table_->setColumnCount(static_cast<int>(columns.size()));
@@ -361,7 +361,7 @@ void MainWindow::ShowResults(TransferKind kind) {
   table_->resizeColumnsToContents();
   Status(QString("%1 %2 %3 read")
              .arg(rows_.size())
-             .arg(KindName(kind))
+             .arg(Text(KindName(kind)))
              .arg(rows_.size() == 1 ? "record" : "records"));
   if (!rows_.empty()) {
     table_->selectRow(0);
@@ -380,7 +380,7 @@ void MainWindow::ShowSelectedScan() {
   const auto index = static_cast<size_t>(selected.front().row());
   if (index >= rows_.size()) return;
   const ScanRow& row = rows_[index];
-  plot_->Show(&row, QString("%1 record %2").arg(KindName(shownKind_)).arg(row.position));
+  plot_->Show(&row, QString("%1 record %2").arg(Text(KindName(shownKind_))).arg(row.position));
 }
 
 bool MainWindow::openRawDataFile(const QString& path) {

@@ -34,17 +34,16 @@ QStringList Summary(const std::vector<NamedSeries>& series) {
   return {QString::number(values.size()), Number(*low), Number(*high)};
 }
 
-ScanRow LorvexRow(const ScanState& state, int position, const CLorvexCls& record) {
+ScanRow LorvexRow(const LorvexScan& scan) {
+  const CLorvexCls& record = *scan.record;
   ScanRow row;
-  row.position = position;
+  row.position = scan.position;
   AddSeries(row.series, "ScanData", record.cScanData());
   AddSeries(row.series, "TemperatureData", record.cScanTemp());
   AddSeries(row.series, "BurstData", record.cScanBurst());
-  // The letters are indexed from ArrayStart, like the scans.
-  const auto letter = state.scanTypeLetters.At(state.arrayStart + position - 1);
   QStringList names;
   for (const auto& series : row.series) names << series.name;
-  row.cells << QString::number(position) << Text(letter.value_or("")) << names.join(", ");
+  row.cells << QString::number(scan.position) << Text(scan.typeLetter) << names.join(", ");
   row.cells << Summary(row.series);
   return row;
 }
@@ -113,57 +112,14 @@ QStringList ScanColumns(TransferKind kind) {
   return summary;
 }
 
-std::vector<ScanRow> ScanRows(const ScanState& state, TransferKind kind) {
+// Only the kind's list is filled; collections hold no null members.
+std::vector<ScanRow> ScanRows(const ReadResults& results) {
   std::vector<ScanRow> rows;
   int position = 0;
-  switch (kind) {
-    case TransferKind::Lorvex:
-      if (!state.lorvexCol) break;
-      for (const auto& record : *state.lorvexCol) {
-        if (record) rows.push_back(LorvexRow(state, ++position, *record));
-      }
-      break;
-    case TransferKind::Ostrel:
-      if (!state.ostrelCol) break;
-      for (const auto& record : *state.ostrelCol) {
-        if (record) rows.push_back(OstrelRow(++position, *record));
-      }
-      break;
-    case TransferKind::Brevane:
-      if (!state.brevaneCol) break;
-      for (const auto& record : *state.brevaneCol) {
-        if (record) rows.push_back(BrevaneRow(++position, *record));
-      }
-      break;
-  }
+  for (const auto& scan : results.lorvex) rows.push_back(LorvexRow(scan));
+  for (const auto& record : results.ostrel) rows.push_back(OstrelRow(++position, *record));
+  for (const auto& record : results.brevane) rows.push_back(BrevaneRow(++position, *record));
   return rows;
-}
-
-CollectionSnapshot SnapshotOf(const ScanState& state) {
-  return {state.lorvexCol, state.ostrelCol, state.brevaneCol};
-}
-
-std::optional<TransferKind> ReplacedKind(const CollectionSnapshot& before, const ScanState& after) {
-  if (after.lorvexCol != before.lorvex) return TransferKind::Lorvex;
-  if (after.ostrelCol != before.ostrel) return TransferKind::Ostrel;
-  if (after.brevaneCol != before.brevane) return TransferKind::Brevane;
-  return std::nullopt;
-}
-
-QString KindName(TransferKind kind) {
-  switch (kind) {
-    case TransferKind::Lorvex:
-      return "Lorvex";
-    case TransferKind::Ostrel:
-      return "Ostrel";
-    case TransferKind::Brevane:
-      return "Brevane";
-  }
-  return "?";
-}
-
-bool NeverFilled(const SingleArray& series) {
-  return series.LowerBound() == 0 && series.Size() == 1 && series.At(0) == 0.0f;
 }
 
 }  // namespace travimo::gui

@@ -1,0 +1,51 @@
+#include "control/read_results.h"
+
+#include "control_fixture.h"
+
+namespace travimo::testing {
+namespace {
+
+class ReadResultsTest : public ControlTest {};
+
+TEST_F(ReadResultsTest, TheReplacedCollectionWinsOverTheInstrumentType) {
+  LoadOstrel({Ramp(0, 3, 1)});
+  LoadLorvex({Ramp(0, 3, 1)});
+  const CollectionSnapshot before = SnapshotOf(control);
+  EXPECT_EQ(ReplacedKind(before, control), std::nullopt);
+  EXPECT_EQ(FilledKind(before, control), TransferKind::Lorvex);  // the type's, nothing replaced
+
+  State().ostrelCol = std::make_shared<COstrelColCls>();  // a parse that left the type alone
+  EXPECT_EQ(ReplacedKind(before, control), TransferKind::Ostrel);
+  EXPECT_EQ(FilledKind(before, control), TransferKind::Ostrel);
+}
+
+TEST_F(ReadResultsTest, LorvexLettersAreLookedUpByScanIndexFromArrayStart) {
+  LoadLorvex({Ramp(0, 2, 1), Ramp(0, 2, 5), Ramp(0, 2, 9)});
+  State().arrayStart = 0;
+  State().scanTypeLetters.Reset(0);
+  State().scanTypeLetters.ExtendTo(1);
+  State().scanTypeLetters.Set(0, "A");
+  State().scanTypeLetters.Set(1, "B");
+
+  const ReadResults results = CollectResults(control);
+  ASSERT_EQ(results.kind, TransferKind::Lorvex);
+  ASSERT_EQ(results.Count(), 3);
+  EXPECT_EQ(results.lorvex[0].position, 1);
+  EXPECT_EQ(results.lorvex[0].typeLetter, "A");
+  EXPECT_EQ(results.lorvex[1].typeLetter, "B");
+  EXPECT_EQ(results.lorvex[2].typeLetter, "");  // no letter kept for the third
+  EXPECT_EQ(results.lorvex[2].record, State().lorvexCol->Item(3));
+}
+
+TEST_F(ReadResultsTest, OnlyTheKindsCollectionIsGathered) {
+  LoadOstrel({Ramp(0, 3, 1), Ramp(0, 3, 1)});
+  LoadBrevane({Ramp(0, 3, 1)});
+  const ReadResults ostrel = CollectResults(control, TransferKind::Ostrel);
+  EXPECT_EQ(ostrel.Count(), 2);
+  EXPECT_TRUE(ostrel.brevane.empty());
+  EXPECT_EQ(CollectResults(control).Count(), 1);                        // Brevane, the current type
+  EXPECT_EQ(CollectResults(control, TransferKind::Lorvex).Count(), 0);  // never parsed
+}
+
+}  // namespace
+}  // namespace travimo::testing
