@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "model/error.h"
+
 namespace travimo {
 namespace {
 
@@ -57,6 +59,10 @@ bool Date::IsValidCalendarDate(int year, int month, int day) {
 }
 
 CalendarDateTime Date::ToCalendar() const {
+  // Calendar dates run from 1 January 1 to 31 December 9999.
+  if (!std::isfinite(days_) || days_ <= -693594.0 || days_ >= 2958466.0) {
+    throw RuntimeError(ErrorNumber::Overflow);
+  }
   const double whole = std::trunc(days_);
   double fraction = std::fabs(days_ - whole);
   long long seconds = std::llround(fraction * 86400.0);

@@ -28,6 +28,7 @@ class Date {
   static bool IsValidCalendarDate(int year, int month, int day);
 
   constexpr double Value() const { return days_; }
+  // Fails with 6 outside 1 January 1 to 31 December 9999.
   CalendarDateTime ToCalendar() const;
   // "YYYY-MM-DDThh:mm:ss"
   std::string ToIsoString() const;

@@ -45,7 +45,7 @@ class LostLine : public SerialConnection {
 }  // namespace
 
 MSComm::MSComm(HostServices& host, SerialBackend& backend)
-    : host_(host), backend_(backend), registration_(host.AddSource(*this)) {}
+    : backend_(backend), registration_(host.AddSource(*this)) {}
 
 MSComm::~MSComm() = default;
 

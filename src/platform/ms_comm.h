@@ -89,7 +89,6 @@ class MSComm : private IoSource {
   void LoseLine(std::string problem);
   void Raise(int16_t event);
 
-  HostServices& host_;
   SerialBackend& backend_;
   SourceRegistration registration_;
   std::unique_ptr<SerialConnection> connection_;

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "model/error.h"
+
 namespace travimo {
 namespace {
 
@@ -86,6 +90,20 @@ TEST(DateTest, ValidCalendarDates) {
 TEST(DateTest, IsoText) {
   EXPECT_EQ(Date(45366.4375).ToIsoString(), "2024-03-15T10:30:00");
   EXPECT_EQ(Date(-1.25).ToIsoString(), "1899-12-29T06:00:00");
+}
+
+TEST(DateTest, CalendarRangeEndsAtTheYears1And9999) {
+  EXPECT_EQ(Date(2958465.5).ToCalendar().year, 9999);
+  EXPECT_EQ(Date(-693593.0).ToCalendar().year, 1);
+  for (const double days : {5.6e52, -1e9, 2958466.0, std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN()}) {
+    try {
+      (void)Date(days).ToCalendar();
+      ADD_FAILURE() << days << " converted";
+    } catch (const RuntimeError& error) {
+      EXPECT_EQ(error.Number(), ErrorNumber::Overflow) << days;
+    }
+  }
 }
 
 }  // namespace
