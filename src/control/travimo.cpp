@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <utility>
 
 #include "formats/brevane_parser.h"
 #include "formats/dispatch.h"
@@ -100,15 +101,8 @@ void Travimo::ParseReceived(std::string& transfer, TransferKind kind) {
 }
 
 void Travimo::DecodeTransfer(std::string text) {
-  try {
-    ParseReceived(text, ClassifyTransfer(text));
-  } catch (const RuntimeError& error) {
-    RaiseTravimoError(error.Number());
-  } catch (const std::bad_alloc&) {
-    RaiseTravimoError(kOutOfMemory);
-  } catch (...) {
-    RaiseTravimoError(ErrorNumber::InvalidArgument);
-  }
+  const TransferKind kind = ClassifyTransfer(text);
+  DecodeTransfer(std::move(text), kind);
 }
 
 void Travimo::DecodeTransfer(std::string text, TransferKind kind) {
