@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formats/conversions.h"
+#include "formats/text_scan.h"
 #include "model/error.h"
 
 namespace travimo {
@@ -18,12 +19,6 @@ struct Token {
   int64_t value = 0;  // Number only, capped
 };
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 bool IsSeparator(char c) {
   return c == '/' || c == '-' || c == '.' || c == ':';
 }

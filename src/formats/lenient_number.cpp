@@ -7,16 +7,10 @@
 #include <string_view>
 
 #include "formats/conversions.h"
+#include "formats/text_scan.h"
 
 namespace travimo {
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 // Walks a text skipping blanks and tabs wherever they stand.
 class Cursor {

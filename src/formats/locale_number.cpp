@@ -6,17 +6,11 @@
 #include <string_view>
 
 #include "formats/conversions.h"
+#include "formats/text_scan.h"
 #include "model/error.h"
 
 namespace travimo {
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
