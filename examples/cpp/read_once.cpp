@@ -1,0 +1,56 @@
+// The smallest host of the control: read one instrument on a device and print
+// each scan's first point. Usage: read_once DEVICE (a tty or pseudo-terminal).
+#include <cstdint>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "control/travimo.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_host.h"
+#include "platform/posix/termios_serial.h"
+
+namespace {
+
+// A container that runs the control at run time and reports its errors.
+class Host : public travimo::Container, public travimo::TravimoEvents {
+ public:
+  bool UserMode() const override { return true; }
+  travimo::FontPtr AmbientFont() const override { return font_; }
+  void PropertyChanged(std::string_view) override {}
+  travimo::TravimoEvents& Events() override { return *this; }
+  void TravimoError(int32_t& ReadError) override { error = ReadError; }
+
+  int32_t error = 0;
+
+ private:
+  travimo::FontPtr font_ = std::make_shared<travimo::StdFont>();
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: read_once DEVICE\n";
+    return 2;
+  }
+  const std::string device = argv[1];
+  travimo::posix::PosixHost host;
+  travimo::posix::TermiosBackend serial([device](int16_t) { return device; });
+  travimo::posix::PosixFileSystem files;
+  Host container;
+  travimo::Travimo control({container, host, files, serial});
+  control.InitProperties();
+
+  control.ReadTravimo();  // failures arrive as the TravimoError event
+  if (container.error != 0) {
+    std::cerr << "error " << container.error << ": " << control.LastErrorDescription() << '\n';
+    return 1;
+  }
+  for (int32_t scan = 1; scan <= control.NumberOfScans(); ++scan) {
+    control.ScanNumber(scan);
+    const travimo::SingleArray points = control.OneScanDataArray();
+    std::cout << "scan " << scan << ": " << points.Size() << " points, first "
+              << (points.Empty() ? 0.0f : points.Values().front()) << '\n';
+  }
+}
