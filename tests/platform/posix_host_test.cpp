@@ -1,20 +1,14 @@
 #include "platform/posix/posix_host.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
 
+#include "support/cpu_meter.h"
+
 namespace travimo::posix {
 namespace {
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 void YieldFor(PosixHost& host, double seconds) {
   const double end = host.MonotonicSeconds() + seconds;
@@ -88,10 +82,9 @@ TEST(PosixHostTest, WaitingByYieldingCostsAlmostNoCpu) {
   PosixHost host;
   PipeSource idle;
   auto registration = host.AddSource(idle);
-  const double wallStart = host.MonotonicSeconds();
-  const double cpuStart = CpuSeconds();
+  const travimo::testing::CpuMeter meter;
   YieldFor(host, 2.0);
-  const double ratio = (CpuSeconds() - cpuStart) / (host.MonotonicSeconds() - wallStart);
+  const double ratio = meter.CpuSeconds() / meter.WallSeconds();
   std::printf("CPU while yielding for 2 s: %.2f%% of wall time\n", ratio * 100.0);
   EXPECT_LT(ratio, 0.05);
 }

@@ -2,7 +2,6 @@
 // event loop, the button's layout and input, properties, and reads over a
 // pseudo-terminal with the flash and the Escape cancel.
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -14,6 +13,7 @@
 
 #include "model/enums.h"
 #include "sim/simulator.h"
+#include "support/cpu_meter.h"
 #include "widget/qt_host.h"
 #include "widget/qt_mapping.h"
 #include "widget/travimo_widget.h"
@@ -21,13 +21,6 @@
 using travimo::ButtonChange;
 
 namespace {
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 double WallSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -131,11 +124,10 @@ class WidgetTest : public QObject {
 
   void yieldBlocksWithoutSpinning() {
     travimo::qt::QtHost host;
-    const double cpuStart = CpuSeconds();
-    const double wallStart = WallSeconds();
+    const travimo::testing::CpuMeter meter;
     for (int i = 0; i < 60; ++i) host.Yield();
-    const double wall = WallSeconds() - wallStart;
-    const double cpu = CpuSeconds() - cpuStart;
+    const double wall = meter.WallSeconds();
+    const double cpu = meter.CpuSeconds();
     QVERIFY2(wall >= 0.15, qPrintable(QString("60 yields took only %1 s").arg(wall)));
     QVERIFY2(wall < 3.0, qPrintable(QString("60 yields took %1 s").arg(wall)));
     QVERIFY2(cpu < wall * 0.3, qPrintable(QString("%1 s of CPU in %2 s").arg(cpu).arg(wall)));
