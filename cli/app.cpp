@@ -75,6 +75,14 @@ void AddLineSettings(CLI::App& app, ControlSettings& settings) {
           "SETTINGS");
 }
 
+// The instrument the simulator plays and what it holds.
+void AddSimulatedInstrument(CLI::App& app, std::optional<int32_t>& type, int& scans,
+                            const std::string& scansHelp) {
+  AddChoice(app, "--type", type, kTypes,
+            "Simulated instrument: lorvex (default), brevane or ostrel");
+  app.add_option("--scans", scans, scansHelp)->check(CLI::Range(1, 100));
+}
+
 struct Commands {
   ReadCommand read;
   DemoCommand demo;
@@ -110,10 +118,8 @@ CLI::App* AddDemo(CLI::App& app, Commands& commands) {
   auto* demo = app.add_subcommand(
       "demo", "Read from the built-in instrument simulator over a pseudo-terminal (no hardware)");
   DemoCommand& c = commands.demo;
-  AddChoice(*demo, "--type", commands.demoType, kTypes,
-            "Simulated instrument: lorvex (default), brevane or ostrel");
-  demo->add_option("--scans", c.scans, "Scans (or measurements) the instrument holds (default 3)")
-      ->check(CLI::Range(1, 100));
+  AddSimulatedInstrument(*demo, commands.demoType, c.scans,
+                         "Scans (or measurements) the instrument holds (default 3)");
   AddParseSettings(*demo, c.settings);
   AddOutputOptions(*demo, c.output);
   return demo;
@@ -123,10 +129,8 @@ CLI::App* AddSimulate(CLI::App& app, Commands& commands) {
   auto* simulate = app.add_subcommand(
       "simulate", "Run the instrument simulator on a pseudo-terminal until Ctrl-C");
   SimulateCommand& c = commands.simulate;
-  AddChoice(*simulate, "--type", commands.simulateType, kTypes,
-            "Simulated instrument: lorvex (default), brevane or ostrel");
-  simulate->add_option("--scans", c.scans, "Scans (or measurements) it holds (default 3)")
-      ->check(CLI::Range(1, 100));
+  AddSimulatedInstrument(*simulate, commands.simulateType, c.scans,
+                         "Scans (or measurements) it holds (default 3)");
   simulate->add_option("--link", c.link, "Also make PATH a symbolic link to the device")
       ->type_name("PATH");
   return simulate;
