@@ -15,26 +15,13 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_host.h"
 #include "platform/posix/termios_serial.h"
+#include "platform/simple_container.h"
 #include "sim/simulator.h"
 
 namespace {
 
 using namespace travimo;
 using Clock = std::chrono::steady_clock;
-
-class QuietContainer : public Container, public TravimoEvents {
- public:
-  bool UserMode() const override { return true; }
-  FontPtr AmbientFont() const override { return font_; }
-  void PropertyChanged(std::string_view) override {}
-  TravimoEvents& Events() override { return *this; }
-  void TravimoError(int32_t& ReadError) override { lastError = ReadError; }
-
-  int32_t lastError = 0;
-
- private:
-  FontPtr font_ = std::make_shared<StdFont>();
-};
 
 struct Instrument {
   const char* name;
@@ -58,7 +45,7 @@ Sample ReadOnce(const Instrument& instrument) {
   script.scans = 4;
   script.firstByteDelay = 0.2;
   sim::Simulator simulator(script);
-  QuietContainer container;
+  SimpleContainer container;
   posix::PosixHost host{"C"};
   posix::PosixFileSystem files;
   posix::TermiosBackend serial([&](int16_t) { return simulator.SlavePath(); });

@@ -17,26 +17,13 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_host.h"
 #include "platform/posix/termios_serial.h"
+#include "platform/simple_container.h"
 #include "sim/simulator.h"
 
 namespace {
 
 using namespace travimo;
 using Clock = std::chrono::steady_clock;
-
-class BenchContainer : public Container, public TravimoEvents {
- public:
-  bool UserMode() const override { return true; }
-  FontPtr AmbientFont() const override { return font_; }
-  void PropertyChanged(std::string_view) override {}
-  TravimoEvents& Events() override { return *this; }
-  void TravimoError(int32_t& ReadError) override { lastError = ReadError; }
-
-  int32_t lastError = 0;
-
- private:
-  FontPtr font_ = std::make_shared<StdFont>();
-};
 
 double CpuSeconds(clockid_t clock) {
   timespec now{};
@@ -55,7 +42,7 @@ struct Rig {
     simulator.Start();
   }
   sim::Simulator simulator;
-  BenchContainer container;
+  SimpleContainer container;
   posix::PosixHost host{"C"};
   posix::PosixFileSystem files;
   posix::TermiosBackend serial;

@@ -20,51 +20,22 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_host.h"
 #include "platform/posix/termios_serial.h"
+#include "platform/simple_container.h"
 #include "sim/simulator.h"
+#include "support/process_usage.h"
 
 namespace {
 
 using namespace travimo;
-
-class CountingContainer : public Container, public TravimoEvents {
- public:
-  bool UserMode() const override { return true; }
-  FontPtr AmbientFont() const override { return font_; }
-  void PropertyChanged(std::string_view) override {}
-  TravimoEvents& Events() override { return *this; }
-  void TravimoError(int32_t& ReadError) override {
-    lastError = ReadError;
-    ++errors;
-  }
-
-  int32_t lastError = 0;
-  long errors = 0;
-
- private:
-  FontPtr font_ = std::make_shared<StdFont>();
-};
-
-long OpenDescriptors() {
-  long count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-    ++count;
-  }
-  return count - 1;  // the iterator's own
-}
-
-long ResidentKiB() {
-  long size = 0;
-  long resident = 0;
-  std::ifstream("/proc/self/statm") >> size >> resident;
-  return resident * (::sysconf(_SC_PAGESIZE) / 1024);
-}
+using testing::OpenDescriptors;
+using testing::ResidentKiB;
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int reads = argc > 1 ? std::atoi(argv[1]) : 1000;
   constexpr int kWarmUp = 10;
-  CountingContainer container;
+  SimpleContainer container;
   posix::PosixHost host{"C"};
   posix::PosixFileSystem files;
   std::string device;

@@ -9,25 +9,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_host.h"
 #include "platform/posix/termios_serial.h"
-
-namespace {
-
-// A container that runs the control at run time and reports its errors.
-class Host : public travimo::Container, public travimo::TravimoEvents {
- public:
-  bool UserMode() const override { return true; }
-  travimo::FontPtr AmbientFont() const override { return font_; }
-  void PropertyChanged(std::string_view) override {}
-  travimo::TravimoEvents& Events() override { return *this; }
-  void TravimoError(int32_t& ReadError) override { error = ReadError; }
-
-  int32_t error = 0;
-
- private:
-  travimo::FontPtr font_ = std::make_shared<travimo::StdFont>();
-};
-
-}  // namespace
+#include "platform/simple_container.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -38,13 +20,13 @@ int main(int argc, char** argv) {
   travimo::posix::PosixHost host;
   travimo::posix::TermiosBackend serial([device](int16_t) { return device; });
   travimo::posix::PosixFileSystem files;
-  Host container;
+  travimo::SimpleContainer container;  // run time; keeps the last TravimoError
   travimo::Travimo control({container, host, files, serial});
   control.InitProperties();
 
   control.ReadTravimo();  // failures arrive as the TravimoError event
-  if (container.error != 0) {
-    std::cerr << "error " << container.error << ": " << control.LastErrorDescription() << '\n';
+  if (container.lastError != 0) {
+    std::cerr << "error " << container.lastError << ": " << control.LastErrorDescription() << '\n';
     return 1;
   }
   for (int32_t scan = 1; scan <= control.NumberOfScans(); ++scan) {

@@ -94,6 +94,10 @@ struct Spoil {
   fs::path (*target)(const Scratch&);
 };
 
+void PrintTo(const Spoil& spoil, std::ostream* out) {
+  *out << spoil.name;
+}
+
 fs::path PlainTarget(const Scratch& scratch) {
   return scratch.File("target");
 }
@@ -193,7 +197,7 @@ TEST_P(FailedWrite, RawDataFileOfAReadKeepsTheOldFile) {
   EXPECT_TRUE(control.fraButton().Enabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(Spoils, FailedWrite, ::testing::ValuesIn(kSpoils),
+INSTANTIATE_TEST_SUITE_P(SpoiledTarget, FailedWrite, ::testing::ValuesIn(kSpoils),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "control/travimo.h"
+#include "e2e/pty_rig.h"
 #include "model/enums.h"
 #include "platform/ms_comm.h"
 #include "platform/posix/posix_file_system.h"
@@ -32,19 +33,9 @@ using ::testing::IsEmpty;
 
 // A control on the real platform whose port 1 is whatever `device` names;
 // by default the simulator's slave.
-class FaultRig {
+class FaultRig : public PtyRig {
  public:
-  explicit FaultRig(const sim::Script& script) : simulator(script), device(simulator.SlavePath()) {
-    control.InitProperties();
-    control.CommPort(1);
-    simulator.Start();
-  }
-
-  double Read() {
-    const auto start = std::chrono::steady_clock::now();
-    control.ReadTravimo();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  }
+  explicit FaultRig(const sim::Script& script) : PtyRig(script) {}
 
   // Records as a previous read left them: two Lorvex scans decoded without a port.
   void LeaveEarlierRecords() {
@@ -72,13 +63,6 @@ class FaultRig {
     EXPECT_EQ(control.cmdReadData().BackColor(), kButtonFace);
   }
 
-  sim::Simulator simulator;
-  std::string device;
-  RecordingContainer container;
-  posix::PosixHost host{"C"};
-  posix::PosixFileSystem files;
-  posix::TermiosBackend serial{[this](int16_t) { return device; }};
-  Travimo control{ControlSite{container, host, files, serial}};
   std::vector<SingleArray> earlier;
 };
 

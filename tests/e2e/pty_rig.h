@@ -18,8 +18,8 @@ class PtyRig {
   // An empty device stands for the simulator's port.
   explicit PtyRig(const sim::Script& script, std::string device = "")
       : simulator(script),
-        device_(device.empty() ? simulator.SlavePath() : std::move(device)),
-        serial([this](int16_t) { return device_; }),
+        device(device.empty() ? simulator.SlavePath() : std::move(device)),
+        serial([this](int16_t) { return this->device; }),
         control(ControlSite{container, host, files, serial}) {
     control.InitProperties();
     control.CommPort(1);
@@ -34,11 +34,7 @@ class PtyRig {
   }
 
   sim::Simulator simulator;
-
- private:
-  std::string device_;
-
- public:
+  std::string device;  // what port 1 opens; may be changed between reads
   RecordingContainer container;
   posix::PosixHost host{"C"};
   posix::PosixFileSystem files;

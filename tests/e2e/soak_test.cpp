@@ -18,6 +18,7 @@
 #include "platform/posix/posix_host.h"
 #include "platform/posix/termios_serial.h"
 #include "sim/simulator.h"
+#include "support/process_usage.h"
 #include "support/recording_container.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -30,21 +31,6 @@
 
 namespace travimo::testing {
 namespace {
-
-long OpenDescriptors() {
-  long count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-    ++count;
-  }
-  return count - 1;  // the iterator's own
-}
-
-long ResidentKiB() {
-  long size = 0;
-  long resident = 0;
-  std::ifstream("/proc/self/statm") >> size >> resident;
-  return resident * (::sysconf(_SC_PAGESIZE) / 1024);
-}
 
 TEST(Soak, FailingReadsLeaveNoDescriptorsOrMemoryBehind) {
   constexpr int kReads = 100;

@@ -1,6 +1,5 @@
 #include "platform/posix/termios_serial.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -14,25 +13,17 @@
 #include "model/error.h"
 #include "platform/ms_comm.h"
 #include "platform/posix/posix_host.h"
+#include "support/process_usage.h"
 
 namespace travimo::posix {
 namespace {
-
-int OpenDescriptorCount() {
-  int count = 0;
-  if (DIR* dir = opendir("/proc/self/fd")) {
-    while (readdir(dir) != nullptr) ++count;
-    closedir(dir);
-  }
-  return count;
-}
 
 // A pseudo-terminal pair: the backend opens the slave by name, the test plays
 // the instrument on the master.
 class PtyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fdsBefore_ = OpenDescriptorCount();
+    fdsBefore_ = testing::OpenDescriptors();
     char name[256] = {};
     ASSERT_EQ(openpty(&master_, &slave_, name, nullptr, nullptr), 0);
     slaveName_ = name;
@@ -41,7 +32,7 @@ class PtyTest : public ::testing::Test {
   void TearDown() override {
     if (master_ >= 0) close(master_);
     if (slave_ >= 0) close(slave_);
-    EXPECT_EQ(OpenDescriptorCount(), fdsBefore_) << "a descriptor was left open";
+    EXPECT_EQ(testing::OpenDescriptors(), fdsBefore_) << "a descriptor was left open";
   }
 
   TermiosBackend Backend() {
