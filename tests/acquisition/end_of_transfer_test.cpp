@@ -17,15 +17,14 @@ std::string Feed(EndOfTransfer& rule, const std::vector<std::string>& pieces) {
   return seen;
 }
 
-TEST(EndOfTransfer, MarkerFoundAcrossPieceBoundaries) {
+TEST(EndOfTransfer, MarkerAcrossPiecesAndAfterARestart) {
   EndOfTransfer rule;
+  EXPECT_EQ(Feed(rule, {"", "a"}), "01");  // no marker: any text ends it
   rule.Marker("##");
+  rule.Restart();
   EXPECT_EQ(Feed(rule, {"ab", "c#", "#", "x"}), "0011");
-}
-
-TEST(EndOfTransfer, EmptyMarkerIsFoundOnceThereIsText) {
-  EndOfTransfer rule;
-  EXPECT_EQ(Feed(rule, {"", "a"}), "01");
+  rule.Restart();
+  EXPECT_FALSE(rule.Found("abc"));
 }
 
 TEST(EndOfTransfer, BrevaneClosingLine) {
@@ -44,14 +43,6 @@ TEST(EndOfTransfer, BrevaneClosingLine) {
     rule.BrevaneClosingLine();
     EXPECT_EQ(Feed(rule, c.pieces), c.seen);
   }
-}
-
-TEST(EndOfTransfer, RestartForgetsTheEarlierText) {
-  EndOfTransfer rule;
-  rule.Marker("E");
-  EXPECT_TRUE(rule.Found("abcE"));
-  rule.Restart();
-  EXPECT_FALSE(rule.Found("abc"));
 }
 
 TEST(EndOfTransfer, LongTextIsSearchedOnlyOnceOverall) {

@@ -1,6 +1,6 @@
 #pragma once
-// One control on the test doubles, with helpers that fill its scan state the
-// way a parser does: through the control's parser-facing interface.
+// One control on the test doubles; the Load helpers fill its scan state the
+// way a parser does, through the control's parser-facing interface.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -16,31 +16,12 @@ namespace travimo::testing {
 
 class ControlTest : public ::testing::Test {
  protected:
-  template <class Record, class Fill>
-  static std::shared_ptr<KeyedCollection<Record>> Collection(const std::vector<SingleArray>& scans,
-                                                             Fill fill) {
-    auto collection = std::make_shared<KeyedCollection<Record>>();
-    for (const auto& scan : scans) {
-      auto record = std::make_shared<Record>();
-      fill(*record, scan);
-      collection->Add(record);
-    }
-    return collection;
-  }
-
-  void Finish(int32_t type, int32_t count) {
-    State().numberOfScans = count;
-    if (control.TravimoType() != type) Parser().LetTravimoType(type);
-    Parser().LetScanNumber(count);
-  }
-
   ControlTest() : serial(host), control(ControlSite{container, host, files, serial}) {}
 
-  // The control as a parser sees it; the base is private to everyone else.
   ParseContext& Parser() { return (ParseContext&)control; }
   ScanState& State() { return Parser().MutableState(); }
 
-  // A point array lower..lower+size-1 whose values start at first and step by 1.
+  // Points lower..lower+size-1 valued first, first+1, ...
   static SingleArray Ramp(int32_t lower, int32_t size, float first) {
     std::vector<float> values(static_cast<size_t>(size));
     for (int32_t i = 0; i < size; ++i)
@@ -49,19 +30,27 @@ class ControlTest : public ::testing::Test {
   }
 
   // Scans as a parse leaves them: a fresh collection, the count, the last one selected.
+  template <class Record, class Add>
+  void Load(std::shared_ptr<KeyedCollection<Record>>& col, int32_t type,
+            const std::vector<SingleArray>& scans, Add add) {
+    col = std::make_shared<KeyedCollection<Record>>();
+    for (const auto& scan : scans) {
+      auto record = std::make_shared<Record>();
+      add(*record, scan);
+      col->Add(record);
+    }
+    State().numberOfScans = col->Count();
+    if (control.TravimoType() != type) Parser().LetTravimoType(type);
+    Parser().LetScanNumber(col->Count());
+  }
   void LoadLorvex(const std::vector<SingleArray>& scans) {
-    State().lorvexCol =
-        Collection<CLorvexCls>(scans, [](auto& r, auto& scan) { r.AddScan(scan, 1); });
-    Finish(Lorvex, State().lorvexCol->Count());
+    Load(State().lorvexCol, Lorvex, scans, [](auto& r, auto& s) { r.AddScan(s, 1); });
   }
   void LoadOstrel(const std::vector<SingleArray>& scans) {
-    State().ostrelCol = Collection<COstrelCls>(scans, [](auto& r, auto& scan) { r.AddScan(scan); });
-    Finish(Ostrel, State().ostrelCol->Count());
+    Load(State().ostrelCol, Ostrel, scans, [](auto& r, auto& s) { r.AddScan(s); });
   }
   void LoadBrevane(const std::vector<SingleArray>& scans) {
-    State().brevaneCol =
-        Collection<CBrevaneCls>(scans, [](auto& r, auto& scan) { r.AddScan(scan, false); });
-    Finish(Brevane, State().brevaneCol->Count());
+    Load(State().brevaneCol, Brevane, scans, [](auto& r, auto& s) { r.AddScan(s, false); });
   }
 
   VirtualHost host;
@@ -71,7 +60,7 @@ class ControlTest : public ::testing::Test {
   Travimo control;
 };
 
-// Runs f and returns the number of the RuntimeError it raised, or 0.
+// The number of the RuntimeError f raised, or 0.
 template <class F>
 int32_t ErrorOf(F&& f) {
   try {

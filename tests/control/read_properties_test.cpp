@@ -3,10 +3,9 @@
 namespace travimo::testing {
 namespace {
 
-class ReadPropertiesTest : public ControlTest {};
+using ReadPropertiesTest = ControlTest;
 
 TEST_F(ReadPropertiesTest, OutPutFileNameFallsBackToTheDefaultWhenEmpty) {
-  EXPECT_EQ(control.OutPutFileName(), "RawData.dat");
   control.OutPutFileName("");
   EXPECT_EQ(container.changes.back(), "OutPutFileName");
   EXPECT_EQ(control.OutPutFileName(), "RawData.dat");
@@ -14,21 +13,16 @@ TEST_F(ReadPropertiesTest, OutPutFileNameFallsBackToTheDefaultWhenEmpty) {
   EXPECT_EQ(control.OutPutFileName(), "scan.bin");
 }
 
-TEST_F(ReadPropertiesTest, BKWaitYieldsForTheGivenSeconds) {
-  int32_t seconds = 2;
-  control.BKWait(seconds);
-  EXPECT_GE(host.MonotonicSeconds(), 2.0);
-  EXPECT_LT(host.MonotonicSeconds(), 2.1);
-  EXPECT_EQ(seconds, 2);
-}
-
 TEST_F(ReadPropertiesTest, ReadTravimoRunsTheCycleWithoutCaptionHandlingOrClick) {
   control.Caption("Go");
+  serial.SendAfterOpen(0.5, "##");
   control.ReadTravimo();
-  EXPECT_EQ(control.Caption(), "Reading");
+  EXPECT_EQ(control.Caption(), "Reading");  // the last caption of the cycle
   EXPECT_EQ(serial.Written(), std::string("D\0", 2));
   EXPECT_EQ(container.CountOf("Click"), 0);
   EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>{ComportReadError});
+  EXPECT_FALSE(control.Reading());
+  EXPECT_TRUE(control.ReceivedSoFar().empty());
 }
 
 TEST_F(ReadPropertiesTest, ValueTruePressesTheButtonLikeAClick) {

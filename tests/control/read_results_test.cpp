@@ -5,14 +5,14 @@
 namespace travimo::testing {
 namespace {
 
-class ReadResultsTest : public ControlTest {};
+using ReadResultsTest = ControlTest;
 
 TEST_F(ReadResultsTest, TheReplacedCollectionWinsOverTheInstrumentType) {
   LoadOstrel({Ramp(0, 3, 1)});
   LoadLorvex({Ramp(0, 3, 1)});
   const CollectionSnapshot before = SnapshotOf(control);
   EXPECT_EQ(ReplacedKind(before, control), std::nullopt);
-  EXPECT_EQ(FilledKind(before, control), TransferKind::Lorvex);  // the type's, nothing replaced
+  EXPECT_EQ(FilledKind(before, control), TransferKind::Lorvex);  // nothing replaced: the type's
 
   State().ostrelCol = std::make_shared<COstrelColCls>();  // a parse that left the type alone
   EXPECT_EQ(ReplacedKind(before, control), TransferKind::Ostrel);

