@@ -107,15 +107,5 @@ TEST_F(CliReadSimulated, CtrlCCancelsTheTransfer) {
   EXPECT_LT(took, std::chrono::milliseconds(6500));
 }
 
-TEST_F(CliReadSimulated, SilentInstrumentIsAComportReadError) {
-  sim::Script silent;
-  silent.silent = true;
-  Start(silent);
-  const CliRun run = RunCli(Read({}));
-  EXPECT_EQ(run.status, 3);
-  EXPECT_NE(run.err.find("error 1 (ComportReadError): Can Not Read Comport"), std::string::npos)
-      << run.err;
-}
-
 }  // namespace
 }  // namespace travimo::testing

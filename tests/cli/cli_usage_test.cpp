@@ -42,12 +42,6 @@ TEST(CliUsage, HelpDocumentsTheExitStatuses) {
     EXPECT_NE(run.out.find("Exit status"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("10  cancelled"), std::string::npos);
   }
-  const CliRun read = RunCli({"read", "--help"});
-  for (const char* option :
-       {"--port", "--device", "--type", "--data", "--points", "--units", "--settings",
-        "--blue-line", "--raw", "--props", "--format", "--output", "--plot"}) {
-    EXPECT_NE(read.out.find(option), std::string::npos) << option;
-  }
 }
 
 TEST(CliUsage, VersionIsTheAboutPagesLine) {

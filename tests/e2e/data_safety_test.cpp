@@ -7,10 +7,12 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -32,30 +34,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 constexpr char kOldContent[] = "old content that must survive\n";
-
-// A fresh directory per test, removed afterwards.
-class Scratch {
- public:
-  Scratch() {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
-           ("travimo-safety-" + std::to_string(::getpid()) + "-" + test->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  ~Scratch() { fs::remove_all(dir_); }
-
-  const fs::path& Dir() const { return dir_; }
-  fs::path File(const std::string& name) const { return dir_ / name; }
-  std::set<std::string> Entries() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.insert(entry.path().filename());
-    return names;
-  }
-
- private:
-  fs::path dir_;
-};
 
 void WriteFile(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
@@ -87,65 +65,54 @@ class FileSizeLimit {
   void (*previous_)(int) = SIG_DFL;
 };
 
-// How the target is spoiled, and what the directory holds afterwards.
-struct Spoil {
-  const char* name;
-  void (*prepare)(const Scratch&, const fs::path& target);
-  fs::path (*target)(const Scratch&);
-};
-
-void PrintTo(const Spoil& spoil, std::ostream* out) {
-  *out << spoil.name;
-}
-
-fs::path PlainTarget(const Scratch& scratch) {
-  return scratch.File("target");
-}
-fs::path TargetInMissingDir(const Scratch& scratch) {
-  return scratch.File("missing/target");
-}
-
-const Spoil kSpoils[] = {
-    {"DirectoryMissing", [](const Scratch&, const fs::path&) {}, TargetInMissingDir},
-    {"DirectoryInPlace",
-     [](const Scratch&, const fs::path& target) {
-       fs::create_directory(target);
-       WriteFile(target / "inside", kOldContent);
-     },
-     PlainTarget},
-    {"FileSizeLimit",
-     [](const Scratch&, const fs::path& target) { WriteFile(target, kOldContent); }, PlainTarget},
-};
+enum class Spoil { DirectoryMissing, DirectoryInPlace, FileSizeLimit };
 
 class FailedWrite : public ::testing::TestWithParam<Spoil> {
  protected:
-  // Runs write under the spoil; the size limit applies only to the write itself.
+  FailedWrite() {
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    dir_ =
+        fs::temp_directory_path() / ("travimo-safety-" + std::to_string(::getpid()) + "-" + name);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    target_ = GetParam() == Spoil::DirectoryMissing ? dir_ / "missing" / "target" : dir_ / "target";
+    if (GetParam() == Spoil::DirectoryInPlace) {
+      fs::create_directory(target_);
+      WriteFile(target_ / "inside", kOldContent);
+    } else if (GetParam() == Spoil::FileSizeLimit) {
+      WriteFile(target_, kOldContent);
+    }
+    before_ = Entries();
+  }
+  ~FailedWrite() override { fs::remove_all(dir_); }
+
+  // The size limit applies only to the write itself.
   template <class Write>
   void Run(Write write) {
-    const Spoil& spoil = GetParam();
-    target_ = spoil.target(scratch_);
-    spoil.prepare(scratch_, target_);
-    before_ = scratch_.Entries();
-    if (std::string(spoil.name) == "FileSizeLimit") {
-      FileSizeLimit limit(sizeof kOldContent);
-      write(target_);
-    } else {
-      write(target_);
-    }
+    std::optional<FileSizeLimit> limit;
+    if (GetParam() == Spoil::FileSizeLimit) limit.emplace(sizeof kOldContent);
+    write(target_);
+  }
+
+  std::set<std::string> Entries() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.insert(entry.path().filename());
+    return names;
   }
 
   void ExpectOldStateKept() {
-    EXPECT_EQ(scratch_.Entries(), before_) << "a temporary file was left behind";
+    EXPECT_EQ(Entries(), before_) << "a temporary file was left behind";
     if (fs::is_regular_file(target_)) {
       EXPECT_EQ(ReadFile(target_), kOldContent);
     }
     if (fs::is_directory(target_)) {
       EXPECT_EQ(ReadFile(target_ / "inside"), kOldContent);
     }
-    EXPECT_FALSE(fs::exists(scratch_.File("missing")));
+    EXPECT_FALSE(fs::exists(dir_ / "missing"));
   }
 
-  Scratch scratch_;
+  fs::path dir_;
   fs::path target_;
   std::set<std::string> before_;
 };
@@ -197,8 +164,15 @@ TEST_P(FailedWrite, RawDataFileOfAReadKeepsTheOldFile) {
   EXPECT_TRUE(control.fraButton().Enabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(SpoiledTarget, FailedWrite, ::testing::ValuesIn(kSpoils),
-                         [](const auto& info) { return std::string(info.param.name); });
+std::string SpoilName(const ::testing::TestParamInfo<Spoil>& info) {
+  constexpr const char* kNames[] = {"DirectoryMissing", "DirectoryInPlace", "FileSizeLimit"};
+  return kNames[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(SpoiledTarget, FailedWrite,
+                         ::testing::Values(Spoil::DirectoryMissing, Spoil::DirectoryInPlace,
+                                           Spoil::FileSizeLimit),
+                         SpoilName);
 
 }  // namespace
 }  // namespace travimo::testing

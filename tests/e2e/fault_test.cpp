@@ -10,20 +10,11 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "control/travimo.h"
 #include "e2e/pty_rig.h"
 #include "model/enums.h"
-#include "platform/ms_comm.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_host.h"
-#include "platform/posix/termios_serial.h"
-#include "sim/simulator.h"
-#include "support/recording_container.h"
 
 namespace travimo::testing {
 namespace {
@@ -31,8 +22,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// A control on the real platform whose port 1 is whatever `device` names;
-// by default the simulator's slave.
 class FaultRig : public PtyRig {
  public:
   explicit FaultRig(const sim::Script& script) : PtyRig(script) {}
@@ -42,15 +31,6 @@ class FaultRig : public PtyRig {
     control.DecodeTransfer(sim::DefaultTransfer({sim::Mode::Lorvex, Moisture, 2, 512, true}));
     ASSERT_EQ(control.NumberOfScans(), 2);
     earlier = Scans();
-  }
-
-  std::vector<SingleArray> Scans() {
-    std::vector<SingleArray> scans;
-    for (int32_t scan = 1; scan <= control.NumberOfScans(); ++scan) {
-      control.ScanNumber(scan);
-      scans.push_back(control.OneScanDataArray());
-    }
-    return scans;
   }
 
   // What every ending must restore, whatever it reported.

@@ -3,6 +3,7 @@
 // on a pseudo-terminal. Everything runs in real time.
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "control/travimo.h"
 #include "platform/posix/posix_file_system.h"
@@ -31,6 +32,16 @@ class PtyRig {
     const auto start = std::chrono::steady_clock::now();
     control.ReadTravimo();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+
+  // Every scan of the records the control holds, in order.
+  std::vector<SingleArray> Scans() {
+    std::vector<SingleArray> scans;
+    for (int32_t scan = 1; scan <= control.NumberOfScans(); ++scan) {
+      control.ScanNumber(scan);
+      scans.push_back(control.OneScanDataArray());
+    }
+    return scans;
   }
 
   sim::Simulator simulator;

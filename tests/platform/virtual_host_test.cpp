@@ -26,16 +26,5 @@ TEST(VirtualHostTest, ClockTimersAndActionsFollowTheYields) {
   EXPECT_EQ(ticks, 10);
 }
 
-TEST(VirtualHostTest, MessageBoxesAreRecordedAndAnswered) {
-  VirtualHost host;
-  MessageBoxRequest request;
-  request.text = "Data Access Error";
-  EXPECT_EQ(host.ShowMessageBox(request), MessageBoxResult::Ok);
-  host.OnMessageBox([](const MessageBoxRequest&) { return MessageBoxResult::Cancel; });
-  EXPECT_EQ(host.ShowMessageBox(request), MessageBoxResult::Cancel);
-  ASSERT_EQ(host.MessageBoxes().size(), 2u);
-  EXPECT_EQ(host.MessageBoxes()[0].text, "Data Access Error");
-}
-
 }  // namespace
 }  // namespace travimo::testing
