@@ -27,7 +27,7 @@ class CycleHost : public ReadCycleHost {
         serial(clock),
         comm(clock, serial),
         keepAlive(clock.CreateTimer([this] { ++keepAliveTicks; })),
-        flash(clock.CreateTimer([this] { ++flashTicks; })),
+        flash(clock.CreateTimer([] {})),
         cycle(*this) {
     keepAlive->Interval(30000);
     flash->Interval(200);
@@ -49,7 +49,7 @@ class CycleHost : public ReadCycleHost {
   void FrameEnabled(bool enabled) override { frameEnabled = enabled; }
   void ButtonCaption(const std::string& caption) override { captions.push_back(caption); }
   void ButtonBackColor(Colour colour) override { backColour = colour; }
-  void ResetFlash() override { ++flashResets; }
+  void ResetFlash() override {}
   int32_t InstrumentType() override { return type; }
   int32_t DataType() override { return dataType; }
   void ConfigurePort() override { travimo::ConfigurePort(comm, type); }
@@ -59,10 +59,7 @@ class CycleHost : public ReadCycleHost {
   }
   bool CancelRequested() override { return cancel; }
   bool RawDataWanted() override { return saveRawData; }
-  std::string RawDataFileName() override {
-    if (outPutFileName.empty()) outPutFileName = "RawData.dat";
-    return outPutFileName;
-  }
+  std::string RawDataFileName() override { return "RawData.dat"; }
   void ParseReceived(std::string& transfer, TransferKind kind) override {
     parses.push_back({kind, transfer});
     if (parser) parser(transfer, kind);
@@ -85,7 +82,6 @@ class CycleHost : public ReadCycleHost {
   int32_t dataType = 0;
   bool cancel = false;
   bool saveRawData = false;
-  std::string outPutFileName = "RawData.dat";
   std::function<void(std::string&, TransferKind)> parser;
   std::function<void(int32_t)> onError;
 
@@ -94,10 +90,8 @@ class CycleHost : public ReadCycleHost {
   std::vector<int32_t> errors;
   bool frameEnabled = true;
   Colour backColour = 0;
-  int flashResets = 0;
   int cancelLets = 0;
   int keepAliveTicks = 0;
-  int flashTicks = 0;
 };
 
 }  // namespace travimo::testing

@@ -17,15 +17,10 @@ namespace {
 
 constexpr Colour kRed = Rgb(255, 0, 0);
 
-PropertyValue Long(int32_t v) {
-  return v;
-}
-PropertyValue Integer(int16_t v) {
-  return v;
-}
-PropertyValue Text(const char* s) {
-  return std::string(s);
-}
+// clang-format off
+PropertyValue Long(int32_t v) { return v; }
+PropertyValue Integer(int16_t v) { return v; }
+PropertyValue Text(const char* s) { return std::string(s); }
 const PropertyValue kNone = std::monostate{};
 
 // The default each saved key is read and written with; none for the objects
@@ -34,35 +29,20 @@ PropertyValue DefaultOf(const std::string& key) {
   static const std::map<std::string, PropertyValue> defaults = {
       {"BackColor", static_cast<int32_t>(kButtonFace)},
       {"FlashColor", static_cast<int32_t>(kDefaultFlashColour)},
-      {"ScanDataType", Long(0)},
-      {"ScanNumber", Long(1)},
-      {"NumberOfPoints", Long(512)},
-      {"CommPort", Integer(1)},
-      {"Handshaking", Long(0)},
-      {"InBufferCount", Integer(0)},
-      {"InBufferSize", Integer(9096)},
-      {"RThreshold", Integer(0)},
-      {"RTSEnable", false},
-      {"Settings", Text("9600,n,8,1")},
-      {"DTREnable", true},
-      {"Caption", Text("Travimo")},
-      {"Enabled", true},
-      {"Value", false},
-      {"MousePointer", Integer(0)},
-      {"NumberOfScans", Long(0)},
-      {"ArrayStart", Long(1)},
-      {"Temp_Units", Long(0)},
-      {"ContPower", false},
-      {"TravimoType", Long(1)},
-      {"CancelTransfer", false},
-      {"BlueLineTrigger", Long(2)},
-      {"CurrentScanDataType", Text("A")},
-      {"StringScanData", Text("\"")},
-      {"OutPutFileName", Text("RawData.dat")},
+      {"ScanDataType", Long(0)}, {"ScanNumber", Long(1)}, {"NumberOfPoints", Long(512)},
+      {"CommPort", Integer(1)}, {"Handshaking", Long(0)}, {"InBufferCount", Integer(0)},
+      {"InBufferSize", Integer(9096)}, {"RThreshold", Integer(0)}, {"RTSEnable", false},
+      {"Settings", Text("9600,n,8,1")}, {"DTREnable", true}, {"Caption", Text("Travimo")},
+      {"Enabled", true}, {"Value", false}, {"MousePointer", Integer(0)},
+      {"NumberOfScans", Long(0)}, {"ArrayStart", Long(1)}, {"Temp_Units", Long(0)},
+      {"ContPower", false}, {"TravimoType", Long(1)}, {"CancelTransfer", false},
+      {"BlueLineTrigger", Long(2)}, {"CurrentScanDataType", Text("A")},
+      {"StringScanData", Text("\"")}, {"OutPutFileName", Text("RawData.dat")},
       {"SaveRawData", false}};
   const auto found = defaults.find(key);
   return found == defaults.end() ? kNone : found->second;
 }
+// clang-format on
 
 constexpr const char* kLoadOrder =
     "BackColor ScanDataType ScanNumber NumberOfPoints CommPort Handshaking InBufferCount "

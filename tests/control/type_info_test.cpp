@@ -47,10 +47,6 @@ TEST(TypeInfoTest, OperationsTypesAndHelpStrings) {
     const char* help;
   };
   const std::vector<Case> cases = {
-      {"ScanDataType",
-       {.get = true, .let = true},
-       "TravimoDataTypeEnum",
-       "Sets\\Returns Type of scan data (Moisture or Temperature)"},
       {"BKWait", {.method = true}, "", "Pauses program for specified amount of time"},
       {"hWnd",
        {.get = true},
@@ -58,7 +54,7 @@ TEST(TypeInfoTest, OperationsTypesAndHelpStrings) {
        "Returns a handle (from Microsoft Windows) to an object's window."},
       {"Value", {.let = true}, "Boolean", "Returns/sets the value of an object."},
       {"OstrelData", {.get = true, .set = true}, "COstrelCls", ""},
-      {"LorvexData", {.get = true, .let = true}, "CLorvexCls", ""},
+      {"LorvexData", {.get = true, .let = true}, "CLorvexCls", ""},  // a Let, not a Set
       {"TravimoType",
        {.get = true, .let = true},
        "TravimoTypeEnum",
