@@ -18,49 +18,36 @@ float ValueOf(const ScanDataPtr& member) {
   return member->ElementData(0);
 }
 
-class KeyedCollectionTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    first_ = collection_.Add(Series(1.0f));
-    second_ = collection_.Add(Series(2.0f), "two");
-    third_ = collection_.Add(Series(3.0f), "three");
+template <typename Action>
+int32_t ErrorOf(Action action) {
+  try {
+    action();
+  } catch (const RuntimeError& error) {
+    return error.Number();
   }
-
-  int32_t RemoveError(const IndexKey& key) {
-    try {
-      collection_.Remove(key);
-    } catch (const RuntimeError& error) {
-      return error.Number();
-    }
-    return 0;
-  }
-
-  CScanDataColCls collection_;
-  ScanDataPtr first_, second_, third_;
-};
-
-TEST_F(KeyedCollectionTest, ItemFindsByPositionOrKey) {
-  EXPECT_EQ(collection_.Count(), 3);
-  EXPECT_EQ(collection_.Item(1), first_);
-  EXPECT_EQ(collection_.Item(3), third_);
-  EXPECT_EQ(collection_.Item(std::string("two")), second_);
+  return 0;
 }
 
+class KeyedCollectionTest : public ::testing::Test {
+ protected:
+  CScanDataColCls collection_;
+  ScanDataPtr first_ = collection_.Add(Series(1.0f));
+  ScanDataPtr second_ = collection_.Add(Series(2.0f), "two");
+  ScanDataPtr third_ = collection_.Add(Series(3.0f), "three");
+};
+
 TEST_F(KeyedCollectionTest, MissingPositionsAndKeysGiveNullAndRemoveFails) {
-  struct Case {
-    IndexKey key;
-    int32_t removeError;
-  };
-  const std::vector<Case> cases = {
+  EXPECT_EQ(collection_.Item(3), third_);
+  EXPECT_EQ(collection_.Item(std::string("two")), second_);
+  const std::pair<IndexKey, int32_t> cases[] = {
       {0, ErrorNumber::SubscriptOutOfRange},
       {4, ErrorNumber::SubscriptOutOfRange},
       {-1, ErrorNumber::SubscriptOutOfRange},
       {std::string("missing"), ErrorNumber::InvalidArgument},
-      {std::string(""), ErrorNumber::InvalidArgument},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(collection_.Item(c.key), nullptr);
-    EXPECT_EQ(RemoveError(c.key), c.removeError);
+      {std::string(""), ErrorNumber::InvalidArgument}};
+  for (const auto& [key, removeError] : cases) {
+    EXPECT_EQ(collection_.Item(key), nullptr);
+    EXPECT_EQ(ErrorOf([&] { collection_.Remove(key); }), removeError);
     EXPECT_EQ(collection_.Count(), 3);
   }
 }
@@ -75,20 +62,11 @@ TEST_F(KeyedCollectionTest, AddWithoutKeyOrEmptyKeyAppendsUnkeyed) {
   EXPECT_EQ(collection_.Item(std::string("")), nullptr);
 }
 
-TEST_F(KeyedCollectionTest, DuplicateKeyFailsAndAppendsNothing) {
-  try {
-    collection_.Add(Series(9.0f), "two");
-    FAIL() << "duplicate key accepted";
-  } catch (const RuntimeError& error) {
-    EXPECT_EQ(error.Number(), ErrorNumber::DuplicateKey);
-  }
-  EXPECT_EQ(collection_.Count(), 3);
-  EXPECT_EQ(ValueOf(collection_.Item(std::string("two"))), 2.0f);
-}
-
-TEST_F(KeyedCollectionTest, AddingNothingFails) {
+TEST_F(KeyedCollectionTest, FailedAddsAppendNothing) {
+  EXPECT_EQ(ErrorOf([&] { collection_.Add(Series(9.0f), "two"); }), ErrorNumber::DuplicateKey);
   EXPECT_THROW(collection_.Add(nullptr), RuntimeError);
   EXPECT_EQ(collection_.Count(), 3);
+  EXPECT_EQ(ValueOf(collection_.Item(std::string("two"))), 2.0f);
 }
 
 TEST_F(KeyedCollectionTest, RemoveClosesUpPositionsAndMembersStayValid) {
@@ -96,11 +74,9 @@ TEST_F(KeyedCollectionTest, RemoveClosesUpPositionsAndMembersStayValid) {
   EXPECT_EQ(collection_.Item(1), second_);
   collection_.Remove(std::string("three"));
   EXPECT_EQ(collection_.Count(), 1);
-  EXPECT_EQ(collection_.Item(std::string("three")), nullptr);
   EXPECT_EQ(ValueOf(first_), 1.0f);
   EXPECT_EQ(ValueOf(third_), 3.0f);
-  // A removed key can be used again.
-  collection_.Add(Series(5.0f), "three");
+  collection_.Add(Series(5.0f), "three");  // a removed key can be used again
   EXPECT_EQ(ValueOf(collection_.Item(std::string("three"))), 5.0f);
 }
 

@@ -5,61 +5,30 @@
 namespace travimo {
 namespace {
 
-TEST(ScanStateTest, NewStateHoldsTheInitialValues) {
-  const ScanState state;
-  EXPECT_EQ(state.scanNumber, 1);
-  EXPECT_EQ(state.numberOfScans, 0);
-  EXPECT_EQ(state.arrayStart, 1);
-  EXPECT_EQ(state.numberOfPoints, 512);
-  EXPECT_EQ(state.pointLimit, 512);
-  EXPECT_EQ(state.travimoType, Lorvex);
-  EXPECT_EQ(state.blueLineTrigger, BlueLineAuto);
-  EXPECT_EQ(state.currentScanDataType, "A");
-  EXPECT_EQ(state.scanTypeLetters.UpperBound() - state.scanTypeLetters.LowerBound(), 0);
-  EXPECT_EQ(state.lorvexCol, nullptr);
-  EXPECT_EQ(state.lorvexData, nullptr);
-}
-
-class SelectScanTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    state_.lorvexCol = std::make_shared<CLorvexColCls>();
-    for (int i = 0; i < 3; ++i) state_.lorvexCol->Add(std::make_shared<CLorvexCls>());
-    SelectScan(state_, 3);
-  }
-
-  ScanState state_;
-};
-
-TEST_F(SelectScanTest, AssignmentsMoveBetweenScansAndClampToTheCount) {
-  struct Step {
-    int32_t assigned;
-    int32_t scanNumber;  // afterwards; also the position of the current record
-  };
-  const std::vector<Step> steps = {
-      {3, 3}, {1, 1}, {9, 3}, {0, 3}, {2, 2}, {-4, 2}, {INT32_MAX, 3},
-  };
-  for (const Step& s : steps) {
-    SelectScan(state_, s.assigned);
-    EXPECT_EQ(state_.scanNumber, s.scanNumber) << "after " << s.assigned;
-    EXPECT_EQ(state_.lorvexData, state_.lorvexCol->Item(s.scanNumber)) << "after " << s.assigned;
-  }
-}
-
-TEST_F(SelectScanTest, OnlyTheCurrentTypesRecordChanges) {
+TEST(SelectScanTest, AssignmentsMoveBetweenScansAndClampToTheCount) {
+  ScanState state;
+  state.lorvexCol = std::make_shared<CLorvexColCls>();
+  for (int i = 0; i < 3; ++i) state.lorvexCol->Add(std::make_shared<CLorvexCls>());
   const auto ostrel = std::make_shared<COstrelCls>();
-  state_.ostrelData = ostrel;
-  SelectScan(state_, 1);
-  EXPECT_EQ(state_.ostrelData, ostrel);
+  state.ostrelData = ostrel;
+  // Each assignment, then the scan number and position of the current record.
+  const std::pair<int32_t, int32_t> steps[] = {{3, 3}, {1, 1},  {9, 3},        {0, 3},
+                                               {2, 2}, {-4, 2}, {INT32_MAX, 3}};
+  for (const auto& [assigned, scanNumber] : steps) {
+    SelectScan(state, assigned);
+    EXPECT_EQ(state.scanNumber, scanNumber) << "after " << assigned;
+    EXPECT_EQ(state.lorvexData, state.lorvexCol->Item(scanNumber)) << "after " << assigned;
+  }
+  EXPECT_EQ(state.ostrelData, ostrel);  // only the current type's record changes
 
-  state_.travimoType = 7;  // no such type: the number is stored, nothing is selected
-  const auto current = state_.lorvexData;
-  SelectScan(state_, 2);
-  EXPECT_EQ(state_.scanNumber, 2);
-  EXPECT_EQ(state_.lorvexData, current);
+  state.travimoType = 7;  // no such type: the number is stored, nothing is selected
+  const auto current = state.lorvexData;
+  SelectScan(state, 2);
+  EXPECT_EQ(state.scanNumber, 2);
+  EXPECT_EQ(state.lorvexData, current);
 }
 
-TEST(SelectScanWithoutCollectionTest, EveryTypeGetsANewEmptyRecord) {
+TEST(SelectScanTest, WithoutACollectionEveryTypeGetsANewEmptyRecord) {
   for (const int32_t type : {Lorvex, Brevane, Ostrel}) {
     ScanState state;
     state.travimoType = type;
@@ -71,7 +40,7 @@ TEST(SelectScanWithoutCollectionTest, EveryTypeGetsANewEmptyRecord) {
   }
 }
 
-TEST(SelectScanEmptyCollectionTest, AnyAssignmentGivesANewRecordAndScanNumberZero) {
+TEST(SelectScanTest, AnEmptyCollectionGivesANewRecordAndScanNumberZero) {
   ScanState state;
   state.travimoType = Ostrel;
   state.ostrelCol = std::make_shared<COstrelColCls>();
