@@ -1,3 +1,5 @@
+// What the parser's round trip cannot see: characters it would misread as
+// markers, the transfer length the read cycle waits for, and refusals.
 #include "sim/lorvex_encoder.h"
 
 #include <gtest/gtest.h>
@@ -20,29 +22,14 @@ TEST(LorvexEncoderTest, SixBitCharactersKeepTheirBitsAndAvoidTheMarkers) {
   }
 }
 
-TEST(LorvexEncoderTest, RecordHasTheHeaderLayoutAndNoOtherP) {
-  const std::string record = EncodeLorvexRecord({'C', {0x10, 0x410, 4095}});
-  ASSERT_EQ(record.size(), kLorvexHeaderLength + kLorvexDataLength);
-  EXPECT_EQ(record[0], 'P');
-  EXPECT_EQ(record[3], 'C');
-  EXPECT_EQ(record.find('P', 1), std::string::npos);
-  // 0x410: low bits 16, high bits 16.
-  EXPECT_EQ(record.substr(15, 6), std::string("\x10@\x10\x10??"));
-  EXPECT_EQ(record.substr(21).find_first_not_of('@'), std::string::npos);
-
-  EXPECT_EQ(EncodeLorvexRecord({'A', {1}}, false).size(), kLorvexHeaderLength + 2);
-}
-
 TEST(LorvexEncoderTest, TransferFraming) {
   const std::vector<LorvexScan> scans(3);
   const std::string text = EncodeLorvexTransfer(scans);
   EXPECT_EQ(text.size(), 3 * 1039 + 4);  // the length the read cycle takes as complete
   EXPECT_EQ(text.substr(0, 3), "\r\nP");
   EXPECT_EQ(text.substr(text.size() - 2), "##");
-
-  const std::string bare = EncodeLorvexTransfer(scans, {.leadingText = "", .endMarker = false});
-  EXPECT_EQ(bare.size(), 3 * 1039);
-  EXPECT_EQ(bare.front(), 'P');
+  EXPECT_EQ(EncodeLorvexTransfer(scans, {.leadingText = "", .endMarker = false}).size(), 3 * 1039);
+  EXPECT_EQ(EncodeLorvexRecord({'A', {1}}, false).size(), kLorvexHeaderLength + 2);
 }
 
 TEST(LorvexEncoderTest, RefusesWhatCannotBeSent) {
