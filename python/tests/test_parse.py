@@ -7,24 +7,21 @@ import pytest
 
 import travimo
 
-
-def _cases():
-    brevane = travimo.sample_transfer("brevane", scans=2, points=12)
-    yield "lorvex", travimo.sample_transfer("lorvex", scans=3, points=512), {}
-    yield "lorvex-temperature", travimo.sample_transfer("lorvex", scans=2, points=256,
-                                                        data_type=1), {"data": "temperature"}
-    yield "ostrel", travimo.sample_transfer("ostrel", scans=3, points=40), {}
-    # A Latin-1 identification survives both ways.
-    yield "brevane", brevane.replace(b"ID1", b"Z\xfcrich"), {}
+CASES = {
+    "lorvex": ("lorvex", dict(scans=3, points=512), {}),
+    "lorvex-temperature": ("lorvex", dict(scans=2, points=256, data_type=1),
+                           {"data": "temperature"}),
+    "ostrel": ("ostrel", dict(scans=3, points=40), {}),
+    "brevane": ("brevane", dict(scans=2, points=12), {}),
+}
 
 
 def _same_value(ours, theirs, name):
     if isinstance(theirs, dict):  # a series
-        values = np.asarray(ours)
         assert ours.lower == theirs["lower"], name
         expected = np.array([np.nan if v is None else v for v in theirs["values"]],
                             dtype=np.float32)
-        np.testing.assert_array_equal(values, expected, err_msg=name)
+        np.testing.assert_array_equal(np.asarray(ours), expected, err_msg=name)
     elif name == "DateTime":
         assert ours.isoformat() == theirs
     elif isinstance(theirs, float) or isinstance(ours, float):
@@ -33,8 +30,12 @@ def _same_value(ours, theirs, name):
         assert ours == theirs, name
 
 
-@pytest.mark.parametrize("name, data, options", list(_cases()), ids=lambda c: c if isinstance(c, str) else "")
-def test_parse_file_matches_the_cli(cli, tmp_path, name, data, options):
+@pytest.mark.parametrize("name", CASES)
+def test_parse_file_matches_the_cli(cli, tmp_path, name):
+    kind, sample, options = CASES[name]
+    data = travimo.sample_transfer(kind, **sample)
+    if name == "brevane":  # a Latin-1 identification survives both ways
+        data = data.replace(b"ID1", b"Z\xfcrich")
     path = tmp_path / f"{name}.dat"
     path.write_bytes(data)
     arguments = [cli, "parse", str(path), "--format", "json"]
@@ -50,11 +51,8 @@ def test_parse_file_matches_the_cli(cli, tmp_path, name, data, options):
     for position, (record, theirs) in enumerate(zip(records, document["records"])):
         assert theirs["record"] == position + 1
         for field, value in theirs.items():
-            if field == "record":
-                continue
             if field == "TypeLetter":
                 assert records.type_letters[position] == value
-                continue
-            _same_value(getattr(record, field), value, field)
-        # Every field the record has is in the tool's output, and the reverse.
+            elif field != "record":
+                _same_value(getattr(record, field), value, field)
         assert set(record.fields) <= set(theirs) | {"DateTimeValue"}

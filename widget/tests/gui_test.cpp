@@ -62,9 +62,7 @@ class GuiTest : public QObject {
     QTest::mouseClick(window.travimo()->button(), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(window.scanTable()->rowCount(), 3, 20000);
     QCOMPARE(errors.count(), 0);
-    QCOMPARE(Column(*window.scanTable(), 0), (QStringList{"1", "2", "3"}));
-    QCOMPARE(Headers(*window.scanTable())[3], QString("Points"));
-    QCOMPARE(Column(*window.scanTable(), 3), (QStringList{"512", "512", "512"}));
+    QCOMPARE(Column(*window.scanTable(), 3), (QStringList{"512", "512", "512"}));  // Points
     QVERIFY2(window.statusText().contains("3 Lorvex records"), qPrintable(window.statusText()));
     QCOMPARE(simulator.Stats().requests, 1);
   }
