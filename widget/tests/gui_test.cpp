@@ -4,13 +4,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "control/about_page.h"
 #include "sim/lorvex_encoder.h"
 #include "sim/simulator.h"
+#include "widget/gui/about_dialog.h"
 #include "widget/gui/main_window.h"
 #include "widget/gui/property_browser.h"
 #include "widget/gui/scan_plot.h"
@@ -163,6 +166,13 @@ class GuiTest : public QObject {
     QCOMPARE(window.travimo()->inBufferSize(), size);
     QCOMPARE(buffer->text(PropertyBrowser::Value), QString::number(size));
     QVERIFY2(window.statusText().contains("refused"), qPrintable(window.statusText()));
+  }
+
+  void aboutDialogShowsTheVersion() {
+    travimo::gui::AboutDialog dialog(travimo::MakeAboutPage(travimo::kLibraryVersion));
+    QCOMPARE(dialog.findChild<QLabel*>("lblVersion")->text(), QString("Version 1.01.7"));
+    QVERIFY(QDir().mkpath(TRAVIMO_SCREENSHOT_DIR));
+    QVERIFY(dialog.grab().save(QString(TRAVIMO_SCREENSHOT_DIR) + "/about.png"));
   }
 
  private:
