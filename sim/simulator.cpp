@@ -15,6 +15,15 @@ namespace {
 // How often a port that nobody has open is looked at again.
 constexpr std::chrono::milliseconds kIdleRecheck{20};
 
+std::vector<float> SampleMoisture(size_t points) {
+  std::vector<float> moisture;
+  moisture.reserve(points);
+  for (size_t i = 0; i < points; ++i) {
+    moisture.push_back(5.0f + 0.25f * static_cast<float>(i % 40));
+  }
+  return moisture;
+}
+
 }  // namespace
 
 // ---- sample records ---------------------------------------------------------
@@ -63,23 +72,22 @@ std::vector<OstrelMeasurement> SampleOstrelMeasurements(int count, size_t points
 std::vector<BrevaneMeasurement> SampleBrevaneMeasurements(int count, size_t points) {
   std::vector<BrevaneMeasurement> measurements;
   for (int m = 0; m < count; ++m) {
-    BrevaneMeasurement measurement;
-    measurement.scanNumber = m + 1;
-    measurement.measurementNumber = m + 1;
-    measurement.idCode = "ID" + std::to_string(m + 1);
-    measurement.dateTime = "03/15/2024 10:30:00";
-    measurement.basisWeightValue = 80.0f;
-    measurement.basisWeightUnit = "g/m2";
-    measurement.typeOfBasisWeight = "A";
-    measurement.samplingRate = 2.5f;
-    measurement.calibrationConstantA = "1.0";
-    measurement.calibrationConstantB = "0.0";
-    measurement.moistureUnit = "%";
-    measurement.temperatureUnit = "C";
-    for (size_t i = 0; i < points; ++i) {
-      measurement.moisture.push_back(5.0f + 0.25f * static_cast<float>(i % 40));
-    }
-    measurement.skipped = {1.0f, 2.0f};
+    // Built whole: GCC 12 at -O2 warns falsely (-Wrestrict) on assigning
+    // short literals to the strings of a default-made measurement.
+    BrevaneMeasurement measurement{.scanNumber = m + 1,
+                                   .measurementNumber = m + 1,
+                                   .idCode = "ID" + std::to_string(m + 1),
+                                   .dateTime = "03/15/2024 10:30:00",
+                                   .basisWeightValue = 80.0f,
+                                   .basisWeightUnit = "g/m2",
+                                   .typeOfBasisWeight = "A",
+                                   .samplingRate = 2.5f,
+                                   .calibrationConstantA = "1.0",
+                                   .calibrationConstantB = "0.0",
+                                   .moistureUnit = "%",
+                                   .temperatureUnit = "C",
+                                   .moisture = SampleMoisture(points),
+                                   .skipped = {1.0f, 2.0f}};
     measurements.push_back(std::move(measurement));
   }
   return measurements;
