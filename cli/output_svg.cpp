@@ -146,8 +146,11 @@ class Canvas {
       Text(x + 26, y, curves[i].label, "");
     }
     if (curves.size() > shown) {
-      Text(x, kTop + 10 + 18 * static_cast<double>(shown),
-           "+" + std::to_string(curves.size() - shown) + " more", "");
+      // Appended, not prefixed: GCC 12 at -O2 warns falsely (-Wrestrict) on "+" + string.
+      std::string more = "+";
+      more += std::to_string(curves.size() - shown);
+      more += " more";
+      Text(x, kTop + 10 + 18 * static_cast<double>(shown), more, "");
     }
   }
 
