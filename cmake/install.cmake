@@ -1,7 +1,11 @@
-# Installation: the library with its headers under include/travimo (kept in
-# their subdirectories, so "control/travimo.h" resolves), the CMake package
-# Travimo (find_package(Travimo) gives Travimo::travimo), a pkg-config file,
-# the command-line tool, the Python package, and a Debian package by CPack.
+# Installation, in components that become the Debian packages (packaging.cmake):
+#   lib    libtravimo.so.1
+#   dev    headers under include/travimo (in their subdirectories, so
+#          "control/travimo.h" resolves), libtravimo.a, the CMake package
+#          Travimo, travimo.pc
+#   tool   travimo, travimo-sim, bash completion, man pages
+#   gui    travimo-gui, the widget library, its .desktop file and icon
+#   python the Python package travimo
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -10,25 +14,37 @@ set(TRAVIMO_CMAKE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Travimo)
 set(TRAVIMO_PYTHON_INSTALL_DIR lib/python3/dist-packages CACHE STRING
     "Where the Python package travimo is installed, relative to the prefix")
 
-# The installed headers are C++20.
-target_compile_features(travimo PUBLIC cxx_std_20)
-
-# The include directory comes with the target's own INSTALL_INTERFACE.
-install(TARGETS travimo EXPORT TravimoTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+set(installed_libraries travimo)
+if(TARGET travimo_shared)
+  list(APPEND installed_libraries travimo_shared)
+endif()
+install(TARGETS ${installed_libraries} EXPORT TravimoTargets
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT lib NAMELINK_COMPONENT dev)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/travimo
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/travimo COMPONENT dev
         FILES_MATCHING PATTERN "*.h")
 install(EXPORT TravimoTargets
         NAMESPACE Travimo::
         FILE TravimoTargets.cmake
-        DESTINATION ${TRAVIMO_CMAKE_INSTALL_DIR})
+        DESTINATION ${TRAVIMO_CMAKE_INSTALL_DIR} COMPONENT dev)
 
+# Travimo::travimo is the shared library unless the consumer sets
+# Travimo_USE_STATIC_LIBS, or only the static one was built.
 set(config_template ${PROJECT_BINARY_DIR}/TravimoConfig.cmake.in)
 file(WRITE ${config_template} [=[
 @PACKAGE_INIT@
 include(CMakeFindDependencyMacro)
 find_dependency(Threads)
 include("${CMAKE_CURRENT_LIST_DIR}/TravimoTargets.cmake")
+if(NOT TARGET Travimo::travimo)
+  add_library(Travimo::travimo INTERFACE IMPORTED)
+  if(TARGET Travimo::travimo_shared AND NOT Travimo_USE_STATIC_LIBS)
+    set_target_properties(Travimo::travimo PROPERTIES INTERFACE_LINK_LIBRARIES Travimo::travimo_shared)
+  else()
+    set_target_properties(Travimo::travimo PROPERTIES INTERFACE_LINK_LIBRARIES Travimo::travimo_static)
+  endif()
+endif()
 check_required_components(Travimo)
 ]=])
 configure_package_config_file(${config_template} ${PROJECT_BINARY_DIR}/TravimoConfig.cmake
@@ -37,9 +53,11 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/TravimoConfigVersion.cmak
                                  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/TravimoConfig.cmake
               ${PROJECT_BINARY_DIR}/TravimoConfigVersion.cmake
-        DESTINATION ${TRAVIMO_CMAKE_INSTALL_DIR})
+        DESTINATION ${TRAVIMO_CMAKE_INSTALL_DIR} COMPONENT dev)
 
 # Relative to its own place, so the file stays right under any --prefix.
+# -ltravimo finds the shared library; pkg-config --static adds what the
+# static one needs.
 file(RELATIVE_PATH pc_to_prefix /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
 string(REGEX REPLACE "/$" "" pc_to_prefix "${pc_to_prefix}")
 set(pc_file ${PROJECT_BINARY_DIR}/travimo.pc)
@@ -52,42 +70,44 @@ Name: Travimo
 Description: ${PROJECT_DESCRIPTION}
 Version: ${PROJECT_VERSION}
 Cflags: -I\${includedir}/travimo -std=c++20 -pthread
-Libs: -L\${libdir} -ltravimo -lutil -pthread
+Libs: -L\${libdir} -ltravimo -pthread
+Libs.private: -lutil
 ")
-install(FILES ${pc_file} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+install(FILES ${pc_file} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 
+foreach(program travimo-cli travimo-sim)
+  if(TARGET ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
+  endif()
+endforeach()
 if(TARGET travimo-cli)
-  install(TARGETS travimo-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/travimo.bash-completion
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+          RENAME travimo COMPONENT tool)
+endif()
+
+if(TARGET travimo-gui)
+  install(TARGETS travimo-gui RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT gui)
+  install(TARGETS travimo_widget ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT gui)
+  install(FILES ${PROJECT_SOURCE_DIR}/widget/travimo_widget.h ${PROJECT_SOURCE_DIR}/widget/qt_host.h
+                ${PROJECT_SOURCE_DIR}/widget/qt_mapping.h
+          DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/travimo/widget COMPONENT gui)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/travimo-gui.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT gui)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/travimo-gui.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT gui)
 endif()
 
 if(TARGET travimo_python)
   file(GLOB python_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/python/travimo/*.py)
-  install(TARGETS travimo_python LIBRARY DESTINATION ${TRAVIMO_PYTHON_INSTALL_DIR}/travimo)
-  install(FILES ${python_sources} DESTINATION ${TRAVIMO_PYTHON_INSTALL_DIR}/travimo)
+  install(TARGETS travimo_python LIBRARY DESTINATION ${TRAVIMO_PYTHON_INSTALL_DIR}/travimo
+          COMPONENT python)
+  install(FILES ${python_sources} DESTINATION ${TRAVIMO_PYTHON_INSTALL_DIR}/travimo
+          COMPONENT python)
 endif()
 
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME travimo)
-set(CPACK_PACKAGE_VENDOR "Travimo developers")
-set(CPACK_PACKAGE_CONTACT "Travimo developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_STRIP_FILES ON)  # the tool and the module; the static library keeps its symbols
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Travimo developers")
-set(CPACK_DEBIAN_PACKAGE_SECTION science)
-set(travimo_deb_depends "libc6, libstdc++6")
-if(TARGET travimo_python)
-  # The compiled module serves the one Python version it was built for.
-  string(REPLACE "." ";" python_version "${TRAVIMO_PYTHON_VERSION}")
-  list(GET python_version 0 python_major)
-  list(GET python_version 1 python_minor)
-  math(EXPR python_next "${python_minor} + 1")
-  string(APPEND travimo_deb_depends ", python3 (>= ${TRAVIMO_PYTHON_VERSION}), "
-         "python3 (<< ${python_major}.${python_next}), python3-numpy")
-endif()
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "${travimo_deb_depends}")
-include(CPack)
+include(${CMAKE_CURRENT_LIST_DIR}/man_pages.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/packaging.cmake)
 
 # A consumer project built against a fresh install of this build tree.
 if(TRAVIMO_BUILD_TESTS)
