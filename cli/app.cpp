@@ -75,6 +75,10 @@ void AddLineSettings(CLI::App& app, ControlSettings& settings) {
           "SETTINGS");
 }
 
+void AddTrace(CLI::App& app, std::string& trace, const std::string& help) {
+  app.add_option("--trace", trace, help)->type_name("FILE");
+}
+
 // The instrument the simulator plays and what it holds.
 void AddSimulatedInstrument(CLI::App& app, std::optional<int32_t>& type, int& scans,
                             const std::string& scansHelp) {
@@ -110,6 +114,7 @@ CLI::App* AddRead(CLI::App& app, Commands& commands) {
   read->add_option("--props", c.propsFile,
                    "JSON property file: loaded before the read (if it exists), saved after")
       ->type_name("FILE");
+  AddTrace(*read, c.trace, "Append a trace of the serial traffic to FILE (- for stderr)");
   AddOutputOptions(*read, c.output);
   return read;
 }
@@ -121,6 +126,7 @@ CLI::App* AddDemo(CLI::App& app, Commands& commands) {
   AddSimulatedInstrument(*demo, commands.demoType, c.scans,
                          "Scans (or measurements) the instrument holds (default 3)");
   AddParseSettings(*demo, c.settings);
+  AddTrace(*demo, c.trace, "Append a trace of the serial traffic to FILE (- for stderr)");
   AddOutputOptions(*demo, c.output);
   return demo;
 }
@@ -133,6 +139,8 @@ CLI::App* AddSimulate(CLI::App& app, Commands& commands) {
                          "Scans (or measurements) it holds (default 3)");
   simulate->add_option("--link", c.link, "Also make PATH a symbolic link to the device")
       ->type_name("PATH");
+  AddTrace(*simulate, c.trace,
+           "Append a trace of the simulator's side of the traffic to FILE (- for stderr)");
   return simulate;
 }
 

@@ -10,6 +10,7 @@
 #include "cli/exit_status.h"
 #include "cli/read_run.h"
 #include "cli/session.h"
+#include "platform/posix/trace_file.h"
 #include "sim/pty_device.h"
 #include "sim/simulator.h"
 
@@ -72,19 +73,24 @@ int RunDemoCommand(const DemoCommand& command, Console& console) {
                   : command.type == Brevane ? "Brevane"
                                             : "Lorvex")
               << " on " << simulator->SlavePath() << '\n';
-  ControlSession session(FixedDevice(simulator->SlavePath()));
+  ControlSession session(FixedDevice(simulator->SlavePath()), command.trace);
   ReadRequest request;
   request.settings = command.settings;
   request.settings.type = command.type;
   const int status = RunRead(session, request, command.output, console);
   simulator->Stop();
+  session.ReportTrace(console.err);
   return status;
 }
 
 int RunSimulateCommand(const SimulateCommand& command, Console& console) {
   const BlockedSignals signals;
   try {
+    // Before the simulator, whose thread writes to it until it stops.
+    std::unique_ptr<posix::TraceFile> trace;
+    if (!command.trace.empty()) trace = std::make_unique<posix::TraceFile>(command.trace);
     sim::Simulator simulator(ScriptFor(command.type, command.scans));
+    simulator.Trace(trace.get());
     std::unique_ptr<sim::DeviceLink> link;
     if (!command.link.empty()) {
       link = std::make_unique<sim::DeviceLink>(command.link, simulator.SlavePath());

@@ -7,11 +7,14 @@ namespace travimo::cli {
 int RunReadCommand(const ReadCommand& command, Console& console) {
   // A device given by path stands for whatever port number the control uses.
   ControlSession session(command.device.empty() ? posix::PortResolver(posix::DefaultDeviceFor)
-                                                : FixedDevice(command.device));
+                                                : FixedDevice(command.device),
+                         command.trace);
   ReadRequest request;
   request.settings = command.settings;
   request.propsFile = command.propsFile;
-  return RunRead(session, request, command.output, console);
+  const int status = RunRead(session, request, command.output, console);
+  session.ReportTrace(console.err);
+  return status;
 }
 
 }  // namespace travimo::cli

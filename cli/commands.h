@@ -14,6 +14,7 @@ struct ReadCommand {
   ControlSettings settings;
   std::string device;  // empty: the port number's own device
   std::string propsFile;
+  std::string trace;  // the serial traffic goes here; "-" is stderr
   OutputOptions output;
 };
 
@@ -21,6 +22,7 @@ struct DemoCommand {
   int32_t type = 1;  // TravimoTypeEnum
   int scans = 3;
   ControlSettings settings;  // type excluded: the simulated instrument decides
+  std::string trace;
   OutputOptions output;
 };
 
@@ -28,6 +30,7 @@ struct SimulateCommand {
   int32_t type = 1;
   int scans = 3;
   std::string link;  // a symbolic link to the device, made while it runs
+  std::string trace;  // the simulator's side of the traffic
 };
 
 struct ParseCommand {

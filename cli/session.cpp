@@ -2,8 +2,25 @@
 
 namespace travimo::cli {
 
-ControlSession::ControlSession(posix::PortResolver resolver) : serial_(std::move(resolver)) {
-  control_ = std::make_unique<Travimo>(ControlSite{container_, host_, files_, serial_});
+namespace {
+
+std::unique_ptr<posix::TraceFile> OpenTrace(const std::string& path) {
+  if (path.empty()) return nullptr;
+  return std::make_unique<posix::TraceFile>(path);
+}
+
+}  // namespace
+
+ControlSession::ControlSession(posix::PortResolver resolver, const std::string& tracePath)
+    : serial_(std::move(resolver)), trace_(OpenTrace(tracePath)), traced_(serial_, trace_.get()) {
+  control_ = std::make_unique<Travimo>(ControlSite{container_, host_, files_, traced_});
+}
+
+void ControlSession::ReportTrace(std::ostream& err) const {
+  if (trace_ && !trace_->Problem().empty()) {
+    err << "travimo: the trace \"" << trace_->Path() << "\" is incomplete: " << trace_->Problem()
+        << '\n';
+  }
 }
 
 posix::PortResolver FixedDevice(std::string path) {

@@ -1,7 +1,9 @@
 #pragma once
-// The control on the real POSIX host services, file system and termios
-// serial backend, with the tool's container around it.
+// The control on the real POSIX host services, file system and serial
+// backend, with the tool's container around it and an optional trace of the
+// serial traffic.
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "cli/cli_container.h"
@@ -9,23 +11,32 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_host.h"
 #include "platform/posix/termios_serial.h"
+#include "platform/posix/trace_file.h"
+#include "platform/serial_trace.h"
 
 namespace travimo::cli {
 
 class ControlSession {
  public:
-  explicit ControlSession(posix::PortResolver resolver = posix::DefaultDeviceFor);
+  // tracePath: empty for no trace, "-" for standard error. A trace file that
+  // cannot be opened fails here, before any port is touched.
+  explicit ControlSession(posix::PortResolver resolver = posix::DefaultDeviceFor,
+                          const std::string& tracePath = {});
   ControlSession(const ControlSession&) = delete;
   ControlSession& operator=(const ControlSession&) = delete;
 
   Travimo& Control() { return *control_; }
   posix::PosixHost& Host() { return host_; }
   CliContainer& Site() { return container_; }
+  // Says so when the trace stopped being written part-way.
+  void ReportTrace(std::ostream& err) const;
 
  private:
   posix::PosixHost host_;
   posix::PosixFileSystem files_;
   posix::TermiosBackend serial_;
+  std::unique_ptr<posix::TraceFile> trace_;
+  TracingBackend traced_;
   CliContainer container_;
   std::unique_ptr<Travimo> control_;
 };

@@ -216,11 +216,13 @@ bool Simulator::Pump(std::chrono::milliseconds maxWait) {
 void Simulator::CheckConnection(short revents) {
   const bool hungUp = (revents & POLLHUP) != 0;
   if (hungUp && connected_) {
+    Note("close: the program closed " + pty_.SlavePath());
     connected_ = false;
     awaitingDataType_ = false;
     pending_.clear();  // nobody to send to; the next opener must not get stale bytes
     unpromptedAt_.reset();
   } else if (!hungUp && !connected_) {
+    Note("open: a program opened " + pty_.SlavePath());
     connected_ = true;
     std::lock_guard lock(mutex_);
     ++stats_.connections;
@@ -231,11 +233,18 @@ void Simulator::CheckConnection(short revents) {
   }
 }
 
+void Simulator::Note(const std::string& event) {
+  if (trace_) trace_->Record(event);
+}
+
 void Simulator::ReadRequests() {
   uint8_t buffer[256];
   for (;;) {
     const ssize_t count = ::read(pty_.MasterFd(), buffer, sizeof buffer);
     if (count <= 0) return;  // EAGAIN, or EIO once the slave is closed
+    if (trace_) {
+      trace_->Record(trace_text::Bytes("read", std::span(buffer, static_cast<size_t>(count))));
+    }
     for (ssize_t i = 0; i < count; ++i) HandleByte(buffer[i]);
   }
 }
@@ -306,6 +315,7 @@ void Simulator::WritePending() {
   while (!pending_.empty() && pending_.front().notBefore <= Clock::now()) {
     Segment& front = pending_.front();
     if (front.hangUp) {
+      Note("hang-up: the script drops the line");
       pty_.HangUp();
       pending_.clear();
       std::lock_guard lock(mutex_);
@@ -316,6 +326,11 @@ void Simulator::WritePending() {
     if (written < 0) {
       if (errno != EAGAIN && errno != EINTR) pending_.clear();
       return;
+    }
+    if (trace_) {
+      trace_->Record(
+          trace_text::Bytes("write", std::span(reinterpret_cast<const uint8_t*>(front.bytes.data()),
+                                               static_cast<size_t>(written))));
     }
     {
       std::lock_guard lock(mutex_);

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/serial_trace.h"
 #include "sim/brevane_encoder.h"
 #include "sim/lorvex_encoder.h"
 #include "sim/ostrel_encoder.h"
@@ -79,6 +80,8 @@ class Simulator {
   void Provider(TransferProvider provider);
   void SetScript(const Script& script);
   SimulatorStats Stats() const;
+  // The simulator's side of the traffic goes to sink; set before Start().
+  void Trace(TraceSink* sink) { trace_ = sink; }
 
   // Runs on a thread of its own until Stop() or a hang-up.
   void Start();
@@ -100,9 +103,11 @@ class Simulator {
   void StartTransfer(int dataType);
   void WritePending();
   void CheckConnection(short revents);
+  void Note(const std::string& event);
   int WaitMilliseconds() const;
 
   PtyDevice pty_;
+  TraceSink* trace_ = nullptr;
   int wakeRead_ = -1;
   int wakeWrite_ = -1;
   std::thread thread_;

@@ -274,10 +274,13 @@ void BindControl(py::module_& module) {
       (std::string(TypeLibrary().helpString) +
        "\n\nThe control on this machine's serial ports. device is None (port N is\n"
        "/dev/ttyS{N-1}), one path for every port, or a callable from the port number\n"
-       "to a path. user_mode False stands for a form being designed.")
+       "to a path. user_mode False stands for a form being designed. trace names a file that\n"
+       "every open, write, read and hang-up of the serial line is appended to as\n"
+       "it happens (\"-\" for stderr).")
           .c_str());
-  cls.def(py::init<const py::object&, bool, const std::string&, bool>(), "device"_a = py::none(),
-          "user_mode"_a = true, "locale"_a = "", "init"_a = true);
+  cls.def(py::init<const py::object&, bool, const std::string&, bool, const py::object&>(),
+          "device"_a = py::none(), "user_mode"_a = true, "locale"_a = "", "init"_a = true,
+          "trace"_a = py::none());
   BindProperties(cls);
   BindMethods(cls);
   BindEvents(cls);

@@ -30,6 +30,12 @@ posix::PortResolver ResolverFor(const py::object& device) {
   };
 }
 
+std::unique_ptr<posix::TraceFile> TraceFor(const py::object& trace) {
+  if (trace.is_none()) return nullptr;
+  return std::make_unique<posix::TraceFile>(
+      py::module_::import("os").attr("fspath")(trace).cast<std::string>());
+}
+
 // Python's own handler for the message box: a warning, answered Ok.
 MessageBoxResult WarnInstead(const MessageBoxRequest& request) {
   py::gil_scoped_acquire gil;
@@ -65,10 +71,14 @@ void PythonContainer::Call(const py::object& callback, const py::tuple& args) {
 }
 
 PythonControl::PythonControl(const py::object& device, bool userMode, const std::string& locale,
-                             bool init)
-    : host_(locale), serial_(ResolverFor(device)), container_(userMode) {
+                             bool init, const py::object& trace)
+    : host_(locale),
+      serial_(ResolverFor(device)),
+      trace_(TraceFor(trace)),
+      traced_(serial_, trace_.get()),
+      container_(userMode) {
   host_.OnMessageBox(WarnInstead);
-  control_ = std::make_unique<Travimo>(ControlSite{container_, host_, files_, serial_});
+  control_ = std::make_unique<Travimo>(ControlSite{container_, host_, files_, traced_});
   if (init) control_->InitProperties();
 }
 

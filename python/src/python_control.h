@@ -16,6 +16,8 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_host.h"
 #include "platform/posix/termios_serial.h"
+#include "platform/posix/trace_file.h"
+#include "platform/serial_trace.h"
 
 namespace travimo::python {
 
@@ -56,8 +58,10 @@ class PythonContainer : public Container, private TravimoEvents {
 class PythonControl {
  public:
   // device: None (port N is /dev/ttyS{N-1}), a path for every port, or a
-  // callable from the port number to a path.
-  PythonControl(const py::object& device, bool userMode, const std::string& locale, bool init);
+  // callable from the port number to a path. trace: None, or the file the
+  // serial traffic is appended to ("-" for stderr).
+  PythonControl(const py::object& device, bool userMode, const std::string& locale, bool init,
+                const py::object& trace);
   ~PythonControl();
   PythonControl(const PythonControl&) = delete;
   PythonControl& operator=(const PythonControl&) = delete;
@@ -76,6 +80,8 @@ class PythonControl {
   posix::PosixHost host_;
   posix::PosixFileSystem files_;
   posix::TermiosBackend serial_;
+  std::unique_ptr<posix::TraceFile> trace_;
+  TracingBackend traced_;
   PythonContainer container_;
   std::unique_ptr<Travimo> control_;
 };

@@ -30,14 +30,19 @@ def test_demo_read_returns_every_record_with_its_series(kind, scans, points, rec
         np.testing.assert_array_equal(read.ScanData.values, saved.ScanData.values)
 
 
-def test_pressing_the_button_reads_the_port_the_resolver_names():
+def test_pressing_the_button_reads_the_port_the_resolver_names(tmp_path):
+    trace = tmp_path / "serial.trace"
     with travimo.Simulator(type="lorvex", scans=2, points=16) as sim:
         asked = []
-        control = travimo.Control(device=lambda port: asked.append(port) or sim.device)
+        control = travimo.Control(device=lambda port: asked.append(port) or sim.device,
+                                  trace=trace)
         control.CommPort = 5
         control.Value = True  # presses the button: a whole read, then Click
     assert asked == [5]
     assert control.clicks == 1 and control.errors == []
+    text = trace.read_text()
+    for event in ("open COM5", "opened " + sim.device, "write 2 bytes", "|D.|", "read "):
+        assert event in text
     assert len(control.records()) == 2
 
 

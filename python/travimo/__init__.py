@@ -87,7 +87,7 @@ def _apply(control, type=None, data=None, points=None, units=None, settings=None
 
 
 def read(device=None, port=None, type="lorvex", data=None, points=None, units=None,
-         settings=None, blue_line=None, raw=None, props=None):
+         settings=None, blue_line=None, raw=None, props=None, trace=None):
     """Reads an instrument once and returns its Records.
 
     device is the serial device (every port number goes to it); without it,
@@ -95,11 +95,12 @@ def read(device=None, port=None, type="lorvex", data=None, points=None, units=No
     command-line tool's names ("lorvex", "moisture", "512", "celsius", "auto")
     or the enumerations' values; what is left out keeps the value the type
     sets, or the one of the property file props. settings is the line text
-    ("9600,n,8,1"); raw saves the received bytes to that file.
+    ("9600,n,8,1"); raw saves the received bytes to that file; trace appends
+    a trace of the serial traffic to that file ("-" for stderr).
 
     Raises TravimoError when the read fails, KeyboardInterrupt after Ctrl-C.
     """
-    control = Control(device=device)
+    control = Control(device=device, trace=trace)
     if props is not None:
         control.load_properties(props)
     _apply(control, type, data, points, units, settings, blue_line, port, raw)

@@ -79,11 +79,16 @@ TEST(CliDemo, OstrelAndBrevanePrintTheSimulatedMeasurements) {
   }
 }
 
-TEST(CliDemo, CsvAndPlotFromOneRead) {
+TEST(CliDemo, CsvPlotAndTraceFromOneRead) {
   TempDir dir;
   const std::string plot = dir.File("scans.svg");
-  const CliRun run = RunCli({"demo", "--format", "csv", "--scans", "2", "--plot", plot});
+  const CliRun run =
+      RunCli({"demo", "--format", "csv", "--scans", "2", "--plot", plot, "--trace", "-"});
   ASSERT_EQ(run.status, 0) << run.err;
+  for (const char* event : {"open COM1 settings 9600,n,8,1", "write 2 bytes", "|D.|",
+                            "read ", "close /dev/"}) {
+    EXPECT_NE(run.err.find(event), std::string::npos) << event << " not traced in\n" << run.err;
+  }
   const auto rows = ParseCsv(run.out);
   ASSERT_EQ(rows.size(), 1 + 2 * kPoints);
   EXPECT_EQ(rows[0][0], "instrument");
