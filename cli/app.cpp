@@ -103,8 +103,10 @@ CLI::App* AddRead(CLI::App& app, Commands& commands) {
       "--port", [&c](int16_t n) { c.settings.port = n; },
       "CommPort number (port N is /dev/ttyS{N-1})");
   port->check(CLI::Range(1, 32767));
-  read->add_option("--device", c.device, "Serial device to read from, e.g. /dev/ttyUSB0")
-      ->type_name("PATH")
+  read->add_option("--device", c.device,
+                   "Serial device to read from: a path such as /dev/ttyUSB0, or a device "
+                   "server's port as socket://HOST:PORT or rfc2217://HOST:PORT")
+      ->type_name("DEVICE")
       ->excludes(port);
   AddChoice(*read, "--type", c.settings.type, kTypes, "Instrument: lorvex, brevane or ostrel");
   AddParseSettings(*read, c.settings);

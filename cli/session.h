@@ -8,9 +8,9 @@
 
 #include "cli/cli_container.h"
 #include "control/travimo.h"
+#include "platform/posix/device_backend.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_host.h"
-#include "platform/posix/termios_serial.h"
 #include "platform/posix/trace_file.h"
 #include "platform/serial_trace.h"
 
@@ -34,7 +34,7 @@ class ControlSession {
  private:
   posix::PosixHost host_;
   posix::PosixFileSystem files_;
-  posix::TermiosBackend serial_;
+  posix::DeviceBackend serial_;
   std::unique_ptr<posix::TraceFile> trace_;
   TracingBackend traced_;
   CliContainer container_;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +15,14 @@ namespace {
 
 // How often a port that nobody has open is looked at again.
 constexpr std::chrono::milliseconds kIdleRecheck{20};
+
+// A pseudo-terminal's master reports the settings of its slave.
+std::optional<DeviceLine> ReadDeviceLine(int master) {
+  termios tty{};
+  if (::tcgetattr(master, &tty) != 0) return std::nullopt;
+  return DeviceLine{static_cast<uint32_t>(::cfgetospeed(&tty)), (tty.c_cflag & CSTOPB) != 0,
+                    (tty.c_cflag & CRTSCTS) != 0};
+}
 
 std::vector<float> SampleMoisture(size_t points) {
   std::vector<float> moisture;
@@ -283,6 +292,7 @@ void Simulator::StartTransfer(int dataType) {
     provider = provider_;
     if (script.silent) return;
     ++stats_.transfersStarted;
+    stats_.lineAtTransfer = ReadDeviceLine(pty_.MasterFd());
   }
   TransferRequest request{script.mode, dataType, script.scans, script.points, script.endMarker};
   std::string answer = script.garbage + provider(request);

@@ -57,6 +57,13 @@ uint16_t SampleLorvexValue(int scan, int dataType, size_t index);
 std::vector<OstrelMeasurement> SampleOstrelMeasurements(int count, size_t points);
 std::vector<BrevaneMeasurement> SampleBrevaneMeasurements(int count, size_t points);
 
+// The device side's terminal settings, as the program at the other end set them.
+struct DeviceLine {
+  uint32_t speed = 0;  // the termios speed code (B9600 and so on)
+  bool twoStopBits = false;
+  bool hardwareFlow = false;
+};
+
 struct SimulatorStats {
   int connections = 0;  // opens of the port seen
   int requests = 0;     // "D" requests
@@ -67,6 +74,7 @@ struct SimulatorStats {
   int transfersStarted = 0;
   bool hungUp = false;
   std::chrono::steady_clock::time_point lastSentAt{};  // when the latest byte went out
+  std::optional<DeviceLine> lineAtTransfer;             // as the latest transfer began
 };
 
 class Simulator {

@@ -11,7 +11,7 @@
 
 #include "control/travimo.h"
 #include "platform/posix/posix_file_system.h"
-#include "platform/posix/termios_serial.h"
+#include "platform/posix/device_backend.h"
 #include "widget/qt_host.h"
 
 class TravimoWidget : public QWidget, private travimo::Container, private travimo::TravimoEvents {
@@ -155,7 +155,7 @@ class TravimoWidget : public QWidget, private travimo::Container, private travim
   travimo::qt::QtHost host_;
   travimo::posix::PosixFileSystem files_;
   PortResolver resolver_;
-  travimo::posix::TermiosBackend serial_;
+  travimo::posix::DeviceBackend serial_;
   QPushButton* button_;
   std::unique_ptr<travimo::Travimo> control_;
   bool designMode_ = false;

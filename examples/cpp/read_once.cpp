@@ -1,5 +1,6 @@
 // The smallest host of the control: read one instrument on a device and print
-// each scan's first point. Usage: read_once DEVICE (a tty or pseudo-terminal).
+// each scan's first point. Usage: read_once DEVICE (a tty, a pseudo-terminal,
+// socket://HOST:PORT or rfc2217://HOST:PORT).
 #include <cstdint>
 #include <iostream>
 #include <memory>
@@ -8,7 +9,7 @@
 #include "control/travimo.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_host.h"
-#include "platform/posix/termios_serial.h"
+#include "platform/posix/device_backend.h"
 #include "platform/simple_container.h"
 
 int main(int argc, char** argv) {
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
   }
   const std::string device = argv[1];
   travimo::posix::PosixHost host;
-  travimo::posix::TermiosBackend serial([device](int16_t) { return device; });
+  travimo::posix::DeviceBackend serial([device](int16_t) { return device; });
   travimo::posix::PosixFileSystem files;
   travimo::SimpleContainer container;  // run time; keeps the last TravimoError
   travimo::Travimo control({container, host, files, serial});

@@ -273,8 +273,10 @@ void BindControl(py::module_& module) {
       module, "Control",
       (std::string(TypeLibrary().helpString) +
        "\n\nThe control on this machine's serial ports. device is None (port N is\n"
-       "/dev/ttyS{N-1}), one path for every port, or a callable from the port number\n"
-       "to a path. user_mode False stands for a form being designed. trace names a file that\n"
+       "/dev/ttyS{N-1}), one device for every port, or a callable from the port\n"
+       "number to a device. A device is a path, socket://HOST:PORT (a raw TCP port)\n"
+       "or rfc2217://HOST:PORT (a device server that takes the line settings).\n"
+       "user_mode False stands for a form being designed. trace names a file that\n"
        "every open, write, read and hang-up of the serial line is appended to as\n"
        "it happens (\"-\" for stderr).")
           .c_str());

@@ -30,6 +30,12 @@ posix::PortResolver ResolverFor(const py::object& device) {
   };
 }
 
+// A raw network port that cannot carry the settings says so as a warning.
+void WarnOf(const std::string& text) {
+  py::gil_scoped_acquire gil;
+  if (PyErr_WarnEx(PyExc_UserWarning, text.c_str(), 1) != 0) PyErr_Clear();
+}
+
 std::unique_ptr<posix::TraceFile> TraceFor(const py::object& trace) {
   if (trace.is_none()) return nullptr;
   return std::make_unique<posix::TraceFile>(
@@ -73,7 +79,7 @@ void PythonContainer::Call(const py::object& callback, const py::tuple& args) {
 PythonControl::PythonControl(const py::object& device, bool userMode, const std::string& locale,
                              bool init, const py::object& trace)
     : host_(locale),
-      serial_(ResolverFor(device)),
+      serial_(ResolverFor(device), WarnOf),
       trace_(TraceFor(trace)),
       traced_(serial_, trace_.get()),
       container_(userMode) {

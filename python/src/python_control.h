@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "control/travimo.h"
+#include "platform/posix/device_backend.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_host.h"
-#include "platform/posix/termios_serial.h"
 #include "platform/posix/trace_file.h"
 #include "platform/serial_trace.h"
 
@@ -79,7 +79,7 @@ class PythonControl {
  private:
   posix::PosixHost host_;
   posix::PosixFileSystem files_;
-  posix::TermiosBackend serial_;
+  posix::DeviceBackend serial_;
   std::unique_ptr<posix::TraceFile> trace_;
   TracingBackend traced_;
   PythonContainer container_;

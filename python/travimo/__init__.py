@@ -90,7 +90,8 @@ def read(device=None, port=None, type="lorvex", data=None, points=None, units=No
          settings=None, blue_line=None, raw=None, props=None, trace=None):
     """Reads an instrument once and returns its Records.
 
-    device is the serial device (every port number goes to it); without it,
+    device is the serial device (every port number goes to it): a path,
+    socket://HOST:PORT or rfc2217://HOST:PORT; without it,
     port N is /dev/ttyS{N-1}. type, data, points, units and blue_line take the
     command-line tool's names ("lorvex", "moisture", "512", "celsius", "auto")
     or the enumerations' values; what is left out keeps the value the type

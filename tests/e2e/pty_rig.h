@@ -8,7 +8,7 @@
 #include "control/travimo.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_host.h"
-#include "platform/posix/termios_serial.h"
+#include "platform/posix/device_backend.h"
 #include "sim/simulator.h"
 #include "support/recording_container.h"
 
@@ -49,7 +49,7 @@ class PtyRig {
   RecordingContainer container;
   posix::PosixHost host{"C"};
   posix::PosixFileSystem files;
-  posix::TermiosBackend serial;
+  posix::DeviceBackend serial;
   Travimo control;
 };
 

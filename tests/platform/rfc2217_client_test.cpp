@@ -1,0 +1,184 @@
+#include "platform/rfc2217_client.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/device_address.h"
+
+namespace travimo {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using namespace telnet;
+
+struct Received {
+  Bytes data;
+  Bytes reply;
+};
+
+Received Feed(Rfc2217Client& client, const Bytes& raw) {
+  Received out;
+  client.Receive(raw, out.data, out.reply);
+  return out;
+}
+
+Bytes Answer(uint8_t code, Bytes value) {
+  Bytes out = {kIac, kSb, kComPort, code};
+  const Bytes escaped = EscapeIac(value);
+  out.insert(out.end(), escaped.begin(), escaped.end());
+  out.insert(out.end(), {kIac, kSe});
+  return out;
+}
+
+TEST(Rfc2217Client, DataKeepsEveryByteValueWhateverTheChunks) {
+  Bytes all;
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 256; ++i) all.push_back(static_cast<uint8_t>(i));
+  }
+  const Bytes escaped = EscapeIac(all);
+  EXPECT_EQ(escaped.size(), all.size() + 2);
+  for (const size_t chunk : {size_t{1}, size_t{2}, size_t{7}, escaped.size()}) {
+    Rfc2217Client client;
+    Received total;
+    for (size_t from = 0; from < escaped.size(); from += chunk) {
+      const Bytes piece(
+          escaped.begin() + static_cast<ptrdiff_t>(from),
+          escaped.begin() + static_cast<ptrdiff_t>(std::min(from + chunk, escaped.size())));
+      const Received got = Feed(client, piece);
+      total.data.insert(total.data.end(), got.data.begin(), got.data.end());
+    }
+    EXPECT_EQ(total.data, all) << "chunks of " << chunk;
+    EXPECT_TRUE(total.reply.empty());
+  }
+}
+
+// Each answer changes a state, so that two sides never loop on an option.
+TEST(Rfc2217Client, AnswersOrRefusesTheServersOptions) {
+  struct Case {
+    const char* what;
+    Bytes from;
+    Bytes reply;
+  };
+  const Case cases[] = {
+      {"an option asked for, agreed", {kIac, kDo, kBinary}, {}},
+      {"agreed twice", {kIac, kDo, kBinary, kIac, kDo, kBinary}, {}},
+      {"echo is refused", {kIac, kWill, 1}, {kIac, kDont, 1}},
+      {"terminal type is refused", {kIac, kDo, 24}, {kIac, kWont, 24}},
+      {"the server's own COM port client is refused",
+       {kIac, kWill, kComPort},
+       {kIac, kDont, kComPort}},
+      {"an agreed option taken back is acknowledged",
+       {kIac, kWill, kBinary, kIac, kWont, kBinary},
+       {kIac, kDont, kBinary}},
+      {"a refusal of a request is not answered", {kIac, kDont, kSuppressGoAhead}, {}},
+      {"NOP and go-ahead carry nothing", {kIac, 241, 'x', kIac, 249}, {}},
+  };
+  for (const Case& c : cases) {
+    Rfc2217Client client;
+    client.Greeting();
+    EXPECT_EQ(Feed(client, c.from).reply, c.reply) << c.what;
+  }
+}
+
+TEST(Rfc2217Client, TheComPortOptionIsAgreedOrRefused) {
+  Rfc2217Client agreed;
+  agreed.Greeting();
+  Feed(agreed, {kIac, kDo, kComPort});
+  EXPECT_TRUE(agreed.ComPortAgreed());
+
+  Rfc2217Client refused;
+  refused.Greeting();
+  Feed(refused, {kIac, kDont, kComPort});
+  EXPECT_FALSE(refused.ComPortAgreed());
+  EXPECT_TRUE(refused.ComPortRefused());
+}
+
+TEST(Rfc2217Client, SettingsAreSettledByTheirAnswersInAnyOrder) {
+  PortOptions options;
+  options.line = {65535, 'e', 7, 15};
+  options.handshaking = 3;
+  Rfc2217Client client;
+  const Bytes sent = client.Configure(options);
+  // A speed with 0xFF bytes goes escaped inside the subnegotiation.
+  const Bytes speed = {kIac, kSb, kComPort, 1, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, kIac, kSe};
+  EXPECT_NE(std::search(sent.begin(), sent.end(), speed.begin(), speed.end()), sent.end());
+  EXPECT_FALSE(client.Settled());
+
+  Bytes answers = Answer(112, {3});  // the purge first, as some servers do
+  for (const Bytes& more : {Answer(105, {14}), Answer(105, {3}), Answer(104, {3}), Answer(103, {3}),
+                            Answer(102, {7}), Answer(101, {0, 0, 0xFF, 0xFF})}) {
+    answers.insert(answers.end(), more.begin(), more.end());
+  }
+  Feed(client, answers);
+  EXPECT_TRUE(client.Settled());
+  EXPECT_FALSE(client.Refusal().has_value()) << *client.Refusal();
+}
+
+TEST(Rfc2217Client, ASettingAnsweredOtherwiseIsARefusal) {
+  PortOptions options;
+  options.handshaking = 2;
+  Rfc2217Client client;
+  client.Configure(options);
+  Feed(client, Answer(105, {1}));
+  ASSERT_TRUE(client.Refusal().has_value());
+  EXPECT_EQ(*client.Refusal(), "asked for hardware flow control, the server set no flow control");
+}
+
+TEST(Rfc2217Client, DataBeforeThePurgeIsDroppedAndAfterItKept) {
+  Rfc2217Client client;
+  client.Configure(PortOptions{});
+  Bytes raw = {'o', 'l', 'd'};
+  const Bytes purged = Answer(112, {3});
+  raw.insert(raw.end(), purged.begin(), purged.end());
+  raw.insert(raw.end(), {'n', 'e', 'w'});
+  EXPECT_EQ(Feed(client, raw).data, (Bytes{'n', 'e', 'w'}));
+}
+
+TEST(Rfc2217Client, ADroppedCarrierIsAHangUpOnlyOnceItWasUp) {
+  Rfc2217Client client;
+  Feed(client, Answer(107, {0x00}));
+  EXPECT_FALSE(client.CarrierLost()) << "a line without carrier detect never had one";
+  Feed(client, Answer(107, {0x80 | 0x08}));
+  EXPECT_FALSE(client.CarrierLost());
+  Feed(client, Answer(107, {0x08}));
+  EXPECT_TRUE(client.CarrierLost());
+}
+
+TEST(Rfc2217Client, FlowControlSuspendsAndResumesSending) {
+  Rfc2217Client client;
+  Feed(client, Answer(108, {}));
+  EXPECT_TRUE(client.SendingSuspended());
+  Feed(client, Answer(109, {}));
+  EXPECT_FALSE(client.SendingSuspended());
+}
+
+TEST(DeviceAddress, TellsTheFormsApart) {
+  struct Case {
+    std::string device;
+    Transport transport;
+    std::string endpoint;
+    bool sound;
+  };
+  const Case cases[] = {
+      {"/dev/ttyUSB0", Transport::Local, ":", true},
+      {"socket://plant-7:4001", Transport::Socket, "plant-7:4001", true},
+      {"RFC2217://10.0.0.5:2217", Transport::Rfc2217, "10.0.0.5:2217", true},
+      {"rfc2217://[::1]:7000", Transport::Rfc2217, "[::1]:7000", true},
+      {"socket://host", Transport::Socket, "host:", false},
+      {"socket://:4001", Transport::Socket, ":4001", false},
+      {"socket://host:40/01", Transport::Socket, "host:40/01", false},
+  };
+  for (const Case& c : cases) {
+    const DeviceAddress address = ParseDeviceAddress(c.device);
+    EXPECT_EQ(address.transport, c.transport) << c.device;
+    EXPECT_EQ(address.problem.empty(), c.sound) << c.device << ": " << address.problem;
+    if (c.transport != Transport::Local) {
+      EXPECT_EQ(address.Endpoint(), c.endpoint) << c.device;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace travimo

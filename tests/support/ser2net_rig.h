@@ -1,0 +1,140 @@
+#pragma once
+// A real device server for the network tests: ser2net on loopback with a
+// throwaway configuration that serves one device on two ports, raw and with
+// the COM port option. Stopped (and waited for) when the rig goes.
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace travimo::testing {
+
+// A loopback port nobody listens on right now.
+inline uint16_t FreePort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+// Whether something listens on the loopback port, seen without connecting
+// (a connection would open the device and disturb the instrument).
+inline bool Listening(uint16_t port) {
+  char local[16];
+  std::snprintf(local, sizeof local, ":%04X", port);
+  std::ifstream table("/proc/net/tcp");
+  for (std::string line; std::getline(table, line);) {
+    std::istringstream fields(line);
+    std::string slot, localAddress, remote, state;
+    fields >> slot >> localAddress >> remote >> state;
+    if (localAddress.ends_with(local) && state == "0A") return true;
+  }
+  return false;
+}
+
+inline bool Ser2netInstalled() {
+  return ::access("/usr/sbin/ser2net", X_OK) == 0;
+}
+
+class Ser2netRig {
+ public:
+  explicit Ser2netRig(const std::string& device) : rawPort_(FreePort()), rfc2217Port_(FreePort()) {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("travimo-ser2net-" + std::to_string(::getpid()) + "-" + std::to_string(rawPort_));
+    std::filesystem::create_directories(dir_);
+    const std::string config = Connection("raw", "tcp", rawPort_, device) +
+                               Connection("rfc2217", "telnet(rfc2217),tcp", rfc2217Port_, device);
+    std::ofstream(dir_ / "ser2net.yaml") << config;
+    Start();
+  }
+  ~Ser2netRig() {
+    Stop();
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  Ser2netRig(const Ser2netRig&) = delete;
+  Ser2netRig& operator=(const Ser2netRig&) = delete;
+
+  bool Running() const { return pid_ > 0; }
+  std::string RawUrl() const { return "socket://127.0.0.1:" + std::to_string(rawPort_); }
+  std::string Rfc2217Url() const { return "rfc2217://127.0.0.1:" + std::to_string(rfc2217Port_); }
+  std::string Log() const {
+    std::ifstream in(dir_ / "ser2net.log");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  // Ends the server at once, as a crash or a power cut would.
+  void Stop() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+ private:
+  static std::string Connection(const std::string& name, const std::string& accepter, uint16_t port,
+                                const std::string& device) {
+    return "connection: &" + name + "\n  accepter: " + accepter + ",127.0.0.1," +
+           std::to_string(port) + "\n  connector: serialdev," + device + ",9600n81,local\n";
+  }
+
+  void Start() {
+    const std::string log = (dir_ / "ser2net.log").string();
+    std::vector<std::string> args = {"/usr/sbin/ser2net",
+                                     "-n",
+                                     "-u",
+                                     "-c",
+                                     (dir_ / "ser2net.yaml").string(),
+                                     "-P",
+                                     (dir_ / "ser2net.pid").string()};
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (pid_ > 0 && !(Listening(rawPort_) && Listening(rfc2217Port_))) {
+      if (::waitpid(pid_, nullptr, WNOHANG) != 0) {
+        pid_ = -1;  // it ended by itself: see Log()
+        return;
+      }
+      if (std::chrono::steady_clock::now() > deadline) return Stop();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+
+  uint16_t rawPort_;
+  uint16_t rfc2217Port_;
+  std::filesystem::path dir_;
+  pid_t pid_ = -1;
+};
+
+}  // namespace travimo::testing
