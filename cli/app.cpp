@@ -9,6 +9,7 @@
 #include "model/enums.h"
 #include "model/error.h"
 #include "platform/line_settings.h"
+#include "sim/tcp_bridge.h"
 
 namespace travimo::cli {
 
@@ -141,6 +142,21 @@ CLI::App* AddSimulate(CLI::App& app, Commands& commands) {
                          "Scans (or measurements) it holds (default 3)");
   simulate->add_option("--link", c.link, "Also make PATH a symbolic link to the device")
       ->type_name("PATH");
+  simulate
+      ->add_option("--listen", c.listen,
+                   "Also serve the device over raw TCP at [HOST:]PORT (host 127.0.0.1 unless "
+                   "given; port 0 picks a free one)")
+      ->type_name("[HOST:]PORT")
+      ->check(
+          [](const std::string& text) -> std::string {
+            try {
+              sim::ParseListenAddress(text);
+              return {};
+            } catch (const std::invalid_argument& error) {
+              return error.what();
+            }
+          },
+          "[HOST:]PORT");
   AddTrace(*simulate, c.trace,
            "Append a trace of the simulator's side of the traffic to FILE (- for stderr)");
   return simulate;

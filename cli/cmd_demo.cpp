@@ -10,9 +10,11 @@
 #include "cli/exit_status.h"
 #include "cli/read_run.h"
 #include "cli/session.h"
+#include "platform/device_address.h"
 #include "platform/posix/trace_file.h"
 #include "sim/pty_device.h"
 #include "sim/simulator.h"
+#include "sim/tcp_bridge.h"
 
 namespace travimo::cli {
 
@@ -95,8 +97,21 @@ int RunSimulateCommand(const SimulateCommand& command, Console& console) {
     if (!command.link.empty()) {
       link = std::make_unique<sim::DeviceLink>(command.link, simulator.SlavePath());
     }
+    std::unique_ptr<sim::TcpBridge> bridge;
+    if (!command.listen.empty()) {
+      bridge = std::make_unique<sim::TcpBridge>(sim::ParseListenAddress(command.listen),
+                                                simulator.SlavePath());
+    }
     console.out << (link ? link->Path() + " -> " : std::string()) << simulator.SlavePath()
                 << std::endl;
+    if (bridge) {
+      const std::string url =
+          "socket://" +
+          DeviceAddress{Transport::Socket, bridge->Host(), std::to_string(bridge->Port()), {}}
+              .Endpoint();
+      console.out << url << std::endl;
+      console.err << "Use it with: travimo read --device " << url << '\n';
+    }
     console.err << "Use it with: travimo read --device "
                 << (link ? link->Path() : simulator.SlavePath()) << "  (Ctrl-C stops)\n";
     simulator.Start();

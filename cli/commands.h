@@ -31,6 +31,7 @@ struct SimulateCommand {
   int scans = 3;
   std::string link;  // a symbolic link to the device, made while it runs
   std::string trace;  // the simulator's side of the traffic
+  std::string listen;  // [HOST:]PORT to serve the device over raw TCP as well
 };
 
 struct ParseCommand {

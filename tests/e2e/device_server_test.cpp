@@ -17,6 +17,7 @@
 #include "model/error.h"
 #include "platform/ms_comm.h"
 #include "platform/posix/device_backend.h"
+#include "sim/tcp_bridge.h"
 #include "support/ser2net_rig.h"
 
 namespace travimo::testing {
@@ -102,6 +103,17 @@ TEST(DeviceServer, AServerStoppedPartWayIsAHangUp) {
     EXPECT_EQ(outcome.errors, std::vector<int32_t>{CommError::ReadFailed})
         << rig.control.LastErrorDescription();
   }
+}
+
+// simulate --listen: the simulator's own raw TCP port, no other software.
+TEST(DeviceServer, TheSimulatorsListenerServesAReadAsDirectly) {
+  PtyRig rig(Instrument(sim::Mode::Lorvex));
+  const Outcome direct = ReadWith(rig, rig.simulator.SlavePath());
+  sim::TcpBridge bridge(sim::ParseListenAddress("127.0.0.1:0"), rig.simulator.SlavePath());
+  const Outcome remote = ReadWith(rig, "socket://127.0.0.1:" + std::to_string(bridge.Port()));
+  EXPECT_TRUE(remote.errors.empty()) << rig.control.LastErrorDescription();
+  EXPECT_EQ(remote.scans, direct.scans);
+  EXPECT_EQ(remote.data, direct.data);
 }
 
 TEST(DeviceServer, AServerThatIsNotThereIs8002NamingIt) {
