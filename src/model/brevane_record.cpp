@@ -22,24 +22,14 @@ void CBrevaneCls::TempData(const SingleArray& sngData) {
   RequireSeries(temperature_).PassScanData(sngData);
 }
 
+bool operator==(const CBrevaneCls& a, const CBrevaneCls& b) {
+  return SameFields(a, b);
+}
+
+// Header fields copied, series shared (null ones too).
 BrevanePtr CopyForCollection(const CBrevaneCls& oBrevane) {
   auto made = std::make_shared<CBrevaneCls>();
-  made->TypeOfMeasuringHead(oBrevane.TypeOfMeasuringHead());
-  made->MeasurementNumber(oBrevane.MeasurementNumber());
-  made->IDCode(oBrevane.IDCode());
-  made->DateTime(oBrevane.DateTime());
-  made->BasisWeightValue(oBrevane.BasisWeightValue());
-  made->BasisWeightUnit(oBrevane.BasisWeightUnit());
-  made->TypeOfBasisWeight(oBrevane.TypeOfBasisWeight());
-  made->SamplingRate(oBrevane.SamplingRate());
-  made->GradeNo(oBrevane.GradeNo());
-  made->CalibrationConstantA(oBrevane.CalibrationConstantA());
-  made->CalibrationConstantB(oBrevane.CalibrationConstantB());
-  made->MoistureUnit(oBrevane.MoistureUnit());
-  made->TemperatureUnit(oBrevane.TemperatureUnit());
-  made->ScanNumber(oBrevane.ScanNumber());
-  made->cScanData(oBrevane.cScanData());
-  made->cScanTemp(oBrevane.cScanTemp());
+  for (const auto& field : FieldTable<CBrevaneCls>()) field.Set(*made, field.Get(oBrevane));
   return made;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/date.h"
+#include "model/field_table.h"
 #include "model/keyed_collection.h"
 #include "model/scan_data.h"
 
@@ -86,6 +87,33 @@ class CBrevaneCls {
   std::string moistureUnit_;
   std::string temperatureUnit_;
   int32_t scanNumber_ = 0;
+};
+
+bool operator==(const CBrevaneCls& a, const CBrevaneCls& b);  // series by value
+
+template <>
+struct RecordFields<CBrevaneCls> {
+  using F = FieldInfo<CBrevaneCls>;
+  using R = CBrevaneCls;
+  static constexpr std::string_view kName = "Brevane";
+  static constexpr std::array kFields = {
+      F{"cScanData", &R::cScanData, &R::cScanData, "ScanData"},
+      F{"cScanTemp", &R::cScanTemp, &R::cScanTemp, "TempData"},
+      F{"TypeOfMeasuringHead", &R::TypeOfMeasuringHead, &R::TypeOfMeasuringHead},
+      F{"MeasurementNumber", &R::MeasurementNumber, &R::MeasurementNumber},
+      F{"IDCode", &R::IDCode, &R::IDCode},
+      F{"DateTime", &R::DateTime, &R::DateTime},
+      F{"BasisWeightValue", &R::BasisWeightValue, &R::BasisWeightValue},
+      F{"BasisWeightUnit", &R::BasisWeightUnit, &R::BasisWeightUnit},
+      F{"TypeOfBasisWeight", &R::TypeOfBasisWeight, &R::TypeOfBasisWeight},
+      F{"SamplingRate", &R::SamplingRate, &R::SamplingRate},
+      F{"GradeNo", &R::GradeNo, &R::GradeNo},
+      F{"CalibrationConstantA", &R::CalibrationConstantA, &R::CalibrationConstantA},
+      F{"CalibrationConstantB", &R::CalibrationConstantB, &R::CalibrationConstantB},
+      F{"MoistureUnit", &R::MoistureUnit, &R::MoistureUnit},
+      F{"TemperatureUnit", &R::TemperatureUnit, &R::TemperatureUnit},
+      F{"ScanNumber", &R::ScanNumber, &R::ScanNumber},
+  };
 };
 
 using BrevanePtr = std::shared_ptr<CBrevaneCls>;

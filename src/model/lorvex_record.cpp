@@ -9,11 +9,6 @@ CLorvexCls::CLorvexCls()
       temperature_(std::make_shared<CScanDataCls>()),
       burst_(std::make_shared<CScanDataCls>()) {}
 
-CLorvexCls::CLorvexCls(ScanDataPtr moisture, ScanDataPtr temperature, ScanDataPtr burst)
-    : moisture_(std::move(moisture)),
-      temperature_(std::move(temperature)),
-      burst_(std::move(burst)) {}
-
 bool CLorvexCls::AddScan(const SingleArray& sngScanArray, int32_t lngScanType) {
   return AddScan(SingleArray(sngScanArray), lngScanType);
 }
@@ -54,14 +49,21 @@ void CLorvexCls::BurstData(const SingleArray& sngData) {
   RequireSeries(burst_).PassScanData(sngData);
 }
 
+bool operator==(const CLorvexCls& a, const CLorvexCls& b) {
+  return SameFields(a, b);
+}
+
 // Sharing a series and then writing its own array back into it leaves it as it
 // was, so the copy only shares; a null series still fails as the write would.
 LorvexPtr CopyForCollection(const CLorvexCls& oLorvex) {
-  RequireSeries(oLorvex.cScanData());
-  RequireSeries(oLorvex.cScanTemp());
-  RequireSeries(oLorvex.cScanBurst());
-  return std::make_shared<CLorvexCls>(oLorvex.cScanData(), oLorvex.cScanTemp(),
-                                      oLorvex.cScanBurst());
+  auto made = std::make_shared<CLorvexCls>();
+  for (const auto& field : FieldTable<CLorvexCls>()) {
+    if (!field.IsSeries()) continue;
+    const auto series = std::get<ScanDataPtr>(field.Get(oLorvex));
+    RequireSeries(series);
+    field.Set(*made, series);
+  }
+  return made;
 }
 
 }  // namespace travimo

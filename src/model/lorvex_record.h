@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "model/field_table.h"
 #include "model/keyed_collection.h"
 #include "model/scan_data.h"
 
@@ -11,8 +12,6 @@ namespace travimo {
 class CLorvexCls {
  public:
   CLorvexCls();
-  // A record over existing series, shared with whoever else holds them.
-  CLorvexCls(ScanDataPtr moisture, ScanDataPtr temperature, ScanDataPtr burst);
 
   ScanDataPtr cScanData() const { return moisture_; }
   void cScanData(ScanDataPtr series) { moisture_ = std::move(series); }
@@ -41,6 +40,21 @@ class CLorvexCls {
   ScanDataPtr temperature_;
   ScanDataPtr burst_;
   int32_t scanNumber_ = 1;
+};
+
+bool operator==(const CLorvexCls& a, const CLorvexCls& b);  // series by value
+
+template <>
+struct RecordFields<CLorvexCls> {
+  using F = FieldInfo<CLorvexCls>;
+  using R = CLorvexCls;
+  static constexpr std::string_view kName = "Lorvex";
+  static constexpr std::array kFields = {
+      F{"cScanData", &R::cScanData, &R::cScanData, "ScanData"},
+      F{"cScanTemp", &R::cScanTemp, &R::cScanTemp, "TemperatureData"},
+      F{"cScanBurst", &R::cScanBurst, &R::cScanBurst, "BurstData"},
+      F{"ScanNumber", &R::ScanNumber, &R::ScanNumber},
+  };
 };
 
 using LorvexPtr = std::shared_ptr<CLorvexCls>;

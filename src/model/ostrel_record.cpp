@@ -17,16 +17,20 @@ void COstrelCls::ScanData(const SingleArray& sngData) {
   RequireSeries(series_).PassScanData(sngData);
 }
 
+bool operator==(const COstrelCls& a, const COstrelCls& b) {
+  return SameFields(a, b);
+}
+
+// A snapshot: the new record's own series take copies of the arrays.
 OstrelPtr CopyForCollection(const COstrelCls& oOstrel) {
   auto made = std::make_shared<COstrelCls>();
-  made->BasisWeightValue(oOstrel.BasisWeightValue());
-  made->CalibrationConstantA(oOstrel.CalibrationConstantA());
-  made->CalibrationConstantB(oOstrel.CalibrationConstantB());
-  made->DateTime(oOstrel.DateTime());
-  made->MeasurementNumber(oOstrel.MeasurementNumber());
-  made->ScanNumber(oOstrel.ScanNumber());
-  made->SamplingRate(oOstrel.SamplingRate());
-  made->ScanData(oOstrel.ScanData());
+  CopyValueFields(oOstrel, *made);
+  for (const auto& field : FieldTable<COstrelCls>()) {
+    if (!field.IsSeries()) continue;
+    const auto from = std::get<ScanDataPtr>(field.Get(oOstrel));
+    const auto to = std::get<ScanDataPtr>(field.Get(*made));
+    RequireSeries(to).PassScanData(RequireSeries(from).ScanData());
+  }
   return made;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/date.h"
+#include "model/field_table.h"
 #include "model/keyed_collection.h"
 #include "model/scan_data.h"
 
@@ -55,6 +56,25 @@ class COstrelCls {
   int32_t samplingRate_ = 0;
   Date dateTime_;
   int32_t scanNumber_ = 1;
+};
+
+bool operator==(const COstrelCls& a, const COstrelCls& b);  // series by value
+
+template <>
+struct RecordFields<COstrelCls> {
+  using F = FieldInfo<COstrelCls>;
+  using R = COstrelCls;
+  static constexpr std::string_view kName = "Ostrel";
+  static constexpr std::array kFields = {
+      F{"cScanData", &R::cScanData, &R::cScanData, "ScanData"},
+      F{"CalibrationConstantA", &R::CalibrationConstantA, &R::CalibrationConstantA},
+      F{"CalibrationConstantB", &R::CalibrationConstantB, &R::CalibrationConstantB},
+      F{"BasisWeightValue", &R::BasisWeightValue, &R::BasisWeightValue},
+      F{"MeasurementNumber", &R::MeasurementNumber, &R::MeasurementNumber},
+      F{"SamplingRate", &R::SamplingRate, &R::SamplingRate},
+      F{"DateTime", &R::DateTime, &R::DateTime},
+      F{"ScanNumber", &R::ScanNumber, &R::ScanNumber},
+  };
 };
 
 using OstrelPtr = std::shared_ptr<COstrelCls>;
