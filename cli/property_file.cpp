@@ -13,8 +13,9 @@ void LoadProperties(Travimo& control, const std::string& path) {
   }
 }
 
+// Over the file's own contents, so that keys the control does not write survive.
 void SaveProperties(Travimo& control, const std::string& path) {
-  JsonPropertyBag bag;
+  JsonPropertyBag bag = JsonPropertyBag::Load(path);
   control.WriteProperties(bag);
   bag.Save(path);
 }

@@ -213,9 +213,10 @@ void BindMethods(py::class_<PythonControl>& cls) {
       .def(
           "save_properties",
           [](PythonControl& c, const py::object& path) {
-            JsonPropertyBag bag;
+            const std::string file = py::str(py::module_::import("os").attr("fspath")(path));
+            JsonPropertyBag bag = JsonPropertyBag::Load(file);  // keeps keys others wrote
             c.Control().WriteProperties(bag);
-            bag.Save(py::str(py::module_::import("os").attr("fspath")(path)).cast<std::string>());
+            bag.Save(file);
           },
           "path"_a, "Saves the properties to a JSON property file.")
       .def(

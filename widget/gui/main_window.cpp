@@ -289,10 +289,10 @@ void MainWindow::LoadSettings() {
 
 bool MainWindow::saveSettings() {
   try {
-    JsonPropertyBag bag;
+    const std::filesystem::path path = configPath_.toStdString();
+    JsonPropertyBag bag = JsonPropertyBag::Load(path);  // keeps keys others wrote
     travimo_->control().WriteProperties(bag);
     bag.Write(kDeviceKey, deviceEdit_->text().toStdString(), std::string());
-    const std::filesystem::path path = configPath_.toStdString();
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
     bag.Save(path);

@@ -3,17 +3,14 @@
 // keys, in the order they were first written, with natural JSON values:
 //   Booleans      true / false
 //   integers      numbers (colours too, as their signed 32-bit pattern)
-//   texts         strings; a text that is not UTF-8 (code-page bytes) as
-//                 {"bytes": [n, ...]} so that it comes back byte for byte
+//   texts         strings, or {"bytes": [...]} (formats/json_values.h)
 //   Font          {"name", "size", "bold", "italic", "underline",
 //                  "strikethrough", "weight", "charset"}
 //   pictures      {"path": "..."}
-//   records       {"record": "Lorvex" | "Ostrel" | "Brevane", every field...};
-//                 each series as {"lower": n, "values": [...]} (null when the
-//                 record has none), dates as {"iso": "...", "value": days}
+//   records       as formats/record_json.h writes them
 //   none          null
-// Non-finite series values are written as the strings "NaN", "Infinity" and
-// "-Infinity". A date is read from its "value"; "iso" is there for people.
+// Keys the bag is not asked about stay as they are: a file loaded, written
+// and saved again keeps what another host or a newer version put there.
 //
 // Errors: a file that cannot be read, is not JSON or is not one object is
 // RuntimeError 75 naming the file; a value that does not fit the kind its key

@@ -1,0 +1,118 @@
+#include "formats/record_json.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "model/error.h"
+
+namespace travimo {
+namespace {
+
+const std::string kFile = "form.json";
+const JsonPlace kAt{"test", kFile, "Data", {}};
+
+// Every field set away from its initial value, with the values that are hard
+// to keep: code-page bytes, non-finite floats, a lower bound other than 0.
+template <class Record>
+Record Filled() {
+  Record record;
+  int n = 0;
+  for (const auto& field : FieldTable<Record>()) {
+    ++n;
+    switch (field.Kind()) {
+      case FieldKind::Text:
+        field.Set(record, "\xB1" + std::to_string(n) + " \"caf\xC3\xA9\"");
+        break;
+      case FieldKind::Long:
+        field.Set(record, int32_t{-70000 - n});
+        break;
+      case FieldKind::Single:
+        field.Set(record, 0.1f * static_cast<float>(n));
+        break;
+      case FieldKind::Date:
+        field.Set(record, Date::FromCalendar(2024, 2, 29, 13, 45, n));
+        break;
+      case FieldKind::Series: {
+        auto series = std::make_shared<CScanDataCls>();
+        series->ScanData(SingleArray(
+            n, {std::nanf(""), std::numeric_limits<float>::infinity(), -0.1f, 3e38f}));
+        field.Set(record, series);
+        break;
+      }
+    }
+  }
+  return record;
+}
+
+template <class Record>
+Record RoundTrip(const Record& record) {
+  const Json text = Json::parse(RecordToJson(record).dump());
+  return *std::get<std::shared_ptr<Record>>(RecordFromJson(text, kAt));
+}
+
+TEST(RecordJsonTest, EveryFieldOfEveryRecordComesBackEqual) {
+  EXPECT_EQ(RoundTrip(Filled<CLorvexCls>()), Filled<CLorvexCls>());
+  EXPECT_EQ(RoundTrip(Filled<COstrelCls>()), Filled<COstrelCls>());
+  EXPECT_EQ(RoundTrip(Filled<CBrevaneCls>()), Filled<CBrevaneCls>());
+  EXPECT_EQ(RoundTrip(CBrevaneCls()), CBrevaneCls());
+
+  CLorvexCls noBurst;
+  noBurst.cScanBurst(nullptr);
+  EXPECT_EQ(RoundTrip(noBurst).cScanBurst(), nullptr);
+}
+
+// What earlier versions saved must still read: member order is free, the
+// date's "iso" is for people, unknown members are ignored, absent ones keep
+// the initial value.
+TEST(RecordJsonTest, ASavedRecordReadsBackAsWritten) {
+  const Json saved = Json::parse(R"({
+    "record": "Brevane", "ScanNumber": 2, "IDCode": {"bytes": [82, 233]},
+    "DateTime": {"iso": "ignored", "value": 45000.5}, "SamplingRate": "NaN",
+    "GradeNo": 17.0, "cScanTemp": null, "cScanData": {"lower": 1, "values": [1.5, "-Infinity"]},
+    "AddedLater": [1, 2, 3]})");
+  CBrevaneCls expected;
+  expected.ScanNumber(2);
+  expected.IDCode("R\xE9");
+  expected.DateTime(Date(45000.5));
+  expected.SamplingRate(std::numeric_limits<float>::quiet_NaN());
+  expected.GradeNo(17);
+  expected.cScanTemp(nullptr);
+  expected.ScanData(SingleArray(1, {1.5f, -std::numeric_limits<float>::infinity()}));
+  EXPECT_EQ(*std::get<BrevanePtr>(RecordFromJson(saved, kAt)), expected);
+}
+
+TEST(RecordJsonTest, AFieldOfTheWrongKindNamesItsPlace) {
+  struct Case {
+    const char* json;
+    int32_t number;
+    const char* place;
+  };
+  for (const Case& c : {
+           Case{R"({"record": "Quartz"})", ErrorNumber::TypeMismatch, "\"record\""},
+           Case{R"({"record": 1})", ErrorNumber::TypeMismatch, "\"record\""},
+           Case{R"({"record": "Ostrel", "SamplingRate": 2.5})", ErrorNumber::TypeMismatch,
+                "\"SamplingRate\""},
+           Case{R"({"record": "Ostrel", "MeasurementNumber": 3000000000})",
+                ErrorNumber::Overflow, "\"MeasurementNumber\""},
+           Case{R"({"record": "Lorvex", "cScanTemp": {"values": [true]}})",
+                ErrorNumber::TypeMismatch, "\"cScanTemp.values\""},
+           Case{R"({"record": "Ostrel", "DateTime": {"value": 1e9}})", ErrorNumber::Overflow,
+                "\"DateTime\""},
+       }) {
+    SCOPED_TRACE(c.json);
+    try {
+      RecordFromJson(Json::parse(c.json), kAt);
+      ADD_FAILURE() << "accepted";
+    } catch (const RuntimeError& error) {
+      EXPECT_EQ(error.Number(), c.number);
+      EXPECT_NE(error.Description().find(c.place), std::string::npos) << error.Description();
+      EXPECT_NE(error.Description().find(kFile), std::string::npos) << error.Description();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace travimo
