@@ -33,6 +33,7 @@ struct FieldToJson {
     record[name] = v.ToIsoString();
     record[name + "Value"] = v.Value();
   }
+  void operator()(const ScanDataPtr&) const {}  // series are written apart
 };
 
 Json RecordToJson(const RecordView& view) {

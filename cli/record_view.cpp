@@ -3,54 +3,32 @@
 #include <charconv>
 #include <cmath>
 
+#include "model/series_access.h"
+
 namespace travimo::cli {
 
 namespace {
 
+// The header fields and the series' arrays, in the order of the record's table.
+template <class Record>
+RecordView ViewOf(const Record& r, int32_t position, std::vector<Field> leading = {}) {
+  RecordView view;
+  view.position = position;
+  view.fields = std::move(leading);
+  for (const auto& field : FieldTable<Record>()) {
+    const FieldValue value = field.Get(r);
+    if (field.IsSeries()) {
+      view.series.push_back(
+          {std::string(field.ArrayName()), RequireSeries(std::get<ScanDataPtr>(value)).ScanData()});
+    } else {
+      view.fields.push_back({std::string(field.Name()), value});
+    }
+  }
+  return view;
+}
+
 RecordView ViewOf(const LorvexScan& scan) {
-  const CLorvexCls& r = *scan.record;
-  RecordView view;
-  view.position = scan.position;
-  view.fields = {{"TypeLetter", scan.typeLetter}, {"ScanNumber", r.ScanNumber()}};
-  view.series = {{"ScanData", r.ScanData()},
-                 {"TemperatureData", r.TemperatureData()},
-                 {"BurstData", r.BurstData()}};
-  return view;
-}
-
-RecordView ViewOf(const COstrelCls& r, int32_t position) {
-  RecordView view;
-  view.position = position;
-  view.fields = {{"ScanNumber", r.ScanNumber()},
-                 {"MeasurementNumber", r.MeasurementNumber()},
-                 {"DateTime", r.DateTime()},
-                 {"SamplingRate", r.SamplingRate()},
-                 {"BasisWeightValue", r.BasisWeightValue()},
-                 {"CalibrationConstantA", r.CalibrationConstantA()},
-                 {"CalibrationConstantB", r.CalibrationConstantB()}};
-  view.series = {{"ScanData", r.ScanData()}};
-  return view;
-}
-
-RecordView ViewOf(const CBrevaneCls& r, int32_t position) {
-  RecordView view;
-  view.position = position;
-  view.fields = {{"ScanNumber", r.ScanNumber()},
-                 {"MeasurementNumber", r.MeasurementNumber()},
-                 {"IDCode", r.IDCode()},
-                 {"DateTime", r.DateTime()},
-                 {"TypeOfMeasuringHead", r.TypeOfMeasuringHead()},
-                 {"BasisWeightValue", r.BasisWeightValue()},
-                 {"BasisWeightUnit", r.BasisWeightUnit()},
-                 {"TypeOfBasisWeight", r.TypeOfBasisWeight()},
-                 {"SamplingRate", r.SamplingRate()},
-                 {"GradeNo", r.GradeNo()},
-                 {"CalibrationConstantA", r.CalibrationConstantA()},
-                 {"CalibrationConstantB", r.CalibrationConstantB()},
-                 {"MoistureUnit", r.MoistureUnit()},
-                 {"TemperatureUnit", r.TemperatureUnit()}};
-  view.series = {{"ScanData", r.ScanData()}, {"TempData", r.TempData()}};
-  return view;
+  return ViewOf(*scan.record, scan.position, {{"TypeLetter", scan.typeLetter}});
 }
 
 struct FieldFormatter {
@@ -58,6 +36,7 @@ struct FieldFormatter {
   std::string operator()(float v) const { return FormatFloat(v); }
   std::string operator()(const std::string& v) const { return Latin1ToUtf8(v); }
   std::string operator()(const Date& v) const { return v.ToIsoString(); }
+  std::string operator()(const ScanDataPtr&) const { return {}; }  // views keep series apart
 };
 
 }  // namespace

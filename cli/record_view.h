@@ -4,17 +4,16 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "cli/results.h"
-#include "model/date.h"
+#include "model/field_table.h"
 #include "model/single_array.h"
 
 namespace travimo::cli {
 
-using FieldValue = std::variant<int32_t, float, std::string, Date>;
-
+// The header fields of the record's table (never a series), plus the Lorvex
+// scan's "TypeLetter" first.
 struct Field {
   std::string name;
   FieldValue value;

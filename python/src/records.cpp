@@ -11,6 +11,7 @@
 #include "model/lorvex_record.h"
 #include "model/ostrel_record.h"
 #include "model/scan_data.h"
+#include "model/series_access.h"
 
 namespace travimo::python {
 
@@ -53,49 +54,64 @@ void BindSingleArray(py::module_& m) {
       .def("__repr__", &Describe);
 }
 
-// A series property of a record: the series object itself, shared, or None.
+// One property per field of the record's table; a series gives two, the
+// series object itself (shared, or None) and its array (a copy either way).
+// fields lists what to_dict() reads: the arrays instead of the series objects,
+// and each date also as its day count.
 template <class Record>
-void SeriesMember(py::class_<Record, std::shared_ptr<Record>>& cls, const char* name,
-                  ScanDataPtr (Record::*get)() const, void (Record::*set)(ScanDataPtr),
-                  const char* doc) {
-  cls.def_property(name, get, set, doc);
-}
-
-// A data property: a copy of the series' array; assigning stores a copy.
-template <class Record>
-void DataMember(py::class_<Record, std::shared_ptr<Record>>& cls, const char* name,
-                SingleArray (Record::*get)() const, void (Record::*set)(const SingleArray&),
-                const char* doc) {
-  cls.def_property(
-      name, get, [set](Record& r, const py::object& value) { (r.*set)(ToSingleArray(value)); },
-      doc);
-}
-
-template <class Record, class T>
-void ValueMember(py::class_<Record, std::shared_ptr<Record>>& cls, const char* name,
-                 T (Record::*get)() const, void (Record::*set)(T)) {
-  cls.def_property(name, get, set);
-}
-
-template <class Record>
-void TextMember(py::class_<Record, std::shared_ptr<Record>>& cls, const char* name,
-                const std::string& (Record::*get)() const,
-                void (Record::*set)(const std::string&)) {
-  cls.def_property(
-      name, [get](const Record& r) { return Latin1((r.*get)()); },
-      [set](Record& r, const py::object& value) { (r.*set)(FromLatin1(value)); });
-}
-
-template <class Record>
-void DateMember(py::class_<Record, std::shared_ptr<Record>>& cls) {
-  cls.def_property(
-         "DateTime", [](const Record& r) { return ToPython(r.DateTime()); },
-         [](Record& r, const py::object& value) { r.DateTime(ToDate(value)); },
-         "Date and time as a datetime; assign a datetime or days since 30 December 1899.")
-      .def_property(
-          "DateTimeValue", [](const Record& r) { return r.DateTime().Value(); },
-          [](Record& r, double days) { r.DateTime(Date(days)); },
-          "Date and time as days since 30 December 1899, the time of day as the fraction.");
+void BindFields(py::class_<Record, std::shared_ptr<Record>>& cls) {
+  py::list names;
+  for (const auto& entry : FieldTable<Record>()) {
+    const FieldInfo<Record>* field = &entry;
+    const std::string name(field->Name());
+    auto get = [field](const Record& r) { return field->Get(r); };
+    switch (field->Kind()) {
+      case FieldKind::Series: {
+        auto series = [field](const Record& r) { return std::get<ScanDataPtr>(field->Get(r)); };
+        cls.def_property(
+            name.c_str(), series, [field](Record& r, ScanDataPtr s) { field->Set(r, s); },
+            "The series object (shared).");
+        const std::string array(field->ArrayName());
+        cls.def_property(
+            array.c_str(), [series](const Record& r) { return RequireSeries(series(r)).ScanData(); },
+            [series](Record& r, const py::object& value) {
+              RequireSeries(series(r)).PassScanData(ToSingleArray(value));
+            },
+            ("The values of " + name + " (a copy).").c_str());
+        names.append(array);
+        continue;
+      }
+      case FieldKind::Text:
+        cls.def_property(
+            name.c_str(), [get](const Record& r) { return Latin1(std::get<std::string>(get(r))); },
+            [field](Record& r, const py::object& value) { field->Set(r, FromLatin1(value)); });
+        break;
+      case FieldKind::Long:
+        cls.def_property(
+            name.c_str(), [get](const Record& r) { return std::get<int32_t>(get(r)); },
+            [field](Record& r, int32_t value) { field->Set(r, value); });
+        break;
+      case FieldKind::Single:
+        cls.def_property(
+            name.c_str(), [get](const Record& r) { return std::get<float>(get(r)); },
+            [field](Record& r, float value) { field->Set(r, value); });
+        break;
+      case FieldKind::Date:
+        cls.def_property(
+            name.c_str(), [get](const Record& r) { return ToPython(std::get<Date>(get(r))); },
+            [field](Record& r, const py::object& value) { field->Set(r, ToDate(value)); },
+            "A datetime; assign a datetime or days since 30 December 1899.");
+        cls.def_property(
+            (name + "Value").c_str(), [get](const Record& r) { return std::get<Date>(get(r)).Value(); },
+            [field](Record& r, double days) { field->Set(r, Date(days)); },
+            "Days since 30 December 1899, the time of day as the fraction.");
+        names.append(name);
+        names.append(name + "Value");
+        continue;
+    }
+    names.append(name);
+  }
+  cls.attr("fields") = py::tuple(names);
 }
 
 void BindScanData(py::module_& m) {
@@ -122,12 +138,7 @@ void BindLorvex(py::module_& m) {
   py::class_<CLorvexCls, LorvexPtr> cls(m, "CLorvexCls",
                                         "One Lorvex scan: moisture, temperature and burst series.");
   cls.def(py::init<>());
-  SeriesMember(cls, "cScanData", &CLorvexCls::cScanData, &CLorvexCls::cScanData,
-               "The moisture series object (shared).");
-  SeriesMember(cls, "cScanTemp", &CLorvexCls::cScanTemp, &CLorvexCls::cScanTemp,
-               "The temperature series object (shared).");
-  SeriesMember(cls, "cScanBurst", &CLorvexCls::cScanBurst, &CLorvexCls::cScanBurst,
-               "The burst series object (shared).");
+  BindFields(cls);
   cls.def(
       "AddScan",
       [](CLorvexCls& r, const py::object& array, int32_t type) {
@@ -135,13 +146,6 @@ void BindLorvex(py::module_& m) {
       },
       "sngScanArray"_a, "lngScanType"_a,
       "Files the array into series 1 moisture, 2 temperature or 3 burst; always False.");
-  DataMember(cls, "ScanData", &CLorvexCls::ScanData, &CLorvexCls::ScanData,
-             "The moisture values (a copy).");
-  DataMember(cls, "TemperatureData", &CLorvexCls::TemperatureData, &CLorvexCls::TemperatureData,
-             "The temperature values (a copy).");
-  DataMember(cls, "BurstData", &CLorvexCls::BurstData, &CLorvexCls::BurstData,
-             "The burst values (a copy).");
-  ValueMember(cls, "ScanNumber", &CLorvexCls::ScanNumber, &CLorvexCls::ScanNumber);
   cls.def("__repr__", [](const CLorvexCls& r) {
     return "<CLorvexCls ScanNumber=" + std::to_string(r.ScanNumber()) + ">";
   });
@@ -151,24 +155,11 @@ void BindOstrel(py::module_& m) {
   py::class_<COstrelCls, OstrelPtr> cls(m, "COstrelCls",
                                         "One Ostrel scan with the header of its measurement.");
   cls.def(py::init<>());
-  SeriesMember(cls, "cScanData", &COstrelCls::cScanData, &COstrelCls::cScanData,
-               "The series object (shared).");
-  TextMember(cls, "CalibrationConstantA", &COstrelCls::CalibrationConstantA,
-             &COstrelCls::CalibrationConstantA);
-  TextMember(cls, "CalibrationConstantB", &COstrelCls::CalibrationConstantB,
-             &COstrelCls::CalibrationConstantB);
-  TextMember(cls, "BasisWeightValue", &COstrelCls::BasisWeightValue, &COstrelCls::BasisWeightValue);
-  ValueMember(cls, "MeasurementNumber", &COstrelCls::MeasurementNumber,
-              &COstrelCls::MeasurementNumber);
-  ValueMember(cls, "SamplingRate", &COstrelCls::SamplingRate, &COstrelCls::SamplingRate);
-  DateMember(cls);
+  BindFields(cls);
   cls.def(
       "AddScan",
       [](COstrelCls& r, const py::object& array) { return r.AddScan(ToSingleArray(array)); },
       "sngScanArray"_a, "Replaces the series' array by a copy; always False.");
-  DataMember(cls, "ScanData", &COstrelCls::ScanData, &COstrelCls::ScanData,
-             "The scan's data points (a copy).");
-  ValueMember(cls, "ScanNumber", &COstrelCls::ScanNumber, &COstrelCls::ScanNumber);
   cls.def("__repr__", [](const COstrelCls& r) {
     return "<COstrelCls MeasurementNumber=" + std::to_string(r.MeasurementNumber()) +
            " ScanNumber=" + std::to_string(r.ScanNumber()) + ">";
@@ -179,30 +170,7 @@ void BindBrevane(py::module_& m) {
   py::class_<CBrevaneCls, BrevanePtr> cls(m, "CBrevaneCls",
                                           "One Brevane measurement: header fields and two series.");
   cls.def(py::init<>());
-  SeriesMember(cls, "cScanData", &CBrevaneCls::cScanData, &CBrevaneCls::cScanData,
-               "The moisture series object (shared).");
-  SeriesMember(cls, "cScanTemp", &CBrevaneCls::cScanTemp, &CBrevaneCls::cScanTemp,
-               "The temperature series object (shared).");
-  TextMember(cls, "TypeOfMeasuringHead", &CBrevaneCls::TypeOfMeasuringHead,
-             &CBrevaneCls::TypeOfMeasuringHead);
-  ValueMember(cls, "MeasurementNumber", &CBrevaneCls::MeasurementNumber,
-              &CBrevaneCls::MeasurementNumber);
-  TextMember(cls, "IDCode", &CBrevaneCls::IDCode, &CBrevaneCls::IDCode);
-  DateMember(cls);
-  ValueMember(cls, "BasisWeightValue", &CBrevaneCls::BasisWeightValue,
-              &CBrevaneCls::BasisWeightValue);
-  TextMember(cls, "BasisWeightUnit", &CBrevaneCls::BasisWeightUnit, &CBrevaneCls::BasisWeightUnit);
-  TextMember(cls, "TypeOfBasisWeight", &CBrevaneCls::TypeOfBasisWeight,
-             &CBrevaneCls::TypeOfBasisWeight);
-  ValueMember(cls, "SamplingRate", &CBrevaneCls::SamplingRate, &CBrevaneCls::SamplingRate);
-  ValueMember(cls, "GradeNo", &CBrevaneCls::GradeNo, &CBrevaneCls::GradeNo);
-  TextMember(cls, "CalibrationConstantA", &CBrevaneCls::CalibrationConstantA,
-             &CBrevaneCls::CalibrationConstantA);
-  TextMember(cls, "CalibrationConstantB", &CBrevaneCls::CalibrationConstantB,
-             &CBrevaneCls::CalibrationConstantB);
-  TextMember(cls, "MoistureUnit", &CBrevaneCls::MoistureUnit, &CBrevaneCls::MoistureUnit);
-  TextMember(cls, "TemperatureUnit", &CBrevaneCls::TemperatureUnit, &CBrevaneCls::TemperatureUnit);
-  ValueMember(cls, "ScanNumber", &CBrevaneCls::ScanNumber, &CBrevaneCls::ScanNumber);
+  BindFields(cls);
   cls.def(
       "AddScan",
       [](CBrevaneCls& r, const py::object& array, bool temperature) {
@@ -210,10 +178,6 @@ void BindBrevane(py::module_& m) {
       },
       "sngScanArray"_a, "booTemperature"_a,
       "Fills the temperature series when booTemperature, else the moisture series; False.");
-  DataMember(cls, "ScanData", &CBrevaneCls::ScanData, &CBrevaneCls::ScanData,
-             "The moisture values (a copy).");
-  DataMember(cls, "TempData", &CBrevaneCls::TempData, &CBrevaneCls::TempData,
-             "The temperature values (a copy).");
   cls.def("__repr__", [](const CBrevaneCls& r) {
     return "<CBrevaneCls MeasurementNumber=" + std::to_string(r.MeasurementNumber()) +
            " ScanNumber=" + std::to_string(r.ScanNumber()) + ">";

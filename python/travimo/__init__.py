@@ -126,25 +126,11 @@ def parse_file(path, kind=None, data=None, points=None, units=None, blue_line=No
     return control.decode(text, kind)
 
 
-# Every field of a record by its property name, for to_dict().
-_FIELDS = {
-    CLorvexCls: ("ScanNumber", "ScanData", "TemperatureData", "BurstData"),
-    COstrelCls: ("ScanNumber", "MeasurementNumber", "DateTime", "DateTimeValue", "SamplingRate",
-                 "BasisWeightValue", "CalibrationConstantA", "CalibrationConstantB", "ScanData"),
-    CBrevaneCls: ("ScanNumber", "MeasurementNumber", "IDCode", "DateTime", "DateTimeValue",
-                  "TypeOfMeasuringHead", "BasisWeightValue", "BasisWeightUnit",
-                  "TypeOfBasisWeight", "SamplingRate", "GradeNo", "CalibrationConstantA",
-                  "CalibrationConstantB", "MoistureUnit", "TemperatureUnit", "ScanData",
-                  "TempData"),
-}
-
-
 def _to_dict(record):
     """Every field by its property name; series as SingleArray."""
-    return {name: getattr(record, name) for name in _FIELDS[type(record)]}
+    return {name: getattr(record, name) for name in record.fields}
 
 
-for _cls, _names in _FIELDS.items():
-    _cls.fields = _names
+for _cls in (CLorvexCls, COstrelCls, CBrevaneCls):
     _cls.to_dict = _to_dict
-del _cls, _names
+del _cls

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/field_table.h"
+
 namespace travimo::gui {
 
 namespace {
@@ -15,16 +17,17 @@ QString Number(double value) {
   return QString::number(value, 'g', 7);
 }
 
-QString DateText(const Date& date) {
-  return QString::fromStdString(date.ToIsoString()).replace(QLatin1Char('T'), QLatin1Char(' '));
-}
+struct CellText {
+  QString operator()(const std::string& v) const { return Text(v); }
+  QString operator()(int32_t v) const { return QString::number(v); }
+  QString operator()(float v) const { return Number(v); }
+  QString operator()(const Date& v) const {
+    return QString::fromStdString(v.ToIsoString()).replace(QLatin1Char('T'), QLatin1Char(' '));
+  }
+  QString operator()(const ScanDataPtr&) const { return {}; }  // series are plotted, not shown
+};
 
-void AddSeries(std::vector<NamedSeries>& into, const char* name, const ScanDataPtr& series) {
-  if (!series) return;
-  SingleArray data = series->ScanData();
-  if (NeverFilled(data)) return;
-  into.push_back({QString::fromLatin1(name), std::move(data)});
-}
+const QStringList kSummary{"Points", "Min", "Max"};
 
 // Points, minimum and maximum of the first series, blank when there is none.
 QStringList Summary(const std::vector<NamedSeries>& series) {
@@ -34,82 +37,65 @@ QStringList Summary(const std::vector<NamedSeries>& series) {
   return {QString::number(values.size()), Number(*low), Number(*high)};
 }
 
+// The record's header fields, named as its table names them.
+template <class Record>
+QStringList FieldColumns() {
+  QStringList names;
+  for (const auto& field : FieldTable<Record>()) {
+    if (!field.IsSeries()) names << QString::fromLatin1(field.Name().data(), field.Name().size());
+  }
+  return names;
+}
+
+// The cells of FieldColumns<Record>() and the series worth plotting.
+template <class Record>
+QStringList FillFrom(const Record& record, std::vector<NamedSeries>& series) {
+  QStringList cells;
+  for (const auto& field : FieldTable<Record>()) {
+    const FieldValue value = field.Get(record);
+    if (!field.IsSeries()) {
+      cells << std::visit(CellText{}, value);
+      continue;
+    }
+    const auto& data = std::get<ScanDataPtr>(value);
+    if (!data || NeverFilled(data->ScanData())) continue;
+    const auto name = field.ArrayName();
+    series.push_back({QString::fromLatin1(name.data(), name.size()), data->ScanData()});
+  }
+  return cells;
+}
+
 ScanRow LorvexRow(const LorvexScan& scan) {
-  const CLorvexCls& record = *scan.record;
   ScanRow row;
   row.position = scan.position;
-  AddSeries(row.series, "ScanData", record.cScanData());
-  AddSeries(row.series, "TemperatureData", record.cScanTemp());
-  AddSeries(row.series, "BurstData", record.cScanBurst());
+  const QStringList fields = FillFrom(*scan.record, row.series);
   QStringList names;
   for (const auto& series : row.series) names << series.name;
-  row.cells << QString::number(scan.position) << Text(scan.typeLetter) << names.join(", ");
-  row.cells << Summary(row.series);
+  row.cells << QString::number(scan.position) << Text(scan.typeLetter) << names.join(", ")
+            << fields << Summary(row.series);
   return row;
 }
 
-ScanRow OstrelRow(int position, const COstrelCls& record) {
+template <class Record>
+ScanRow RecordRow(int position, const Record& record) {
   ScanRow row;
   row.position = position;
-  AddSeries(row.series, "ScanData", record.cScanData());
-  row.cells << QString::number(position) << QString::number(record.MeasurementNumber())
-            << DateText(record.DateTime()) << QString::number(record.SamplingRate())
-            << Text(record.BasisWeightValue()) << Text(record.CalibrationConstantA())
-            << Text(record.CalibrationConstantB());
-  row.cells << Summary(row.series);
-  return row;
-}
-
-ScanRow BrevaneRow(int position, const CBrevaneCls& record) {
-  ScanRow row;
-  row.position = position;
-  AddSeries(row.series, "ScanData", record.cScanData());
-  AddSeries(row.series, "TempData", record.cScanTemp());
-  row.cells << QString::number(position) << QString::number(record.MeasurementNumber())
-            << Text(record.IDCode()) << DateText(record.DateTime())
-            << Text(record.TypeOfMeasuringHead()) << Number(record.BasisWeightValue())
-            << Text(record.BasisWeightUnit()) << Text(record.TypeOfBasisWeight())
-            << Number(record.SamplingRate()) << QString::number(record.GradeNo())
-            << Text(record.CalibrationConstantA()) << Text(record.CalibrationConstantB())
-            << Text(record.MoistureUnit()) << Text(record.TemperatureUnit());
-  row.cells << Summary(row.series);
+  row.cells << QString::number(position) << FillFrom(record, row.series) << Summary(row.series);
   return row;
 }
 
 }  // namespace
 
 QStringList ScanColumns(TransferKind kind) {
-  const QStringList summary{"Points", "Min", "Max"};
   switch (kind) {
     case TransferKind::Lorvex:
-      return QStringList{"#", "Type", "Series"} + summary;
+      return QStringList{"#", "Type", "Series"} + FieldColumns<CLorvexCls>() + kSummary;
     case TransferKind::Ostrel:
-      return QStringList{"#",
-                         "MeasurementNumber",
-                         "DateTime",
-                         "SamplingRate",
-                         "BasisWeightValue",
-                         "CalibrationConstantA",
-                         "CalibrationConstantB"} +
-             summary;
+      return QStringList{"#"} + FieldColumns<COstrelCls>() + kSummary;
     case TransferKind::Brevane:
-      return QStringList{"#",
-                         "MeasurementNumber",
-                         "IDCode",
-                         "DateTime",
-                         "TypeOfMeasuringHead",
-                         "BasisWeightValue",
-                         "BasisWeightUnit",
-                         "TypeOfBasisWeight",
-                         "SamplingRate",
-                         "GradeNo",
-                         "CalibrationConstantA",
-                         "CalibrationConstantB",
-                         "MoistureUnit",
-                         "TemperatureUnit"} +
-             summary;
+      return QStringList{"#"} + FieldColumns<CBrevaneCls>() + kSummary;
   }
-  return summary;
+  return kSummary;
 }
 
 // Only the kind's list is filled; collections hold no null members.
@@ -117,8 +103,8 @@ std::vector<ScanRow> ScanRows(const ReadResults& results) {
   std::vector<ScanRow> rows;
   int position = 0;
   for (const auto& scan : results.lorvex) rows.push_back(LorvexRow(scan));
-  for (const auto& record : results.ostrel) rows.push_back(OstrelRow(++position, *record));
-  for (const auto& record : results.brevane) rows.push_back(BrevaneRow(++position, *record));
+  for (const auto& record : results.ostrel) rows.push_back(RecordRow(++position, *record));
+  for (const auto& record : results.brevane) rows.push_back(RecordRow(++position, *record));
   return rows;
 }
 

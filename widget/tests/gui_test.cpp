@@ -26,17 +26,20 @@ Q_DECLARE_METATYPE(travimo::sim::Mode)
 
 namespace {
 
-QStringList Column(const QTableWidget& table, int column) {
-  QStringList cells;
-  for (int row = 0; row < table.rowCount(); ++row) cells << table.item(row, column)->text();
-  return cells;
-}
-
 QStringList Headers(const QTableWidget& table) {
   QStringList headers;
   for (int column = 0; column < table.columnCount(); ++column)
     headers << table.horizontalHeaderItem(column)->text();
   return headers;
+}
+
+// The cells under a header, looked up by name.
+QStringList Column(const QTableWidget& table, const QString& header) {
+  const auto column = static_cast<int>(Headers(table).indexOf(header));
+  QStringList cells;
+  for (int row = 0; column >= 0 && row < table.rowCount(); ++row)
+    cells << table.item(row, column)->text();
+  return cells;
 }
 
 void WriteFile(const QString& path, const std::string& data) {
@@ -65,7 +68,7 @@ class GuiTest : public QObject {
     QTest::mouseClick(window.travimo()->button(), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(window.scanTable()->rowCount(), 3, 20000);
     QCOMPARE(errors.count(), 0);
-    QCOMPARE(Column(*window.scanTable(), 3), (QStringList{"512", "512", "512"}));  // Points
+    QCOMPARE(Column(*window.scanTable(), "Points"), (QStringList{"512", "512", "512"}));
     QVERIFY2(window.statusText().contains("3 Lorvex records"), qPrintable(window.statusText()));
     QCOMPARE(simulator.Stats().requests, 1);
   }
@@ -99,7 +102,7 @@ class GuiTest : public QObject {
     const QStringList headers = Headers(*window.scanTable());
     QVERIFY2(headers.contains(header), qPrintable(headers.join(",")));
     if (mode != travimo::sim::Mode::Lorvex) {  // Lorvex records carry no date
-      const auto dates = Column(*window.scanTable(), static_cast<int>(headers.indexOf("DateTime")));
+      const auto dates = Column(*window.scanTable(), "DateTime");
       QVERIFY2(dates.front().startsWith("2024-03-15 10:"), qPrintable(dates.front()));
     }
     QVERIFY(window.plot()->SeriesCount() >= 1);
@@ -141,7 +144,7 @@ class GuiTest : public QObject {
     WriteFile(path, travimo::sim::EncodeLorvexTransfer(scans));
     MainWindow window(dir_.filePath("gui.json"));
     QVERIFY(window.openRawDataFile(path));
-    QCOMPARE(Column(*window.scanTable(), 1), (QStringList{"A", "B"}));
+    QCOMPARE(Column(*window.scanTable(), "Type"), (QStringList{"A", "B"}));
     QVERIFY(!window.openRawDataFile(dir_.filePath("missing.dat")));
     QVERIFY(window.statusText().startsWith("Cannot open"));
   }
