@@ -10,8 +10,9 @@
 #include <string>
 
 #include "control/travimo.h"
-#include "platform/posix/posix_file_system.h"
 #include "platform/posix/device_backend.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/serial_trace.h"
 #include "widget/qt_host.h"
 
 class TravimoWidget : public QWidget, private travimo::Container, private travimo::TravimoEvents {
@@ -54,6 +55,10 @@ class TravimoWidget : public QWidget, private travimo::Container, private travim
 
   // Port number -> device path; by default port N is /dev/ttyS{N-1}.
   void setPortResolver(PortResolver resolver);
+  // Traces the serial traffic of every read that starts after this to sink
+  // (a posix::TraceFile, say); nullptr stops tracing. The sink must outlive
+  // the reads it traces.
+  void setSerialTrace(travimo::TraceSink* sink) { traced_.Attach(sink); }
   // A form being designed: the control's UserMode is false.
   void setDesignMode(bool design) { designMode_ = design; }
   bool reading() const { return control_->Reading(); }
@@ -156,6 +161,7 @@ class TravimoWidget : public QWidget, private travimo::Container, private travim
   travimo::posix::PosixFileSystem files_;
   PortResolver resolver_;
   travimo::posix::DeviceBackend serial_;
+  travimo::TracingBackend traced_{serial_};
   QPushButton* button_;
   std::unique_ptr<travimo::Travimo> control_;
   bool designMode_ = false;
