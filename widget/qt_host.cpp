@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <span>
 
 #include "widget/qt_mapping.h"
 
@@ -19,48 +21,12 @@ namespace {
 
 // The longest a yield sleeps when nothing is ready: short enough for a
 // responsive wait loop, long enough to cost no noticeable CPU.
-constexpr int kWakeMilliseconds = 5;
+constexpr double kWakeSeconds = 0.005;
 
-class QtTimer : public Timer {
- public:
-  explicit QtTimer(std::function<void()> onTick) : onTick_(std::move(onTick)) {
-    timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      // A tick runs inside Qt's dispatch, which must never see an exception.
-      try {
-        onTick_();
-      } catch (...) {
-      }
-    });
-  }
-
-  int32_t Interval() const override { return interval_; }
-  void Interval(int32_t milliseconds) override {
-    interval_ = milliseconds;
-    Apply(true);
-  }
-  bool Enabled() const override { return enabled_; }
-  void Enabled(bool enabled) override {
-    const bool starting = enabled && !enabled_;
-    enabled_ = enabled;
-    Apply(starting);
-  }
-
- private:
-  // A period of 0 never ticks; a changed period counts afresh from now.
-  void Apply(bool restart) {
-    if (!enabled_ || interval_ <= 0) {
-      timer_.stop();
-    } else if (restart || !timer_.isActive()) {
-      timer_.start(interval_);
-    }
-  }
-
-  std::function<void()> onTick_;
-  QTimer timer_;
-  int32_t interval_ = 0;
-  bool enabled_ = false;
-};
+// Qt's timers count whole milliseconds; rounding up never wakes a wait early.
+int MillisecondsUntil(double until, double now) {
+  return static_cast<int>(std::ceil(std::max(0.0, until - now) * 1000.0));
+}
 
 QMessageBox::Icon IconOf(MessageBoxIcon icon) {
   switch (icon) {
@@ -114,10 +80,17 @@ bool OnlyHungUp(int fd) {
 
 }  // namespace
 
-struct QtHost::Watch {
-  IoSource* source = nullptr;
-  int fd = -1;
-  std::unique_ptr<QSocketNotifier> notifier;
+// A source as the loop sees it: Qt's dispatch must never see an exception,
+// so a source's failure stays its own to report.
+struct QtHost::Watch : IoSource {
+  explicit Watch(IoSource& watched) : source(&watched) {}
+  int PollDescriptor() const override { return source->PollDescriptor(); }
+  void Service() override {
+    try {
+      source->Service();
+    } catch (...) {
+    }
+  }
 
   void Drop() {
     if (!notifier) return;
@@ -126,10 +99,21 @@ struct QtHost::Watch {
     notifier->disconnect();
     notifier.release()->deleteLater();
   }
-  ~Watch() { Drop(); }
+  ~Watch() override { Drop(); }
+
+  IoSource* source;
+  int fd = -1;
+  std::unique_ptr<QSocketNotifier> notifier;
+  SourceRegistration registration;
 };
 
-QtHost::QtHost() {
+QtHost::QtHost()
+    : loop_(SteadySeconds, [this](std::span<const int>, double until) { Wait(until); }) {
+  // One Qt timer stands for all of the loop's: it fires when the next falls due.
+  pump_.setSingleShot(true);
+  pump_.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&pump_, &QTimer::timeout, [this] { loop_.TickDueTimers(); });
+  loop_.OnScheduleChange([this] { ArmPump(); });
   // A port closed outside a yield must lose its notifier before Qt polls again.
   if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
     beforeBlocking_ = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
@@ -139,6 +123,7 @@ QtHost::QtHost() {
 
 QtHost::~QtHost() {
   QObject::disconnect(beforeBlocking_);
+  loop_.OnScheduleChange(nullptr);
 }
 
 double QtHost::SecondsSinceMidnight() {
@@ -146,32 +131,60 @@ double QtHost::SecondsSinceMidnight() {
 }
 
 double QtHost::MonotonicSeconds() {
+  return SteadySeconds();
+}
+
+double QtHost::SteadySeconds() {
   using Clock = std::chrono::steady_clock;
   return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
 }
 
 void QtHost::Yield() {
+  loop_.RunOnce(loop_.Now() + kWakeSeconds);
   SyncNotifiers();
-  {
-    // One per call: a nested yield must not stop the wake-up of the outer one.
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.setTimerType(Qt::PreciseTimer);
-    wake.start(kWakeMilliseconds);
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+// The loop's wait: one pass of Qt's event processing, which returns once it
+// has handled something. The notifiers and the pump wake it for sources and
+// timers; a timer of its own for the wait's end (one per call, so that a
+// nested wait cannot stop the outer one's).
+void QtHost::Wait(double until) {
+  SyncNotifiers();
+  const double now = loop_.Now();
+  if (!(until > now)) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return;
   }
-  ServiceAll();
-  SyncNotifiers();
+  QTimer wake;
+  wake.setSingleShot(true);
+  wake.setTimerType(Qt::PreciseTimer);
+  if (std::isfinite(until)) wake.start(MillisecondsUntil(until, now));
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void QtHost::ArmPump() {
+  const double next = loop_.NextDue();
+  if (std::isinf(next)) {
+    pump_.stop();
+  } else {
+    pump_.start(MillisecondsUntil(next, loop_.Now()));
+  }
 }
 
 std::unique_ptr<Timer> QtHost::CreateTimer(std::function<void()> onTick) {
-  return std::make_unique<QtTimer>(std::move(onTick));
+  // A tick runs inside Qt's dispatch, which must never see an exception.
+  return loop_.CreateTimer([onTick = std::move(onTick)] {
+    try {
+      onTick();
+    } catch (...) {
+    }
+  });
 }
 
 SourceRegistration QtHost::AddSource(IoSource& source) {
-  auto watch = std::make_unique<Watch>();
-  watch->source = &source;
+  auto watch = std::make_unique<Watch>(source);
   // Not asked for its descriptor yet: a source registers while it is still being built.
+  watch->registration = loop_.AddSource(*watch);
   watches_.push_back(std::move(watch));
   std::weak_ptr<int> alive = lifetime_;
   return SourceRegistration([this, alive, &source] {
@@ -195,35 +208,15 @@ void QtHost::SyncNotifiers() {
   }
 }
 
-bool QtHost::Registered(const IoSource* source) const {
-  return std::any_of(watches_.begin(), watches_.end(),
-                     [&](const auto& w) { return w->source == source; });
-}
-
 void QtHost::ServiceOne(IoSource* source) {
-  if (!Registered(source)) return;
-  try {
-    source->Service();
-  } catch (...) {
-    // A source's failure is its own to report; Qt's dispatch must not see it.
-  }
+  const auto found = std::find_if(watches_.begin(), watches_.end(),
+                                  [&](const auto& w) { return w->source == source; });
+  if (found == watches_.end()) return;
+  (*found)->Service();
   SyncNotifiers();
   for (const auto& watch : watches_) {
     if (watch->source == source && watch->notifier && OnlyHungUp(watch->fd)) {
       watch->notifier->setEnabled(false);
-    }
-  }
-}
-
-void QtHost::ServiceAll() {
-  // A handler may unregister any source, itself included.
-  std::vector<IoSource*> sources;
-  for (const auto& watch : watches_) sources.push_back(watch->source);
-  for (auto* source : sources) {
-    if (!Registered(source)) continue;
-    try {
-      source->Service();
-    } catch (...) {
     }
   }
 }

@@ -1,14 +1,16 @@
 #pragma once
-// Host services over the Qt event loop. A yield is one pass of Qt's event
-// processing that blocks until something happens or a short wake-up timer
-// fires, then services every registered source; sources are also watched with
-// socket notifiers, so data arriving while no read waits is still taken.
+// Host services over Qt's event loop: the shared event loop, with a pass of
+// Qt's event processing as its wait. Sources are also watched by socket
+// notifiers and the timers tick from one Qt timer, so data and ticks are
+// taken while no read waits too.
 #include <QLocale>
 #include <QMetaObject>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "platform/event_loop.h"
 #include "platform/host_services.h"
 
 class QSocketNotifier;
@@ -42,11 +44,14 @@ class QtHost : public HostServices {
 
  private:
   struct Watch;
+  static double SteadySeconds();
+  void Wait(double until);
+  void ArmPump();
   void SyncNotifiers();
   void ServiceOne(IoSource* source);
-  void ServiceAll();
-  bool Registered(const IoSource* source) const;
 
+  QTimer pump_;
+  EventLoop loop_;  // after pump_, which it re-arms while it lives
   std::vector<std::unique_ptr<Watch>> watches_;
   MessageBoxHandler messageBox_;
   QLocale locale_;

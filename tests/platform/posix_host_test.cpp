@@ -49,20 +49,6 @@ TEST(PosixHostTest, TimersTickOnlyWhileEnabled) {
   EXPECT_EQ(ticks, stopped);
 }
 
-TEST(PosixHostTest, TimerAndRegistrationMayOutliveTheHost) {
-  std::unique_ptr<Timer> timer;
-  SourceRegistration registration;
-  PipeSource source;
-  {
-    PosixHost host;
-    timer = host.CreateTimer([] {});
-    registration = host.AddSource(source);
-  }
-  timer->Enabled(true);
-  timer.reset();
-  registration = SourceRegistration();
-}
-
 TEST(PosixHostTest, YieldWakesForAReadySourceAndServicesIt) {
   PosixHost host;
   PipeSource source;

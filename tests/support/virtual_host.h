@@ -1,21 +1,24 @@
 #pragma once
-// A host whose clock is virtual: every Yield() advances it by a fixed quantum,
-// runs the actions scripted for that time, ticks due timers and services the
-// registered sources. A 36-second read cycle runs in milliseconds.
+// A host whose clock is virtual: it runs the shipped event loop, but instead
+// of sleeping a wait moves the clock straight to the next scripted action,
+// the next due timer or the wait's end, whichever comes first. A 36-second
+// read cycle runs in milliseconds.
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <vector>
 
+#include "platform/event_loop.h"
 #include "platform/host_services.h"
 
 namespace travimo::testing {
 
 class VirtualHost : public HostServices {
  public:
-  // Monotonic time starts at 0; the wall clock at startOfDay seconds after midnight.
+  // Monotonic time starts at 0; the wall clock at startOfDay seconds after
+  // midnight. A yield waits at most quantumSeconds.
   explicit VirtualHost(double quantumSeconds = 0.01, double startOfDay = 10 * 3600.0);
-  ~VirtualHost() override;
 
   double SecondsSinceMidnight() override;
   double MonotonicSeconds() override { return now_; }
@@ -27,7 +30,8 @@ class VirtualHost : public HostServices {
   RegionalSettings Regional() override { return regional_; }
 
   // Scripting.
-  // Runs action inside the first yield at or after the monotonic time `at`.
+  // Runs action inside the first yield at or after the monotonic time `at`;
+  // a wait ends there.
   void At(double at, std::function<void()> action);
   // Runs action inside the first yield at or after now + delay.
   void After(double delay, std::function<void()> action) { At(now_ + delay, std::move(action)); }
@@ -43,25 +47,21 @@ class VirtualHost : public HostServices {
   // Observation.
   const std::vector<MessageBoxRequest>& MessageBoxes() const { return boxes_; }
   long YieldCount() const { return yields_; }
-  double Quantum() const { return quantum_; }
+  long Waits() const { return loop_.Waits(); }
 
  private:
-  class VirtualTimer;
-  void TickTimers();
+  void Advance(double until);
 
   double quantum_;
   double startOfDay_;
   double now_ = 0.0;
   long yields_ = 0;
   std::multimap<double, std::function<void()>> actions_;
-  std::vector<VirtualTimer*> timers_;
-  std::vector<IoSource*> sources_;
+  EventLoop loop_;
   std::vector<MessageBoxRequest> boxes_;
   std::function<MessageBoxResult(const MessageBoxRequest&)> answerBox_;
   std::function<char(uint8_t)> codePage_;
   RegionalSettings regional_;
-  // Registrations outliving the host must not touch it.
-  std::shared_ptr<int> lifetime_;
 };
 
 }  // namespace travimo::testing

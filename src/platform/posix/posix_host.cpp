@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <span>
+#include <vector>
 
 namespace travimo::posix {
 
@@ -21,6 +23,22 @@ double Monotonic() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// A longer wait ends early: its caller tests again and waits on.
+constexpr double kLongestWait = 3600.0;
+
+// ppoll() rather than poll(): a wait must end on its deadline, not on the
+// next whole millisecond. A caught signal ends it early (EINTR).
+void WaitForInput(std::span<const int> descriptors, double until) {
+  std::vector<pollfd> watched;
+  watched.reserve(descriptors.size());
+  for (const int fd : descriptors) watched.push_back({fd, POLLIN, 0});
+  const double left = until - Monotonic();
+  const double wait = left > 0.0 ? std::min(left, kLongestWait) : 0.0;
+  const auto whole = static_cast<time_t>(wait);
+  const timespec timeout{whole, static_cast<long>((wait - static_cast<double>(whole)) * 1e9)};
+  ::ppoll(watched.data(), watched.size(), &timeout, nullptr);
 }
 
 // The order of day, month and year in a strftime date format.
@@ -65,52 +83,8 @@ RegionalSettings RegionalSettingsOf(const std::string& localeName) {
   return settings;
 }
 
-class PosixHost::PosixTimer : public Timer {
- public:
-  PosixTimer(PosixHost& host, std::function<void()> onTick)
-      : host_(&host), alive_(host.lifetime_), onTick_(std::move(onTick)) {
-    host_->timers_.push_back(this);
-  }
-  ~PosixTimer() override {
-    if (alive_.lock()) std::erase(host_->timers_, this);
-  }
-  PosixTimer(const PosixTimer&) = delete;
-  PosixTimer& operator=(const PosixTimer&) = delete;
-
-  int32_t Interval() const override { return interval_; }
-  void Interval(int32_t milliseconds) override {
-    interval_ = milliseconds;
-    deadline_ = Monotonic() + Period();
-  }
-  bool Enabled() const override { return enabled_; }
-  void Enabled(bool enabled) override {
-    if (enabled && !enabled_) deadline_ = Monotonic() + Period();
-    enabled_ = enabled;
-  }
-
-  bool Running() const { return enabled_ && interval_ > 0; }
-  double Deadline() const { return deadline_; }
-
-  // One tick per yield at most; a late timer does not fire in bursts.
-  void TickIfDue(double now) {
-    if (!Running() || now < deadline_) return;
-    deadline_ += Period();
-    if (deadline_ <= now) deadline_ = now + Period();
-    onTick_();
-  }
-
- private:
-  double Period() const { return interval_ / 1000.0; }
-
-  PosixHost* host_;
-  std::weak_ptr<int> alive_;
-  std::function<void()> onTick_;
-  int32_t interval_ = 0;
-  bool enabled_ = false;
-  double deadline_ = 0.0;
-};
-
-PosixHost::PosixHost(std::string localeName) : localeName_(std::move(localeName)) {}
+PosixHost::PosixHost(std::string localeName)
+    : loop_(Monotonic, WaitForInput), localeName_(std::move(localeName)) {}
 
 PosixHost::~PosixHost() = default;
 
@@ -127,49 +101,16 @@ double PosixHost::MonotonicSeconds() {
   return Monotonic();
 }
 
-int PosixHost::WaitMilliseconds() {
-  double wait = kMaxWaitSeconds;
-  const double now = Monotonic();
-  for (const auto* timer : timers_) {
-    if (timer->Running()) wait = std::min(wait, timer->Deadline() - now);
-  }
-  return static_cast<int>(std::ceil(std::max(wait, 0.0) * 1000.0));
-}
-
 void PosixHost::Yield() {
-  std::vector<pollfd> descriptors;
-  for (const auto* source : sources_) {
-    const int fd = source->PollDescriptor();
-    if (fd >= 0) descriptors.push_back({fd, POLLIN, 0});
-  }
-  ::poll(descriptors.data(), descriptors.size(), WaitMilliseconds());
-
-  TickTimers();
-  // A handler may unregister any source, itself included.
-  const auto sources = sources_;
-  for (auto* source : sources) {
-    if (std::find(sources_.begin(), sources_.end(), source) != sources_.end()) source->Service();
-  }
-}
-
-void PosixHost::TickTimers() {
-  const double now = Monotonic();
-  const auto timers = timers_;
-  for (auto* timer : timers) {
-    if (std::find(timers_.begin(), timers_.end(), timer) != timers_.end()) timer->TickIfDue(now);
-  }
+  loop_.RunOnce(loop_.Now() + kMaxWaitSeconds);
 }
 
 std::unique_ptr<Timer> PosixHost::CreateTimer(std::function<void()> onTick) {
-  return std::make_unique<PosixTimer>(*this, std::move(onTick));
+  return loop_.CreateTimer(std::move(onTick));
 }
 
 SourceRegistration PosixHost::AddSource(IoSource& source) {
-  sources_.push_back(&source);
-  std::weak_ptr<int> alive = lifetime_;
-  return SourceRegistration([this, alive, &source] {
-    if (alive.lock()) std::erase(sources_, &source);
-  });
+  return loop_.AddSource(source);
 }
 
 MessageBoxResult PosixHost::ShowMessageBox(const MessageBoxRequest& request) {

@@ -1,12 +1,12 @@
 #pragma once
-// Host services for a POSIX process without a window system: a yield is one
-// poll() over the registered sources' descriptors, bounded by the next timer
-// deadline and a few milliseconds; timers tick on the calling thread inside it.
+// Host services for a POSIX process without a window system: the event loop
+// on the monotonic clock, waiting in ppoll() over the registered sources'
+// descriptors; timers tick on the calling thread inside a yield.
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "platform/event_loop.h"
 #include "platform/host_services.h"
 
 namespace travimo::posix {
@@ -35,16 +35,9 @@ class PosixHost : public HostServices {
   void OnMessageBox(MessageBoxHandler handler) { messageBox_ = std::move(handler); }
 
  private:
-  class PosixTimer;
-  int WaitMilliseconds();
-  void TickTimers();
-
-  std::vector<PosixTimer*> timers_;
-  std::vector<IoSource*> sources_;
+  EventLoop loop_;
   MessageBoxHandler messageBox_;
   std::string localeName_;
-  // Timers and registrations that outlive the host must not touch it.
-  std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
 };
 
 // The regional settings of a named POSIX locale ("" for the environment's),
