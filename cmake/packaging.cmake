@@ -11,7 +11,9 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME travimo)
 set(CPACK_PACKAGE_VENDOR "The Travimo developers")
 set(CPACK_PACKAGE_CONTACT "${TRAVIMO_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# CPack puts the summary in front of each component's description unless it
+# is CPack's own default; each description below starts with its own synopsis.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_NAME} built using CMake")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -22,9 +24,14 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TRAVIMO_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(full_version ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+# The shared library's shlibs file, and the ldconfig trigger Debian expects of it.
+set(lib_control ${PROJECT_BINARY_DIR}/deb-control/lib)
+file(WRITE ${lib_control}/shlibs
+     "libtravimo ${PROJECT_VERSION_MAJOR} libtravimo${PROJECT_VERSION_MAJOR} (>= ${PROJECT_VERSION})\n")
+file(WRITE ${lib_control}/triggers "activate-noawait ldconfig\n")
+set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_EXTRA ${lib_control}/shlibs ${lib_control}/triggers)
+set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 
 set(CPACK_COMPONENTS_ALL lib dev tool)
 if(TARGET travimo-gui)
@@ -34,7 +41,7 @@ if(TARGET travimo_python)
   list(APPEND CPACK_COMPONENTS_ALL python)
 endif()
 
-# component, package, section, summary, description (CPack wraps and indents it)
+# component, package, section, synopsis, description (CPack indents it)
 macro(travimo_deb component name section summary description)
   string(TOUPPER ${component} upper)
   set(CPACK_DEBIAN_${upper}_PACKAGE_NAME ${name})
@@ -50,18 +57,18 @@ macro(travimo_deb component name section summary description)
 endmacro()
 set(MAINTAINER_EMAIL ${maintainer_email})
 
-set(about_instruments
-    "Travimo retrieves the stored measurements of Lorvex, Brevane and Ostrel portable instruments over a serial line and parses them into records.")
+# Descriptions are wrapped by hand: CPack keeps lines as they are.
+set(about "Travimo retrieves the stored measurements of Lorvex, Brevane and Ostrel\nportable instruments over a serial line and parses them into records.\n\n")
 travimo_deb(lib libtravimo1 libs "serial data retrieval for Lorvex, Brevane and Ostrel instruments"
-            "${about_instruments}\n\nThis package holds the shared library.")
-travimo_deb(dev libtravimo-dev libdevel "serial data retrieval for Lorvex, Brevane and Ostrel - development files"
-            "${about_instruments}\n\nThis package holds the C++20 headers, the static library, the CMake package Travimo and the pkg-config file travimo.pc.")
+            "${about}This package holds the shared library.")
+travimo_deb(dev libtravimo-dev libdevel "serial instrument data retrieval - development files"
+            "${about}This package holds the C++20 headers, the static library, the CMake\npackage Travimo and the pkg-config file travimo.pc.")
 travimo_deb(tool travimo science "read Lorvex, Brevane and Ostrel instruments from the command line"
-            "${about_instruments}\n\nThis package holds the travimo tool (read, demo, parse, simulate, ports) and the instrument simulator travimo-sim.")
+            "${about}This package holds the travimo tool (read, demo, parse, simulate,\nports) and the instrument simulator travimo-sim.")
 travimo_deb(gui travimo-gui science "read Lorvex, Brevane and Ostrel instruments - desktop program"
-            "${about_instruments}\n\nThis package holds the Qt 6 program travimo-gui and the static widget library that hosts the control in other Qt programs.")
+            "${about}This package holds the Qt 6 program travimo-gui and the static widget\nlibrary that hosts the control in other Qt programs.")
 travimo_deb(python python3-travimo python "read Lorvex, Brevane and Ostrel instruments from Python 3"
-            "${about_instruments}\n\nThis package holds the Python 3 module travimo.")
+            "${about}This package holds the Python 3 module travimo.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libtravimo1 (= ${full_version})")
 set(CPACK_DEBIAN_LIB_PACKAGE_MULTIARCH same)
