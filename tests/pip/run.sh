@@ -11,7 +11,8 @@ export CXXFLAGS LDFLAGS
 
 venv=$(mktemp -d)
 trap 'rm -rf "$venv"' EXIT
-python3 -m venv --system-site-packages "$venv"
+# Debian's interpreter: its NumPy, setuptools and wheel are the ones at hand.
+/usr/bin/python3 -m venv --system-site-packages "$venv"
 "$venv/bin/pip" install --quiet --no-build-isolation --no-index .
 cd "$venv"
 "$venv/bin/python" - <<'PY'
