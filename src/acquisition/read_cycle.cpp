@@ -15,8 +15,9 @@ namespace {
 constexpr int32_t kRecordLength = 1039;      // one Lorvex scan record
 constexpr int32_t kUnboundedRecord = 99999;  // texts that begin with "S"
 constexpr int kMaxPollingPasses = 3;
-constexpr double kFirstCharacterWait = 30.0;  // types other than 1
-constexpr double kQuietInterval = 2.0;        // pushed by every receive event
+constexpr double kFirstCharacterWait = 30.0;   // types other than 1
+constexpr double kQuietInterval = 2.0;         // pushed by every receive event
+constexpr const char* kCommSource = "MSComm";  // a lost line is the serial component's error
 
 // The number an error that is not a RuntimeError is reported with.
 int32_t NumberOfCurrentError() {
@@ -124,34 +125,40 @@ bool ReadCycle::PassedDeadline() {
 }
 
 void ReadCycle::QuietWait() {
-  MSComm& comm = host_.Comm();
   HostServices& services = host_.Host();
-  while (!(comm.InBufferCount() == 0 && PassedDeadline()) && !EndMarkerFound() &&
-         !host_.CancelRequested()) {
+  while (!QuietWaitDone()) {
     services.Yield();
-    AppendInput();
+    if (Waiting() > 0) AppendInput();
   }
-  comm.RThreshold(0);
+  host_.Comm().RThreshold(0);
+}
+
+// A line that has ended delivers nothing more: waiting on would be pointless.
+bool ReadCycle::QuietWaitDone() {
+  return (Waiting() == 0 && PassedDeadline()) || EndMarkerFound() || host_.CancelRequested() ||
+         host_.Comm().LineEnded();
 }
 
 bool ReadCycle::PollingDone(int32_t recordLength, int passes) {
   // Whole records plus the four characters that lead a transfer.
   const auto excess = static_cast<int64_t>(m_Transfer.size()) - 4;
   return EndMarkerFound() || passes == kMaxPollingPasses || host_.CancelRequested() ||
-         excess % recordLength == 0;
+         excess % recordLength == 0 || host_.Comm().LineEnded();
 }
 
+// The cancel flag is tested after every pause, not only after a pass: an
+// instrument that keeps sending would otherwise hold the read for as long as
+// it sends.
 void ReadCycle::Poll() {
   const int32_t recordLength =
       !m_Transfer.empty() && m_Transfer.front() == 'S' ? kUnboundedRecord : kRecordLength;
-  MSComm& comm = host_.Comm();
   host_.ButtonCaption("Reading");
   int passes = 0;
   do {
     int32_t pause = 2;
     for (;;) {
-      BKWait(pause);
-      if (comm.InBufferCount() == 0) break;
+      Wait(pause, true);
+      if (host_.CancelRequested() || Waiting() == 0) break;
       AppendInput();
       pause = 1;
     }
@@ -165,7 +172,12 @@ void ReadCycle::Finish() {
   }
   host_.FlashTimer().Enabled(false);
   host_.Files().CloseAll();
-  host_.Comm().PortOpen(false);
+  MSComm& comm = host_.Comm();
+  // Once the end marker is in, a hang-up only ended the waiting early.
+  const bool cutShort = comm.LineEnded() && !EndMarkerFound();
+  const std::string lineProblem = comm.LineProblem();
+  comm.PortOpen(false);
+  if (cutShort) FailCutShort(lineProblem);
   if (host_.RawDataWanted()) SaveRawBytes();
 
   const TransferKind kind = ClassifyTransfer(m_Transfer);
@@ -180,6 +192,22 @@ void ReadCycle::Finish() {
   host_.KeepAliveTimer().Enabled(timer1WasEnabled_);
   m_Transfer.clear();
   host_.ButtonBackColor(kButtonFace);
+}
+
+// The read has failed, but what arrived is the user's data and is still saved
+// when asked (nothing received replaces no earlier file). A save that fails
+// too is named in the same report.
+void ReadCycle::FailCutShort(const std::string& lineProblem) {
+  std::string unsaved;
+  if (host_.RawDataWanted() && !m_Transfer.empty()) {
+    try {
+      SaveRawBytes();
+    } catch (const RuntimeError& error) {
+      unsaved = "; the " + std::to_string(m_Transfer.size()) +
+                " bytes received were not saved: " + error.Description();
+    }
+  }
+  throw RuntimeError(CommError::ReadFailed, kCommSource, lineProblem + unsaved);
 }
 
 void ReadCycle::SaveRawBytes() {
@@ -206,10 +234,29 @@ void ReadCycle::ErrorPath(int32_t number) {
 }
 
 void ReadCycle::BKWait(int32_t howManySecs) {
+  Wait(howManySecs, false);
+}
+
+void ReadCycle::Wait(int32_t seconds, bool untilLineEnds) {
   HostServices& services = host_.Host();
   const double start = services.MonotonicSeconds();
-  const double end = start + howManySecs;
-  while (!Later(services.MonotonicSeconds(), end, start)) services.Yield();
+  const double end = start + seconds;
+  while (!Later(services.MonotonicSeconds(), end, start)) {
+    if (untilLineEnds && host_.Comm().LineEnded()) return;
+    services.Yield();
+  }
+}
+
+// What waits in the port's buffer. A line that has ended counts as quiet
+// here; whether the transfer is whole is decided when the waiting is over.
+int16_t ReadCycle::Waiting() {
+  MSComm& comm = host_.Comm();
+  try {
+    return comm.InBufferCount();
+  } catch (const RuntimeError&) {
+    if (!comm.LineEnded()) throw;
+    return 0;
+  }
 }
 
 void ReadCycle::AppendInput() {

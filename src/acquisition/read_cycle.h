@@ -63,8 +63,13 @@ class ReadCycle {
   void ErrorPath(int32_t number);
   bool EndMarkerFound() { return endOfTransfer_.Found(m_Transfer); }
   bool PassedDeadline();
+  bool QuietWaitDone();
   bool PollingDone(int32_t recordLength, int passes);
+  // A pause; with untilLineEnds it ends early once the line has ended.
+  void Wait(int32_t seconds, bool untilLineEnds);
+  int16_t Waiting();
   void AppendInput();
+  [[noreturn]] void FailCutShort(const std::string& lineProblem);
   void SaveRawBytes();
   double Now();
 

@@ -80,6 +80,12 @@ class MSComm : private IoSource {
   // The device the current CommPort stands for.
   std::string DeviceName() const;
 
+  // True once the line has dropped and every byte it delivered has been taken:
+  // nothing more can arrive, and Input and InBufferCount fail with 8020.
+  bool LineEnded() const { return lineLost_ && received_.empty(); }
+  // Why the line dropped, while the port is still open.
+  const std::string& LineProblem() const { return lineProblem_; }
+
  private:
   int PollDescriptor() const override;
   void Service() override;

@@ -155,6 +155,21 @@ TEST(ReadCycleCancel, CancelInTheQuietWaitRunsOnePassThenReportsUserCancel) {
   ExpectIdleAfterCycle(host);
 }
 
+// An instrument that keeps sending no longer holds a cancelled read: the flag
+// is looked at after every pause of the polling phase.
+TEST(ReadCycleCancel, CancelWhileTheInstrumentKeepsSendingEndsAtTheNextPause) {
+  CycleHost host;
+  for (double at = 0.5; at < 25.0; at += 0.5) host.serial.SendAfterOpen(at, Filler(100));
+  host.clock.At(6.0, [&] { host.cancel = true; });
+
+  const double took = host.Read();
+
+  EXPECT_LT(took, 6.0 + 2.5);
+  EXPECT_THAT(host.errors, ElementsAre(UserCancel));
+  EXPECT_THAT(host.parses, IsEmpty());
+  ExpectIdleAfterCycle(host);
+}
+
 TEST(ReadCycleCancel, CancelLeftFromBeforeTheReadIsCleared) {
   CycleHost host;
   host.cancel = true;
@@ -282,6 +297,72 @@ TEST(ReadCycleRawData, FailedWriteKeepsTheOldFileAndReportsTheFileError) {
     EXPECT_EQ(files.Content("RawData.dat"), "old");
     EXPECT_THAT(host.parses, IsEmpty());
     EXPECT_GE(files.closeAllCalls, 1);
+    ExpectIdleAfterCycle(host);
+  }
+}
+
+// A line that drops once the end marker is in has delivered the whole
+// transfer: the waiting ends at once and the text is parsed. One that drops
+// before the marker fails with 8020, and what arrived is still saved.
+TEST(ReadCycleHangUp, EndsTheWaitingAndKeepsWhatArrived) {
+  const struct {
+    int32_t type;
+    std::string text;
+    bool whole;
+  } cases[] = {
+      {Lorvex, "P" + Filler(20) + "##", true},       {Ostrel, "S" + Filler(20) + "E", true},
+      {Brevane, "S\r" + Filler(20) + "\rE\r", true}, {Lorvex, "P" + Filler(20) + "#", false},
+      {Brevane, "S\r" + Filler(20) + "\rE", false},
+  };
+  for (const auto& c : cases) {
+    CycleHost host;
+    host.type = c.type;
+    host.saveRawData = true;
+    host.memoryFiles.files["RawData.dat"] = {'o', 'l', 'd'};
+    host.serial.SendAfterOpen(0.5, c.text);
+    host.serial.HangUpAfterOpen(0.8);
+
+    const double took = host.Read();
+
+    EXPECT_NEAR(took, 1.0, kTolerance) << c.text;  // the set-up's pause, then at once
+    EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), c.text);
+    if (c.whole) {
+      EXPECT_THAT(host.errors, IsEmpty()) << c.text;
+      ASSERT_EQ(host.parses.size(), 1u);
+      EXPECT_EQ(host.parses[0].text, c.text);
+    } else {
+      EXPECT_THAT(host.errors, ElementsAre(CommError::ReadFailed)) << c.text;
+      EXPECT_THAT(host.parses, IsEmpty());
+    }
+    ExpectIdleAfterCycle(host);
+  }
+}
+
+// A cut-short read whose bytes cannot be saved either says both; a line that
+// drops before anything arrived leaves an earlier raw-data file alone.
+TEST(ReadCycleHangUp, CutShortReportsAFailedSaveAndSavesNothingEmpty) {
+  for (const std::string text : {"P#", ""}) {
+    CycleHost host;
+    host.saveRawData = true;
+    host.memoryFiles.failWrites = !text.empty();
+    host.memoryFiles.files["RawData.dat"] = {'o', 'l', 'd'};
+    std::string description;
+    host.onError = [&](int32_t) {
+      try {
+        throw;
+      } catch (const RuntimeError& error) {
+        description = error.Description();
+      }
+    };
+    if (!text.empty()) host.serial.SendAfterOpen(0.5, text);
+    host.serial.HangUpAfterOpen(0.8);
+
+    host.Read();
+
+    EXPECT_THAT(host.errors, ElementsAre(CommError::ReadFailed));
+    EXPECT_THAT(description, ::testing::HasSubstr("hung up"));
+    EXPECT_EQ(description.find("not saved") != std::string::npos, !text.empty()) << description;
+    EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), "old");
     ExpectIdleAfterCycle(host);
   }
 }

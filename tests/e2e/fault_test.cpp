@@ -10,6 +10,9 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -88,22 +91,74 @@ TEST(Fault, DeviceHeldElsewhereIsBusy) {
   EXPECT_EQ(rig.simulator.Stats().requests, 0);
 }
 
-TEST(Fault, DeviceVanishingMidTransferIsAReadFailure) {
-  sim::Script script = LorvexScript(3);
-  script.burstSize = 500;
-  script.burstPause = 0.02;
-  script.hangUpAfter = 1700;  // inside the second record
+// A file of the test's own for the raw-data save.
+std::string RawDataPath() {
+  const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  return (std::filesystem::temp_directory_path() /
+          ("travimo-fault-" + std::to_string(::getpid()) + "-" + name + ".dat"))
+      .string();
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The line drops 200 ms after the last byte it delivers. Once the end marker
+// is in, that is the end of a whole transfer; before it, a read failure that
+// still keeps what arrived in the raw-data file.
+TEST(Fault, LineDroppingKeepsWhatArrived) {
+  const std::string transfer = sim::DefaultTransfer({sim::Mode::Lorvex, Moisture, 3, 512, true});
+  const struct {
+    size_t hangUpAfter;
+    bool whole;
+  } cases[] = {{transfer.size(), true}, {1700, false}};  // 1700: inside the second record
+  for (const auto& c : cases) {
+    sim::Script script = LorvexScript(3);
+    script.burstSize = 500;
+    script.burstPause = 0.02;
+    script.hangUpAfter = c.hangUpAfter;
+    FaultRig rig(script);
+    rig.LeaveEarlierRecords();
+    rig.control.Timer1().Enabled(true);
+    const std::string raw = RawDataPath();
+    rig.control.OutPutFileName(raw);
+    rig.control.SaveRawData(true);
+
+    const double took = rig.Read();
+
+    EXPECT_LT(took, 2.0) << c.hangUpAfter;  // no polling pass waits on a dead line
+    rig.ExpectCleanEnd(true);
+    EXPECT_EQ(ReadFile(raw), transfer.substr(0, c.hangUpAfter));
+    if (c.whole) {
+      EXPECT_THAT(rig.container.ErrorNumbers(), IsEmpty());
+      EXPECT_EQ(rig.control.NumberOfScans(), 3);
+    } else {
+      EXPECT_THAT(rig.container.ErrorNumbers(), ElementsAre(CommError::ReadFailed));
+      EXPECT_EQ(rig.Scans(), rig.earlier);  // a failed read never reaches the parser
+    }
+    EXPECT_TRUE(rig.control.ReceivedSoFar().empty());
+    std::filesystem::remove(raw);
+  }
+}
+
+// An instrument that keeps sending for half a minute: a cancel ends the read
+// at the next pause, not when the instrument stops.
+TEST(Fault, CancelEndsAStreamingRead) {
+  sim::Script script = LorvexScript(30);
+  script.burstSize = 100;
+  script.burstPause = 0.1;
   FaultRig rig(script);
-  rig.LeaveEarlierRecords();
-  rig.control.Timer1().Enabled(true);
+  auto cancel = rig.host.CreateTimer([&] { rig.control.CancelTransfer(true); });
+  cancel->Interval(2000);
+  cancel->Enabled(true);
 
   const double took = rig.Read();
+  cancel.reset();
 
-  EXPECT_THAT(rig.container.ErrorNumbers(), ElementsAre(CommError::ReadFailed));
-  EXPECT_LT(took, 5.0);
-  rig.ExpectCleanEnd(true);
-  EXPECT_EQ(rig.Scans(), rig.earlier);  // a failed read never reaches the parser
-  EXPECT_TRUE(rig.control.ReceivedSoFar().empty());
+  EXPECT_THAT(rig.container.ErrorNumbers(), ElementsAre(UserCancel));
+  EXPECT_LT(took, 2.0 + 2.5);
+  rig.ExpectCleanEnd(false);
 }
 
 // Deterministic noise without "P" (a record start) or "#" (the end marker).
