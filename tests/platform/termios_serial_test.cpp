@@ -1,12 +1,20 @@
 #include "platform/posix/termios_serial.h"
 
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -185,6 +193,58 @@ TEST_F(PtyTest, MissingBusyOrUnsupportedIsPortError) {
   EXPECT_NE(busy.Description().find(slaveName_), std::string::npos);
   holder.reset();
   EXPECT_NO_THROW(backend.Open(5, PortOptions{})) << "closing releases the port";
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The lock file of terminal programs: a live holder keeps us off the port
+// and is named; a dead holder's lock is cleared; ours names our pid and goes
+// when the port closes, and when an open fails after it was taken.
+TEST_F(PtyTest, LockFileOfTerminalProgramsIsHonouredTakenAndRemoved) {
+  char pattern[] = "/tmp/travimo-lock-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string directory = pattern;
+  const std::string notATty = directory + "/not-a-tty";
+  std::ofstream(notATty) << "plain file";
+  TermiosBackend backend([&](int16_t port) { return port == 5 ? slaveName_ : notATty; }, directory);
+  const std::string lockFile = directory + "/" + LockFileName(slaveName_);
+  const auto writeLock = [&](pid_t pid) {
+    std::ofstream(lockFile) << std::setw(10) << pid << '\n';
+  };
+
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    pause();
+    _exit(0);
+  }
+  writeLock(holder);
+  try {
+    backend.Open(5, PortOptions{});
+    ADD_FAILURE() << "opened a port another process has locked";
+  } catch (const RuntimeError& error) {
+    EXPECT_EQ(error.Number(), CommError::PortInvalid);
+    EXPECT_THAT(error.Description(),
+                ::testing::HasSubstr("in use by process " + std::to_string(holder)));
+  }
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);  // the lock is stale now
+
+  {
+    auto connection = backend.Open(5, PortOptions{});
+    std::ostringstream ours;
+    ours << std::setw(10) << getpid() << '\n';
+    EXPECT_EQ(ReadText(lockFile), ours.str());
+    EXPECT_THROW(backend.Open(5, PortOptions{}), RuntimeError);
+  }
+  EXPECT_FALSE(std::filesystem::exists(lockFile)) << "closing removes our lock";
+
+  EXPECT_THROW(backend.Open(6, PortOptions{}), RuntimeError);  // not a serial device
+  EXPECT_FALSE(std::filesystem::exists(directory + "/" + LockFileName(notATty)));
+  std::filesystem::remove_all(directory);
 }
 
 TEST_F(PtyTest, QuietLineStaysOpenUntilDataArrives) {

@@ -126,8 +126,9 @@ namespace {
 
 class TermiosConnection : public SerialConnection {
  public:
-  TermiosConnection(UniqueFd fd, std::string device, const PortOptions& options)
-      : fd_(std::move(fd)),
+  TermiosConnection(UucpLock lock, UniqueFd fd, std::string device, const PortOptions& options)
+      : lock_(std::move(lock)),
+        fd_(std::move(fd)),
         device_(std::move(device)),
         marking_(options.line.parity != 'n'),
         replacement_(options.parityReplace) {}
@@ -196,6 +197,7 @@ class TermiosConnection : public SerialConnection {
   ReadOutcome& Lost(ReadOutcome& outcome, const std::string& problem) {
     if (fd_.Valid()) ioctl(fd_.Get(), TIOCNXCL);
     fd_.Reset();
+    lock_.Release();
     outcome.hungUp = true;
     outcome.problem = problem;
     return outcome;
@@ -248,6 +250,7 @@ class TermiosConnection : public SerialConnection {
     }
   }
 
+  UucpLock lock_;  // released after the device is closed
   UniqueFd fd_;
   std::string device_;
   bool marking_;
@@ -261,7 +264,8 @@ std::string DefaultDeviceFor(int16_t commPort) {
   return "/dev/ttyS" + std::to_string(commPort - 1);
 }
 
-TermiosBackend::TermiosBackend(PortResolver resolver) : resolver_(std::move(resolver)) {}
+TermiosBackend::TermiosBackend(PortResolver resolver, std::string lockDirectory)
+    : resolver_(std::move(resolver)), lockDirectory_(std::move(lockDirectory)) {}
 
 std::string TermiosBackend::DeviceFor(int16_t commPort) const {
   return resolver_(commPort);
@@ -280,6 +284,12 @@ std::unique_ptr<SerialConnection> TermiosBackend::Open(int16_t commPort,
     throw refuse(std::to_string(options.line.dataBits) + " data bits are not supported");
   }
 
+  // Taken before the device is touched, and given up on every failure below.
+  UucpLock lock;
+  if (const long holder = lock.Take(lockDirectory_, device)) {
+    throw refuse("the port is in use by process " + std::to_string(holder) + " (lock file " +
+                 lockDirectory_ + "/" + LockFileName(device) + ")");
+  }
   UniqueFd fd(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (!fd.Valid()) throw refuse(errno == EBUSY ? "the port is in use" : Describe(errno));
   if (!isatty(fd.Get())) throw refuse("not a serial device");
@@ -302,7 +312,8 @@ std::unique_ptr<SerialConnection> TermiosBackend::Open(int16_t commPort,
   tcflush(fd.Get(), TCIOFLUSH);
   ioctl(fd.Get(), TIOCEXCL);
 
-  auto connection = std::make_unique<TermiosConnection>(std::move(fd), device, options);
+  auto connection =
+      std::make_unique<TermiosConnection>(std::move(lock), std::move(fd), device, options);
   connection->SetModemLines(options.dtrEnable, options.rtsEnable);
   return connection;
 }

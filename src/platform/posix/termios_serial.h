@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/posix/uucp_lock.h"
 #include "platform/serial_backend.h"
 
 struct termios;
@@ -22,15 +23,18 @@ std::string DefaultDeviceFor(int16_t commPort);
 
 class TermiosBackend : public SerialBackend {
  public:
-  explicit TermiosBackend(PortResolver resolver = DefaultDeviceFor);
+  // Lock files go to lockDirectory; an empty one takes and honours none.
+  explicit TermiosBackend(PortResolver resolver = DefaultDeviceFor,
+                          std::string lockDirectory = DefaultLockDirectory());
 
-  // Opens exclusively, in raw mode, with the line settings, flow control and
-  // modem lines of the options.
+  // Opens exclusively (the lock file, flock and the tty's exclusive mode), in
+  // raw mode, with the line settings, flow control and modem lines of the options.
   std::unique_ptr<SerialConnection> Open(int16_t commPort, const PortOptions& options) override;
   std::string DeviceFor(int16_t commPort) const override;
 
  private:
   PortResolver resolver_;
+  std::string lockDirectory_;
 };
 
 }  // namespace travimo::posix
