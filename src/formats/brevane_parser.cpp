@@ -1,10 +1,12 @@
 #include "formats/brevane_parser.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "formats/conversions.h"
+#include "formats/storage_budget.h"
 #include "model/enums.h"
 #include "model/error.h"
 
@@ -13,6 +15,7 @@ namespace {
 
 constexpr std::string_view kInvalidBrevane = "Invalid Brevane Scan Data";
 constexpr std::string_view kOpenLine = "00# F";
+constexpr int64_t kRecordCost = 2560;  // a record copy with its twelve fields, once gathered
 
 // Mid(line, 5): the value of a tag line, empty when the line is shorter.
 std::string_view TagValue(std::string_view line) {
@@ -22,11 +25,12 @@ std::string_view TagValue(std::string_view line) {
 // One parse: the value buffer, the skip flag and the control state it fills.
 class BrevaneReader {
  public:
-  explicit BrevaneReader(ParseContext& control)
+  BrevaneReader(ParseContext& control, size_t textLength)
       : state_(control.MutableState()),
         regional_(control.Regional()),
         limit_(std::max(state_.pointLimit, 0)),
-        values_(static_cast<size_t>(limit_) + 1, 0.0f) {}
+        values_(static_cast<size_t>(limit_) + 1, 0.0f),
+        budget_(textLength, kRecordCost) {}
 
   // Reads lines from `position`; text after the last CR is never read.
   void Read(std::string_view text, size_t position) {
@@ -148,6 +152,10 @@ class BrevaneReader {
 
   void CloseMeasurement() {
     if (next_ == 0) throw RuntimeError(ErrorNumber::SubscriptOutOfRange);
+    if (!budget_.Add(next_)) {
+      throw RuntimeError(StorageBudget::kExceeded, std::string(kControlSource),
+                         "Brevane " + budget_.Describe("measurements"));
+    }
     CBrevaneCls& record = Current();
     record.AddScan(SingleArray(0, std::vector<float>(values_.begin(), values_.begin() + next_)),
                    false);
@@ -172,14 +180,15 @@ class BrevaneReader {
   int32_t next_ = 0;
   int32_t lastStored_ = 0;
   bool skipping_ = false;
-  bool open_ = false;  // a "00# F" measurement not yet closed by "Z"
+  bool open_ = false;     // a "00# F" measurement not yet closed by "Z"
+  StorageBudget budget_;  // every "Z" adds a copy of the record
 };
 
 void Parse(std::string& data, ParseContext& control) {
   ScanState& state = control.MutableState();
   state.arrayStart = 0;
   control.LetTravimoType(Brevane);
-  BrevaneReader reader(control);
+  BrevaneReader reader(control, data.size());
   std::erase(data, '\n');
   std::string_view text = data;
   const size_t start = text.find('S');

@@ -5,9 +5,11 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "formats/storage_budget.h"
 #include "model/enums.h"
 #include "model/error.h"
 #include "model/lorvex_record.h"
@@ -23,6 +25,7 @@ constexpr size_t kMaxDataChars = 1024;  // 512 values
 constexpr char kRecordStart = 'P';
 constexpr int32_t kMoistureSeries = 1;
 constexpr int32_t kOutOfMemory = 7;
+constexpr int64_t kRecordCost = 1024;  // beside its points, once gathered
 
 constexpr std::string_view kInvalidData = "Invalid Lorvex Scan Data";
 constexpr std::string_view kCannotRead = "Can Not Read Comport";
@@ -30,8 +33,47 @@ constexpr std::string_view kBlueLine = "Blue Line Error";
 
 // The failure text the parse reports, whatever raised the error.
 struct ParseProgress {
-  std::string_view message = kInvalidData;
+  std::string message{kInvalidData};
   size_t cut = 0;  // how much of the transfer the split has consumed
+};
+
+// The point array's bounds. Below 1 the array is shifted down so that it still
+// holds as many points as with the usual lower bound of 1.
+struct PointBounds {
+  int32_t lower;
+  int64_t size;  // below 1 when the bounds are impossible
+};
+
+PointBounds BoundsOf(const ScanState& state) {
+  const int64_t lower = state.arrayStart;
+  const int64_t limit = state.pointLimit;
+  const int64_t upper = lower >= 1 ? limit : lower + limit - 1;
+  return {state.arrayStart, upper - lower + 1};
+}
+
+PointBounds BoundsFor(const ScanState& state) {
+  const PointBounds bounds = BoundsOf(state);
+  if (bounds.size < 1) throw RuntimeError(ErrorNumber::SubscriptOutOfRange);
+  return bounds;
+}
+
+// Fails with 7 once the records split so far would need more than the budget.
+class PointBudget {
+ public:
+  PointBudget(const ScanState& state, size_t transferLength)
+      : points_(BoundsOf(state).size), budget_(transferLength, kRecordCost) {}
+
+  void Add(ParseProgress& progress) {
+    if (budget_.Add(points_)) return;
+    progress.message = "Lorvex " +
+                       budget_.Describe("scans of " + std::to_string(points_) + " points") +
+                       "; NumberOfPoints 512 or 256 needs far less";
+    throw RuntimeError(StorageBudget::kExceeded);
+  }
+
+ private:
+  int64_t points_;
+  StorageBudget budget_;
 };
 
 // Cuts the text into records. A record whose header is cut short by the next
@@ -47,6 +89,7 @@ std::vector<std::string_view> SplitRecords(std::string_view text, ScanState& sta
   }
   std::vector<std::string_view> records;
   records.reserve(text.size() / (kHeaderLength + kMaxDataChars) + 1);
+  PointBudget budget(state, text.size());
   while (p != std::string_view::npos) {
     const size_t next = text.find(kRecordStart, p + 1);
     const std::string_view record =
@@ -54,6 +97,7 @@ std::vector<std::string_view> SplitRecords(std::string_view text, ScanState& sta
     if (record.size() < kHeaderLength) break;
     const size_t dataLength = record.size() - kHeaderLength;
     const char letter = record[kTypeLetterOffset];
+    budget.Add(progress);
     ++state.numberOfScans;
     state.scanTypeLetters.ExtendTo(state.numberOfScans);
     state.scanTypeLetters.Set(state.numberOfScans, std::string(1, letter));
@@ -88,21 +132,6 @@ class PointScaling {
   bool temperature_;
   bool fahrenheit_;
 };
-
-// The point array's bounds. Below 1 the array is shifted down so that it still
-// holds as many points as with the usual lower bound of 1.
-struct PointBounds {
-  int32_t lower;
-  int64_t size;
-};
-
-PointBounds BoundsFor(const ScanState& state) {
-  const int64_t lower = state.arrayStart;
-  const int64_t limit = state.pointLimit;
-  const int64_t upper = lower >= 1 ? limit : lower + limit - 1;
-  if (upper < lower) throw RuntimeError(ErrorNumber::SubscriptOutOfRange);
-  return {state.arrayStart, upper - lower + 1};
-}
 
 // Fills one point array from a record's data characters: each pair of
 // characters carries a value, the first the low six bits and the second the high.
@@ -169,10 +198,10 @@ bool ParseLorvexData(std::string& transfer, ParseContext& control) {
     DecodeRecords(records, state);
   } catch (const RuntimeError& error) {
     transfer.erase(0, progress.cut);
-    throw RuntimeError(error.Number(), std::string(kControlSource), std::string(progress.message));
+    throw RuntimeError(error.Number(), std::string(kControlSource), progress.message);
   } catch (const std::bad_alloc&) {
     transfer.erase(0, progress.cut);
-    throw RuntimeError(kOutOfMemory, std::string(kControlSource), std::string(progress.message));
+    throw RuntimeError(kOutOfMemory, std::string(kControlSource), progress.message);
   }
   transfer.erase(0, progress.cut);
   if (state.numberOfScans != 0) control.LetScanNumber(state.numberOfScans);

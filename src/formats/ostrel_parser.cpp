@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "formats/conversions.h"
+#include "formats/storage_budget.h"
 #include "model/enums.h"
 #include "model/error.h"
 
@@ -17,6 +19,7 @@ constexpr size_t kHeaderLength = 30;
 constexpr size_t kScanEndLength = 5;
 constexpr size_t kPointLength = 4;
 constexpr int32_t kLastPointIndex = 32768;
+constexpr int64_t kRecordCost = 1536;  // a record copy beside its points, once gathered
 
 // Mid semantics: what there is of the field, possibly empty.
 std::string_view Field(std::string_view text, size_t from, size_t length) {
@@ -39,7 +42,8 @@ class OstrelReader {
         regional_(control.Regional()),
         lower_(state_.arrayStart),
         buffer_(BufferSize(state_.arrayStart, state_.pointLimit), 0.0f),
-        scanLast_(lower_ - 1) {}
+        scanLast_(lower_ - 1),
+        budget_(text.size(), kRecordCost) {}
 
   void Read(size_t position) {
     while (true) {
@@ -128,6 +132,10 @@ class OstrelReader {
   void EndScan() {
     CutCheck(scanLast_);
     const auto used = static_cast<std::ptrdiff_t>(scanLast_ - lower_ + 1);
+    if (!budget_.Add(used)) {
+      throw RuntimeError(StorageBudget::kExceeded, std::string(kControlSource),
+                         "Ostrel " + budget_.Describe("scans"));
+    }
     state_.ostrelData->AddScan(
         SingleArray(lower_, std::vector<float>(buffer_.begin(), buffer_.begin() + used)));
     state_.ostrelCol->Add(state_.ostrelData);
@@ -144,6 +152,7 @@ class OstrelReader {
   std::vector<float> buffer_;
   int32_t scanLast_;
   int32_t transferLast_ = 0;
+  StorageBudget budget_;  // every scan end adds a copy of the record
 };
 
 void Parse(std::string& data, ParseContext& control) {

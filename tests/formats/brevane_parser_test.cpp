@@ -200,6 +200,18 @@ TEST(BrevaneParser, FailuresCarryTheUnderlyingCode) {
   }
 }
 
+// Every "Z" adds a copy of the record: a flood of one-value measurements is
+// refused with 7 long before the copies outgrow the transfer many times over.
+TEST(BrevaneParser, AFloodOfTinyMeasurementsFailsWithOutOfMemory) {
+  std::string text = "S\r00# F\r";
+  while (text.size() < (size_t{1} << 20)) text += "1\rZ\r";
+  FakeParseContext control;
+  const RuntimeError e = ParseFailure(text + "E\r", control);
+  EXPECT_EQ(e.Number(), 7);
+  EXPECT_NE(e.Source().find("MB allowed"), std::string::npos) << e.Source();
+  EXPECT_LT(control.state.brevaneCol->Count(), 40000);
+}
+
 TEST(BrevaneParser, WithoutAnOpenLineTagsActOnThePreviousRecord) {
   FakeParseContext control;
   const auto previous = std::make_shared<CBrevaneCls>();

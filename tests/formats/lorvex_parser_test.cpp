@@ -206,13 +206,20 @@ TEST_F(LorvexParserTest, FailuresReportTheirCodeAndLeaveThePreviousSelection) {
   const std::string full = Record('C', kFull);
   const char* comport = "Can Not Read Comport";
   const char* invalid = "Invalid Lorvex Scan Data";
+  std::string headersOnly;
+  for (int i = 0; i < 80; ++i) headersOnly += Record('C', "");
   const Case cases[] = {
       {BlueLineAuto, Max512, std::string(1042 - full.size(), 'x') + full, 1, comport, 0, 0},
       {BlueLineAuto, Max512, std::string(5000, 'x'), 1, comport, 0, 0},  // no P
       {BlueLineOn, Max512, full + Record('A', kFull) + full + kFraming, 3, "Blue Line Error", 2, 0},
       {BlueLineAuto, 100, std::string(1000, 'x') + Record('C', Pair(129, 50)) + full + full, 9,
-       invalid, 3, 1},                                        // more points than the array
-      {BlueLineAuto, 0, kFraming + full, 9, invalid, 1, 0}};  // upper bound below the lower
+       invalid, 3, 1},                                       // more points than the array
+      {BlueLineAuto, 0, kFraming + full, 9, invalid, 1, 0},  // upper bound below the lower
+      // Header-only records under "No Limit": 128 kB of points for every 15 characters.
+      {BlueLineAuto, NoLimit, kFraming + headersOnly, 7,
+       "Lorvex transfer too large: more than 31 scans of 32768 points exceed the 4 MB allowed "
+       "(4 MB plus 3 bytes per character received); NumberOfPoints 512 or 256 needs far less",
+       31, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text.size());
     auto previous = std::make_shared<CLorvexCls>();

@@ -189,6 +189,18 @@ TEST(OstrelParser, AScanEndWithoutPointsFailsWithSubscriptOutOfRange) {
   EXPECT_EQ(control.state.ostrelCol->Count(), 0);
 }
 
+// Every scan end adds a copy of the record: a flood of one-point scans is
+// refused with 7 long before the copies outgrow the transfer many times over.
+TEST(OstrelParser, AFloodOfTinyScansFailsWithOutOfMemory) {
+  std::string text = kHeader1;
+  while (text.size() < (size_t{1} << 20)) text += "0001P0000";
+  FakeParseContext control;
+  const RuntimeError e = ParseFailure(text + "E", control);
+  EXPECT_EQ(e.Number(), 7);
+  EXPECT_NE(e.Source().find("MB allowed"), std::string::npos) << e.Source();
+  EXPECT_LT(control.state.ostrelCol->Count(), 40000);
+}
+
 TEST(OstrelParser, EncodedMeasurementsReadBackFieldForField) {
   std::mt19937 random(20240315);
   auto pick = [&](int low, int high) {
