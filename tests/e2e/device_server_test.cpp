@@ -135,6 +135,22 @@ TEST(DeviceServer, TheSimulatorsListenerServesAReadAsDirectly) {
   EXPECT_TRUE(SameRecords(remote, direct));
 }
 
+// A device that drops its line once the transfer is complete: the server
+// closes the connection, and the read delivers as a local line would.
+TEST(DeviceServer, AConnectionClosedAfterTheEndMarkerDelivers) {
+  REQUIRE_SER2NET();
+  sim::Script script = Instrument(sim::Mode::Ostrel);
+  script.hangUpAfter =
+      sim::DefaultTransfer({sim::Mode::Ostrel, 0, script.scans, script.points, true}).size();
+  PtyRig rig(script);
+  rig.control.TravimoType(Ostrel);  // the type says which end marker counts
+  Ser2netRig server(rig.simulator.SlavePath());
+  ASSERT_TRUE(server.Running()) << server.Log();
+  const Outcome outcome = ReadWith(rig, server.RawUrl());
+  EXPECT_TRUE(outcome.errors.empty()) << rig.control.LastErrorDescription();
+  EXPECT_EQ(outcome.scans, script.scans);
+}
+
 TEST(DeviceServer, AServerThatIsNotThereIs8002NamingIt) {
   PtyRig rig(Instrument(sim::Mode::Lorvex));
   const std::string endpoint = "127.0.0.1:" + std::to_string(FreePort());
