@@ -1,13 +1,11 @@
-// The commands that only show things: the serial devices, the control's type
-// information and its About page.
+// The commands that only show things: the control's type information and its
+// About page.
 #include <iomanip>
 
 #include "cli/commands.h"
 #include "cli/exit_status.h"
-#include "cli/port_list.h"
 #include "control/about_page.h"
 #include "control/type_info.h"
-#include "platform/posix/termios_serial.h"
 
 namespace travimo::cli {
 
@@ -72,23 +70,6 @@ void DescribeEnumerations(std::ostream& out) {
 }
 
 }  // namespace
-
-int RunPortsCommand(Console& console) {
-  const auto devices = ListSerialDevices("/dev", posix::DefaultDeviceFor);
-  if (devices.empty()) {
-    console.out << "No serial devices found.\n";
-    return ExitStatus::Ok;
-  }
-  console.out << std::left << std::setw(10) << "CommPort"
-              << "Device\n";
-  for (const auto& device : devices) {
-    const std::string port = device.commPort ? std::to_string(*device.commPort) : "-";
-    console.out << std::left << std::setw(10) << port << device.path;
-    if (!device.target.empty()) console.out << " -> " << device.target;
-    console.out << '\n';
-  }
-  return ExitStatus::Ok;
-}
 
 int RunDescribeCommand(Console& console) {
   const LibraryInfo& library = TypeLibrary();

@@ -6,9 +6,9 @@ namespace travimo::cli {
 
 int RunReadCommand(const ReadCommand& command, Console& console) {
   // A device given by path stands for whatever port number the control uses.
-  ControlSession session(command.device.empty() ? posix::PortResolver(posix::DefaultDeviceFor)
-                                                : FixedDevice(command.device),
-                         command.trace);
+  ControlSession session(
+      command.device.empty() ? PortResolver(NativeDeviceFor) : FixedDevice(command.device),
+      command.trace);
   ReadRequest request;
   request.settings = command.settings;
   request.propsFile = command.propsFile;

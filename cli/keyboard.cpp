@@ -24,6 +24,10 @@ EscapeWatch::EscapeWatch(HostServices& host, int fd) : fd_(fd) {
   registration_ = host.AddSource(*this);
 }
 
+int EscapeWatch::PollDescriptor() const {
+  return active_ ? fd_ : -1;
+}
+
 EscapeWatch::~EscapeWatch() {
   registration_ = SourceRegistration();
   if (active_) tcsetattr(fd_, TCSANOW, &saved_);

@@ -3,7 +3,9 @@
 // non-canonical mode without echo (signals stay on, so Ctrl-C still works);
 // the original mode comes back when it ends. Registered with the host as an
 // input source, so a keypress wakes the host's yield.
+#ifndef _WIN32
 #include <termios.h>
+#endif
 
 #include "platform/host_services.h"
 
@@ -21,13 +23,15 @@ class EscapeWatch : private IoSource {
   bool Pressed() const { return pressed_; }
 
  private:
-  int PollDescriptor() const override { return active_ ? fd_ : -1; }
+  int PollDescriptor() const override;
   void Service() override;
 
   int fd_;
   bool active_ = false;
   bool pressed_ = false;
+#ifndef _WIN32
   termios saved_{};
+#endif
   SourceRegistration registration_;
 };
 

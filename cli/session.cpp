@@ -4,14 +4,14 @@ namespace travimo::cli {
 
 namespace {
 
-std::unique_ptr<posix::TraceFile> OpenTrace(const std::string& path) {
+std::unique_ptr<NativeTraceFile> OpenTrace(const std::string& path) {
   if (path.empty()) return nullptr;
-  return std::make_unique<posix::TraceFile>(path);
+  return std::make_unique<NativeTraceFile>(path);
 }
 
 }  // namespace
 
-ControlSession::ControlSession(posix::PortResolver resolver, const std::string& tracePath)
+ControlSession::ControlSession(PortResolver resolver, const std::string& tracePath)
     : serial_(std::move(resolver)), trace_(OpenTrace(tracePath)), traced_(serial_, trace_.get()) {
   control_ = std::make_unique<Travimo>(ControlSite{container_, host_, files_, traced_});
 }
@@ -23,7 +23,7 @@ void ControlSession::ReportTrace(std::ostream& err) const {
   }
 }
 
-posix::PortResolver FixedDevice(std::string path) {
+PortResolver FixedDevice(std::string path) {
   return [path = std::move(path)](int16_t) { return path; };
 }
 

@@ -58,30 +58,28 @@ float Touch(const Array& array) {
   return sum;
 }
 
-struct FieldWeight {
-  float operator()(const std::string& text) const { return static_cast<float>(text.size()); }
-  float operator()(int32_t value) const { return static_cast<float>(value); }
-  float operator()(float value) const { return value; }
-  float operator()(Date value) const { return static_cast<float>(value.Value()); }
-  float operator()(const ScanDataPtr& series) const {
-    return series ? Touch(series->ScanData()) : 0.0f;
-  }
-};
-
-template <class Collection>
-float WalkCollection(const Collection* collection) {
+// Reads every record of every collection, all series element by element.
+inline float WalkState(const ScanState& state) {
   float sum = 0.0f;
-  if (!collection) return sum;
-  for (const auto& record : *collection) {
-    ForEachField(*record, [&](const auto&, const auto& value) { sum += FieldWeight{}(value); });
+  if (state.lorvexCol) {
+    for (const auto& scan : *state.lorvexCol) {
+      sum += Touch(scan->ScanData()) + Touch(scan->TemperatureData()) + Touch(scan->BurstData());
+    }
+  }
+  if (state.ostrelCol) {
+    for (const auto& measurement : *state.ostrelCol) {
+      sum += Touch(measurement->ScanData());
+      sum += static_cast<float>(measurement->CalibrationConstantA().size() +
+                                measurement->BasisWeightValue().size());
+    }
+  }
+  if (state.brevaneCol) {
+    for (const auto& measurement : *state.brevaneCol) {
+      sum += Touch(measurement->ScanData()) + Touch(measurement->TempData());
+      sum += static_cast<float>(measurement->IDCode().size()) + measurement->BasisWeightValue();
+    }
   }
   return sum;
-}
-
-// Reads every field of every record of every collection, series element by element.
-inline float WalkState(const ScanState& state) {
-  return WalkCollection(state.lorvexCol.get()) + WalkCollection(state.ostrelCol.get()) +
-         WalkCollection(state.brevaneCol.get());
 }
 
 // Keeps the compiler from dropping the reads.

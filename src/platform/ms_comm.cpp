@@ -121,6 +121,8 @@ void MSComm::PortOpen(bool open) {
   options.rtsEnable = rtsEnable_;
   options.nullDiscard = nullDiscard_;
   options.parityReplace = parityReplace_;
+  options.inBufferSize = inBufferSize_;
+  options.outBufferSize = outBufferSize_;
   connection_ = backend_.Open(commPort_, options);
   received_.clear();
   lineLost_ = false;

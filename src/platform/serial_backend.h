@@ -19,6 +19,9 @@ struct PortOptions {
   bool rtsEnable = false;
   bool nullDiscard = false;
   std::string parityReplace = "?";
+  // The driver's queue sizes, where the operating system lets them be chosen.
+  int16_t inBufferSize = 1024;
+  int16_t outBufferSize = 512;
 };
 
 struct ReadOutcome {

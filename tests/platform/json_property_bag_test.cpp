@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 
@@ -90,11 +91,20 @@ TEST_F(JsonPropertyBagTest, ScalarsRoundTripThroughAFile) {
 
 TEST_F(JsonPropertyBagTest, TextsThatAreNotUtf8AreKeptByteForByte) {
   const std::string latin1 = "Caf\xE9";  // a single-byte code page's e acute
+  auto ostrel = std::make_shared<COstrelCls>();
+  ostrel->CalibrationConstantA(
+      "\xB1"
+      "1");
   JsonPropertyBag bag;
   bag.Write("CurrentScanDataType", latin1, std::string("A"));
+  bag.Write("OstrelData", ostrel, std::monostate{});
   bag.Save(File("p.json"));
   JsonPropertyBag loaded = JsonPropertyBag::Load(File("p.json"));
   EXPECT_TRUE(SameValue(loaded.Read("CurrentScanDataType", std::string("A")), latin1));
+  const auto o = std::get<OstrelPtr>(loaded.Read("OstrelData", std::monostate{}));
+  EXPECT_EQ(o->CalibrationConstantA(),
+            "\xB1"
+            "1");
 }
 
 TEST_F(JsonPropertyBagTest, OneEntryPerKeyAndNoneForADefault) {
@@ -219,15 +229,41 @@ TEST_F(JsonPropertyBagTest, FontsAndPicturesRoundTripAndNoneIsNull) {
   EXPECT_EQ(*std::get<FontPtr>(partial), expected);
 }
 
-// Each record kind under its key; every field's form is the record JSON's.
-TEST_F(JsonPropertyBagTest, RecordsRoundTripUnderTheirKeysAndAnotherKindIsAMismatch) {
+TEST_F(JsonPropertyBagTest, RecordsRoundTripWithEveryFieldAndSeries) {
   auto lorvex = std::make_shared<CLorvexCls>();
+  lorvex->ScanNumber(4);
   lorvex->AddScan(SingleArray(1, {1.25f, -2.5f}), 1);
+  lorvex->AddScan(SingleArray(0, {20.0f}), 2);
   lorvex->cScanBurst(nullptr);
+
   auto ostrel = std::make_shared<COstrelCls>();
+  ostrel->CalibrationConstantA("1.5");
+  ostrel->CalibrationConstantB("-0.25");
+  ostrel->BasisWeightValue("80");
+  ostrel->MeasurementNumber(12);
+  ostrel->SamplingRate(5);
   ostrel->DateTime(Date::FromCalendar(2024, 2, 29, 13, 45, 10));
+  ostrel->ScanNumber(3);
+  ostrel->AddScan(SingleArray(
+      1, {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 0.1f}));
+
   auto brevane = std::make_shared<CBrevaneCls>();
+  brevane->TypeOfMeasuringHead("F");
+  brevane->MeasurementNumber(9);
+  brevane->IDCode("Reel 7");
+  brevane->DateTime(Date(45000.5));
+  brevane->BasisWeightValue(80.5f);
+  brevane->BasisWeightUnit("g/m2");
+  brevane->TypeOfBasisWeight("dry");
+  brevane->SamplingRate(2.5f);
   brevane->GradeNo(17);
+  brevane->CalibrationConstantA("1");
+  brevane->CalibrationConstantB("2");
+  brevane->MoistureUnit("%");
+  brevane->TemperatureUnit("C");
+  brevane->ScanNumber(2);
+  brevane->AddScan(SingleArray(0, {1.5f, 2.0f}), false);
+  brevane->AddScan(SingleArray(0, {21.0f}), true);
 
   JsonPropertyBag bag;
   bag.Write("LorvexData", lorvex, std::monostate{});
@@ -239,13 +275,25 @@ TEST_F(JsonPropertyBagTest, RecordsRoundTripUnderTheirKeysAndAnotherKindIsAMisma
   EXPECT_EQ(*std::get<LorvexPtr>(loaded.Read("LorvexData", std::monostate{})), *lorvex);
   EXPECT_EQ(*std::get<OstrelPtr>(loaded.Read("OstrelData", std::monostate{})), *ostrel);
   EXPECT_EQ(*std::get<BrevanePtr>(loaded.Read("BrevaneData", std::monostate{})), *brevane);
+
   // The file reads naturally: dates carry their text as well as their value.
   EXPECT_NE(ReadText(File("records.json")).find("\"iso\": \"2024-02-29T13:45:10\""),
             std::string::npos);
+}
 
-  const RuntimeError kind = ErrorFrom([&] { loaded.Read("LorvexData", OstrelPtr{}); });
+TEST_F(JsonPropertyBagTest, ARecordOfAnotherKindOrAMalformedSeriesIsAMismatch) {
+  JsonPropertyBag bag = JsonPropertyBag::FromText(
+      R"({"LorvexData": {"record": "Ostrel"},
+          "OstrelData": {"record": "Ostrel", "cScanData": {"lower": 1, "values": ["x"]}},
+          "BrevaneData": {"record": "Quartz"}})",
+      "t");
+  const RuntimeError kind = ErrorFrom([&] { bag.Read("LorvexData", LorvexPtr{}); });
   EXPECT_EQ(kind.Number(), ErrorNumber::TypeMismatch);
-  EXPECT_TRUE(Mentions(kind, "LorvexData")) << kind.Description();
+  const RuntimeError series = ErrorFrom([&] { bag.Read("OstrelData", std::monostate{}); });
+  EXPECT_EQ(series.Number(), ErrorNumber::TypeMismatch);
+  EXPECT_TRUE(Mentions(series, "cScanData.values")) << series.Description();
+  EXPECT_EQ(ErrorFrom([&] { bag.Read("BrevaneData", std::monostate{}); }).Number(),
+            ErrorNumber::TypeMismatch);
 }
 
 }  // namespace

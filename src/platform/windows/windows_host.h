@@ -1,0 +1,52 @@
+#pragma once
+// Host services for a Windows process without a window of its own: a yield
+// is one WaitForMultipleObjects over the registered sources' handles, bounded
+// by the next timer deadline and a few milliseconds; timers tick on the
+// calling thread inside it.
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/host_services.h"
+
+namespace travimo::windows {
+
+class WindowsHost : public HostServices {
+ public:
+  using MessageBoxHandler = std::function<MessageBoxResult(const MessageBoxRequest&)>;
+
+  WindowsHost();
+  ~WindowsHost() override;
+  WindowsHost(const WindowsHost&) = delete;
+  WindowsHost& operator=(const WindowsHost&) = delete;
+
+  double SecondsSinceMidnight() override;
+  double MonotonicSeconds() override;
+  void Yield() override;
+  std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override;
+  // A source's PollDescriptor() carries a waitable handle here.
+  SourceRegistration AddSource(IoSource& source) override;
+  // The default handler writes the box to stderr and answers Ok.
+  MessageBoxResult ShowMessageBox(const MessageBoxRequest& request) override;
+  std::string BytesToText(std::span<const uint8_t> bytes) override;
+  // The user's settings, read from the Windows locale at each call.
+  RegionalSettings Regional() override;
+
+  void OnMessageBox(MessageBoxHandler handler) { messageBox_ = std::move(handler); }
+
+ private:
+  class WindowsTimer;
+  unsigned long WaitMilliseconds();
+  void TickTimers();
+
+  std::vector<WindowsTimer*> timers_;
+  std::vector<IoSource*> sources_;
+  MessageBoxHandler messageBox_;
+  // Timers and registrations that outlive the host must not touch it.
+  std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+};
+
+// The regional settings of the user's Windows locale.
+RegionalSettings UserRegionalSettings();
+
+}  // namespace travimo::windows
