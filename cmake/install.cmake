@@ -23,7 +23,8 @@ install(TARGETS ${installed_libraries} EXPORT TravimoTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT lib NAMELINK_COMPONENT dev)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/travimo COMPONENT dev
-        FILES_MATCHING PATTERN "*.h")
+        FILES_MATCHING PATTERN "*.h"
+        PATTERN archive EXCLUDE)
 install(EXPORT TravimoTargets
         NAMESPACE Travimo::
         FILE TravimoTargets.cmake

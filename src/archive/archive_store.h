@@ -1,0 +1,30 @@
+#pragma once
+// Where archived reads are kept. Commands talk to this interface only, so a
+// server database can stand in for the local file without touching them.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive/archive_entry.h"
+
+namespace travimo::archive {
+
+class ArchiveStore {
+ public:
+  virtual ~ArchiveStore() = default;
+  // The new entry's number; the entry is complete or absent, never partial.
+  virtual int64_t Add(const ReadEntry& entry) = 0;
+  // Oldest first.
+  virtual std::vector<ReadSummary> History(const HistoryFilter& filter) = 0;
+  // Fails with 5 for a number not in the archive, 75 when its bytes no longer
+  // match their checksum.
+  virtual ReadEntry Load(int64_t id) = 0;
+  virtual CheckResult Check() = 0;
+  virtual std::string Location() const = 0;
+};
+
+// Opens or creates the SQLite archive at path, bringing its schema up to date.
+// Fails with 75 for a file that is not an archive or one of a newer version.
+std::unique_ptr<ArchiveStore> OpenSqliteArchive(const std::string& path);
+
+}  // namespace travimo::archive

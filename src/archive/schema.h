@@ -1,0 +1,13 @@
+#pragma once
+// The archive's schema: PRAGMA user_version counts the migrations applied.
+#include "archive/sqlite_db.h"
+
+namespace travimo::archive {
+
+inline constexpr int kSchemaVersion = 1;
+
+// Applies every migration past the file's version, each in its own
+// transaction. Fails with 75 for a file written by a newer version.
+void Migrate(Connection& db);
+
+}  // namespace travimo::archive

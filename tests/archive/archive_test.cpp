@@ -1,0 +1,295 @@
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+
+#include "archive/archive_location.h"
+#include "archive/archive_store.h"
+#include "archive/sha256.h"
+#include "control/control_fixture.h"
+#include "model/brevane_record.h"
+#include "model/error.h"
+#include "model/field_table.h"
+#include "sim/brevane_encoder.h"
+#include "sim/lorvex_encoder.h"
+#include "sim/ostrel_encoder.h"
+
+namespace travimo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using archive::ReadEntry;
+
+fs::path FreshDir(const std::string& name) {
+  const fs::path dir = fs::temp_directory_path() /
+                       ("travimo-archive-" + name + "-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+// Raw SQL against the file, for the states a test must set up by hand.
+void Sql(const fs::path& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  sqlite3_close(db);
+}
+
+std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+template <class Ptr>
+void ExpectSameRecords(const std::vector<Ptr>& a, const std::vector<Ptr>& b) {
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(*a[i] == *b[i]) << "record " << i;
+}
+
+class ArchiveTest : public ControlTest {
+ protected:
+  ArchiveTest() : dir(FreshDir(::testing::UnitTest::GetInstance()->current_test_info()->name())) {}
+  ~ArchiveTest() override { fs::remove_all(dir); }
+
+  // A read of text as the control decodes it, with every column filled.
+  ReadEntry Decoded(const std::string& text) {
+    control.DecodeTransfer(text);
+    ReadEntry e;
+    e.startedUtcMs = 1'700'000'000'000;
+    e.endedUtcMs = e.startedUtcMs + 2500;
+    e.utcOffsetMinutes = 60;
+    e.programVersion = "9.9.9";
+    e.source = "demo";
+    e.device = "/dev/ttyUSB0";
+    e.port = 3;
+    e.lineSettings = "9600,N,8,1";
+    e.typeAsked = control.TravimoType();
+    e.settings = {2, 1, 256, 7, 1};
+    e.raw = Bytes(text);
+    e.results = CollectResults(control);
+    return e;
+  }
+
+  fs::path dir;
+  fs::path file = dir / "archive.sqlite";
+};
+
+TEST_F(ArchiveTest, EveryInstrumentsReadComesBackAsParsed) {
+  sim::BrevaneMeasurement brevane;
+  brevane.scanNumber = 1;
+  brevane.measurementNumber = 42;
+  brevane.idCode = "ROLL-7";
+  brevane.dateTime = "03/15/2024 10:30:00";
+  brevane.samplingRate = 2.5f;
+  brevane.moisture = {5.5f, 6.25f, -1.0f};
+  sim::OstrelMeasurement ostrel;
+  ostrel.measurementNumber = 3;
+  ostrel.scans = {{"0100", "0200", "0300"}};
+  const std::vector<std::string> texts = {
+      sim::EncodeLorvexTransfer({{'A', {1, 2, 4095}}, {'C', {7}}, {'B', {}}}),
+      sim::EncodeOstrel({ostrel}),
+      sim::EncodeBrevane({brevane, brevane}),
+  };
+  auto store = archive::OpenSqliteArchive(file);
+  for (const auto& text : texts) {
+    const ReadEntry in = Decoded(text);
+    ASSERT_GT(in.results.Count(), 0) << text.substr(0, 20);
+    const int64_t id = store->Add(in);
+    const ReadEntry out = archive::OpenSqliteArchive(file)->Load(id);
+    EXPECT_EQ(out.raw, in.raw);
+    EXPECT_EQ(out.results.kind, in.results.kind);
+    EXPECT_EQ(std::tie(out.startedUtcMs, out.endedUtcMs, out.utcOffsetMinutes, out.device,
+                       out.port, out.lineSettings, out.typeAsked, out.source),
+              std::tie(in.startedUtcMs, in.endedUtcMs, in.utcOffsetMinutes, in.device, in.port,
+                       in.lineSettings, in.typeAsked, in.source));
+    EXPECT_EQ(out.settings.numberOfPoints, 256);
+    EXPECT_EQ(out.settings.blueLineTrigger, 7);
+    ASSERT_EQ(out.results.lorvex.size(), in.results.lorvex.size());
+    for (size_t i = 0; i < in.results.lorvex.size(); ++i) {
+      EXPECT_EQ(out.results.lorvex[i].position, in.results.lorvex[i].position);
+      EXPECT_EQ(out.results.lorvex[i].typeLetter, in.results.lorvex[i].typeLetter);
+      EXPECT_TRUE(*out.results.lorvex[i].record == *in.results.lorvex[i].record);
+    }
+    ExpectSameRecords(out.results.ostrel, in.results.ostrel);
+    ExpectSameRecords(out.results.brevane, in.results.brevane);
+  }
+
+  archive::HistoryFilter byIdCode;
+  byIdCode.idCode = "ROLL-7";
+  const auto found = store->History(byIdCode);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].instrument, "Brevane");
+  EXPECT_EQ(found[0].records, 2);
+  archive::HistoryFilter byType;
+  byType.type = TransferKind::Lorvex;
+  EXPECT_EQ(store->History(byType).size(), 1u);
+  EXPECT_EQ(store->History({}).size(), 3u);
+  EXPECT_TRUE(store->Check().ok);
+}
+
+// Values SQL would not keep on its own: NaN reads as NULL, a null series has no bounds.
+TEST_F(ArchiveTest, NanValuesAndMissingSeriesSurvive) {
+  sim::BrevaneMeasurement brevane;
+  brevane.moisture = {1.0f};
+  ReadEntry in = Decoded(sim::EncodeBrevane({brevane}));
+  ASSERT_EQ(in.results.brevane.size(), 1u);
+  CBrevaneCls& record = *in.results.brevane[0];
+  FindField<CBrevaneCls>("SamplingRate")->Set(record, std::numeric_limits<float>::quiet_NaN());
+  FindField<CBrevaneCls>("BasisWeightValue")->Set(record, -std::numeric_limits<float>::infinity());
+  FindField<CBrevaneCls>("cScanTemp")->Set(record, ScanDataPtr());
+  FindField<CBrevaneCls>("cScanData")
+      ->Set(record, [] {
+        auto empty = std::make_shared<CScanDataCls>();
+        empty->ScanData(SingleArray(5, 4));
+        return empty;
+      }());
+
+  auto store = archive::OpenSqliteArchive(file);
+  const ReadEntry out = store->Load(store->Add(in));
+  ASSERT_EQ(out.results.brevane.size(), 1u);
+  EXPECT_TRUE(*out.results.brevane[0] == record);
+  EXPECT_EQ(out.results.brevane[0]->cScanTemp(), nullptr);
+  EXPECT_EQ(out.results.brevane[0]->cScanData()->ScanData().LowerBound(), 5);
+}
+
+TEST_F(ArchiveTest, AFailedReadKeepsWhatArrived) {
+  ReadEntry failed;
+  failed.source = "read";
+  failed.device = "/dev/ttyS1";
+  failed.errorNumber = 8002;
+  failed.errorName = "ReadTimeout";
+  failed.errorDescription = "No answer from the instrument";
+  failed.raw = {'S', 0x00, 0xff, '\r'};  // NUL and high bytes kept verbatim
+  auto store = archive::OpenSqliteArchive(file);
+  store->Add(Decoded(sim::EncodeLorvexTransfer({{'A', {1}}})));
+  const int64_t id = store->Add(failed);
+
+  const ReadEntry out = store->Load(id);
+  EXPECT_EQ(out.raw, failed.raw);
+  EXPECT_EQ(out.errorNumber, 8002);
+  EXPECT_EQ(out.errorDescription, failed.errorDescription);
+  EXPECT_EQ(out.results.Count(), 0);
+  archive::HistoryFilter onlyFailed;
+  onlyFailed.failedOnly = true;
+  const auto lines = store->History(onlyFailed);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].id, id);
+  EXPECT_EQ(lines[0].errorName, "ReadTimeout");
+}
+
+TEST_F(ArchiveTest, DamagedBytesAreFoundByCheckAndRefusedByLoad) {
+  const int64_t id = archive::OpenSqliteArchive(file)->Add(Decoded(sim::EncodeBrevane({{}})));
+  Sql(file, "UPDATE reads SET raw = X'00' WHERE id = " + std::to_string(id));
+  auto store = archive::OpenSqliteArchive(file);
+  const auto result = store->Check();
+  EXPECT_FALSE(result.ok);
+  ASSERT_EQ(result.problems.size(), 1u);
+  EXPECT_NE(result.problems[0].find("read " + std::to_string(id)), std::string::npos);
+  try {
+    store->Load(id);
+    FAIL() << "damaged bytes loaded";
+  } catch (const RuntimeError& error) {
+    EXPECT_EQ(error.Number(), ErrorNumber::PathFileAccess);
+  }
+  EXPECT_THROW(store->Load(id + 1), RuntimeError);  // no such read
+}
+
+TEST_F(ArchiveTest, AFileThatIsNoUsableArchiveFailsWithItsNameAndWhy) {
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> make;
+    const char* why;
+  };
+  const std::vector<Case> cases = {
+      {"not a database",
+       [](const fs::path& f) { std::ofstream(f) << std::string(4096, 'x'); },
+       "not a database"},
+      {"newer schema", [](const fs::path& f) { Sql(f, "PRAGMA user_version = 99"); },
+       "schema version 99"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path f = dir / (std::string(c.name) + ".sqlite");
+    c.make(f);
+    try {
+      archive::OpenSqliteArchive(f);
+      FAIL() << "opened";
+    } catch (const RuntimeError& error) {
+      EXPECT_EQ(error.Number(), ErrorNumber::PathFileAccess);
+      EXPECT_NE(error.Description().find(f.string()), std::string::npos) << error.Description();
+      EXPECT_NE(error.Description().find(c.why), std::string::npos) << error.Description();
+    }
+  }
+}
+
+TEST_F(ArchiveTest, TwoProcessesWritingAtOnceBothSucceed) {
+  constexpr int kEach = 40;
+  const ReadEntry entry = Decoded(sim::EncodeLorvexTransfer({{'A', {1, 2, 3}}}));
+  archive::OpenSqliteArchive(file);  // schema made before the race
+  std::vector<pid_t> children;
+  for (int child = 0; child < 2; ++child) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      int status = 0;
+      try {
+        auto store = archive::OpenSqliteArchive(file);
+        for (int i = 0; i < kEach; ++i) store->Add(entry);
+      } catch (...) {
+        status = 1;
+      }
+      ::_exit(status);
+    }
+    children.push_back(pid);
+  }
+  for (const pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  auto store = archive::OpenSqliteArchive(file);
+  EXPECT_EQ(store->History({}).size(), 2u * kEach);
+  EXPECT_TRUE(store->Check().ok);
+}
+
+// Lengths around the padding boundaries of a 64-byte block.
+TEST(Sha256Test, KnownDigests) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {std::string(1000, 'a'), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3"},
+  };
+  for (const auto& [text, digest] : cases) EXPECT_EQ(archive::Sha256Hex(Bytes(text)), digest);
+}
+
+TEST(ArchiveLocationTest, DefaultPathFollowsXdgThenHome) {
+  using archive::DefaultArchivePath;
+  EXPECT_EQ(DefaultArchivePath("/x/data", "/home/u"), "/x/data/travimo/archive.sqlite");
+  EXPECT_EQ(DefaultArchivePath("relative", "/home/u"),
+            "/home/u/.local/share/travimo/archive.sqlite");
+  EXPECT_EQ(DefaultArchivePath(std::nullopt, "/home/u"),
+            "/home/u/.local/share/travimo/archive.sqlite");
+  EXPECT_EQ(DefaultArchivePath("", std::nullopt), "");
+}
+
+TEST(ArchiveLocationTest, MadeFolderIsPrivateAndFileFollowsTheUmask) {
+  const fs::path dir = FreshDir("modes");
+  const fs::path file = dir / "a" / "b" / "archive.sqlite";
+  const mode_t old = ::umask(027);
+  archive::OpenSqliteArchive(file);
+  ::umask(old);
+  struct stat st {};
+  ASSERT_EQ(::stat(file.parent_path().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace travimo::testing
