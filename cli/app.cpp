@@ -88,7 +88,46 @@ void AddSimulatedInstrument(CLI::App& app, std::optional<int32_t>& type, int& sc
   app.add_option("--scans", scans, scansHelp)->check(CLI::Range(1, 100));
 }
 
+#ifndef TRAVIMO_NO_ARCHIVE
+// --archive everywhere the archive is used; --no-archive where a read makes an entry.
+CLI::Option* AddArchivePath(CLI::App& app, ArchiveOptions& archive) {
+  return app
+      .add_option("--archive", archive.path,
+                  "The archive file (default $XDG_DATA_HOME/travimo/archive.sqlite)")
+      ->type_name("PATH");
+}
+
+void AddArchiveOptions(CLI::App& app, ArchiveOptions& archive) {
+  auto* path = AddArchivePath(app, archive);
+  app.add_flag("--no-archive", archive.off, "Do not keep this read in the archive")
+      ->excludes(path);
+}
+
+// A date option checked while parsing, so a bad one is a usage error.
+void AddDate(CLI::App& app, const std::string& name, std::optional<int64_t>& target,
+             const std::string& help) {
+  app.add_option_function<std::string>(
+         name, [&target](const std::string& text) { target = ParseUtcMs(text); }, help)
+      ->type_name("DATE")
+      ->check(
+          [](const std::string& text) -> std::string {
+            try {
+              ParseUtcMs(text);
+              return {};
+            } catch (const RuntimeError& error) {
+              return error.Description();
+            }
+          },
+          "DATE");
+}
+#endif
+
 struct Commands {
+#ifndef TRAVIMO_NO_ARCHIVE
+  HistoryCommand history;
+  ShowCommand show;
+  ArchiveOptions archive;
+#endif
   ReadCommand read;
   DemoCommand demo;
   SimulateCommand simulate;
@@ -119,6 +158,9 @@ CLI::App* AddRead(CLI::App& app, Commands& commands) {
       ->type_name("FILE");
   AddTrace(*read, c.trace, "Append a trace of the serial traffic to FILE (- for stderr)");
   AddOutputOptions(*read, c.output);
+#ifndef TRAVIMO_NO_ARCHIVE
+  AddArchiveOptions(*read, c.archive);
+#endif
   return read;
 }
 
@@ -131,6 +173,9 @@ CLI::App* AddDemo(CLI::App& app, Commands& commands) {
   AddParseSettings(*demo, c.settings);
   AddTrace(*demo, c.trace, "Append a trace of the serial traffic to FILE (- for stderr)");
   AddOutputOptions(*demo, c.output);
+#ifndef TRAVIMO_NO_ARCHIVE
+  AddArchiveOptions(*demo, c.archive);
+#endif
   return demo;
 }
 
@@ -175,7 +220,54 @@ CLI::App* AddParse(CLI::App& app, Commands& commands) {
   return parse;
 }
 
+#ifndef TRAVIMO_NO_ARCHIVE
+void AddArchiveCommands(CLI::App& app, Commands& commands) {
+  auto* history = app.add_subcommand("history", "List the archived reads, oldest first");
+  HistoryCommand& h = commands.history;
+  AddDate(*history, "--since", h.filter.sinceUtcMs, "Only reads made at or after DATE (UTC)");
+  AddDate(*history, "--until", h.filter.untilUtcMs, "Only reads made before DATE (UTC)");
+  AddChoice(*history, "--type", h.filter.type, kKinds,
+            "Only reads of this instrument: lorvex, brevane or ostrel");
+  history->add_option_function<std::string>(
+      "--id-code", [&h](const std::string& text) { h.filter.idCode = text; },
+      "Only reads with a record of this ID code");
+  history->add_option_function<std::string>(
+      "--device", [&h](const std::string& text) { h.filter.device = text; },
+      "Only reads from this device");
+  history->add_flag("--failed", h.filter.failedOnly, "Only reads that failed");
+  history
+      ->add_option_function<std::string>(
+          "--format", [&h](const std::string& text) { h.format = kFormats.at(text); },
+          "Output format: table (default), csv or json")
+      ->transform(CLI::IsMember(kFormats, CLI::ignore_case));
+  AddArchivePath(*history, h.archive);
+
+  auto* show = app.add_subcommand("show", "Print the records of an archived read as parse does");
+  show->add_option("N", commands.show.id, "The read's number (see history)")
+      ->required()
+      ->check(CLI::PositiveNumber);
+  AddOutputOptions(*show, commands.show.output);
+  AddArchivePath(*show, commands.show.archive);
+
+  auto* archive = app.add_subcommand("archive", "The archive file itself");
+  archive->require_subcommand(1);
+  AddArchivePath(*archive->add_subcommand("path", "Print where the archive is"),
+                 commands.archive);
+  AddArchivePath(*archive->add_subcommand(
+                     "check", "Check the archive's integrity and every read's stored bytes"),
+                 commands.archive);
+}
+#endif
+
 int Dispatch(const CLI::App& app, Commands& commands, Console& console) {
+#ifndef TRAVIMO_NO_ARCHIVE
+  if (app.got_subcommand("history")) return RunHistoryCommand(commands.history, console);
+  if (app.got_subcommand("show")) return RunShowCommand(commands.show, console);
+  if (const auto* archive = app.get_subcommand("archive"); archive->parsed()) {
+    if (archive->got_subcommand("path")) return RunArchivePathCommand(commands.archive, console);
+    return RunArchiveCheckCommand(commands.archive, console);
+  }
+#endif
   if (app.got_subcommand("read")) return RunReadCommand(commands.read, console);
   if (app.got_subcommand("demo")) {
     commands.demo.type = commands.demoType.value_or(Lorvex);
@@ -211,6 +303,9 @@ int Run(int argc, const char* const* argv, const Streams& streams) {
   app.add_subcommand("ports", "List serial devices and the CommPort number of each");
   app.add_subcommand("describe", "Show the control's members, events and enumerations");
   app.add_subcommand("about", "Show the control's About page");
+#ifndef TRAVIMO_NO_ARCHIVE
+  AddArchiveCommands(app, commands);
+#endif
 
   try {
     app.parse(argc, argv);

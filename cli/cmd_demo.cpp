@@ -79,6 +79,11 @@ int RunDemoCommand(const DemoCommand& command, Console& console) {
   ReadRequest request;
   request.settings = command.settings;
   request.settings.type = command.type;
+#ifndef TRAVIMO_NO_ARCHIVE
+  request.archive = command.archive;
+  request.source = "demo";
+  request.device = simulator->SlavePath();
+#endif
   const int status = RunRead(session, request, command.output, console);
   simulator->Stop();
   session.ReportTrace(console.err);

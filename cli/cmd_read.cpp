@@ -12,6 +12,10 @@ int RunReadCommand(const ReadCommand& command, Console& console) {
   ReadRequest request;
   request.settings = command.settings;
   request.propsFile = command.propsFile;
+#ifndef TRAVIMO_NO_ARCHIVE
+  request.archive = command.archive;
+  request.device = command.device;
+#endif
   const int status = RunRead(session, request, command.output, console);
   session.ReportTrace(console.err);
   return status;

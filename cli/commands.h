@@ -4,6 +4,9 @@
 #include <string>
 
 #include "cli/console.h"
+#ifndef TRAVIMO_NO_ARCHIVE
+#include "cli/archive_commands.h"
+#endif
 #include "cli/control_settings.h"
 #include "cli/emit.h"
 #include "formats/dispatch.h"
@@ -16,6 +19,9 @@ struct ReadCommand {
   std::string propsFile;
   std::string trace;  // the serial traffic goes here; "-" is stderr
   OutputOptions output;
+#ifndef TRAVIMO_NO_ARCHIVE
+  ArchiveOptions archive;
+#endif
 };
 
 struct DemoCommand {
@@ -24,6 +30,9 @@ struct DemoCommand {
   ControlSettings settings;  // type excluded: the simulated instrument decides
   std::string trace;
   OutputOptions output;
+#ifndef TRAVIMO_NO_ARCHIVE
+  ArchiveOptions archive;
+#endif
 };
 
 struct SimulateCommand {

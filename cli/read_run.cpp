@@ -56,6 +56,9 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
   }
   const CollectionSnapshot before = SnapshotOf(control);
   session.Site().ClearErrors();
+#ifndef TRAVIMO_NO_ARCHIVE
+  const int64_t started = NowUtcMs();
+#endif
   PressButton(session, request.showProgress, console);
 
   int status = ExitStatus::Ok;
@@ -71,9 +74,24 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
       if (status == ExitStatus::Ok) status = saveStatus;
     }
   }
-  if (status != ExitStatus::Ok) return status;
   const ReadResults results = CollectResults(control, FilledKind(before, control));
-  return EmitResults(results, output, console);
+  int archiveStatus = ExitStatus::Ok;
+#ifndef TRAVIMO_NO_ARCHIVE
+  {
+    // A failed read keeps its bytes but not the records of an earlier parse.
+    ReadResults kept = results;
+    if (!errors.empty())
+      kept = ReadResults{results.kind, results.dataType, results.tempUnits, {}, {}, {}};
+    archive::ReadEntry entry =
+        EntryOfRead(control, kept, errors.empty() ? 0 : errors.back(), started, NowUtcMs());
+    entry.source = request.source;
+    entry.device = request.device.empty() ? NativeDeviceFor(control.CommPort()) : request.device;
+    archiveStatus = ArchiveRead(request.archive, entry, console);
+  }
+#endif
+  if (status != ExitStatus::Ok) return status;
+  const int emitStatus = EmitResults(results, output, console);
+  return emitStatus != ExitStatus::Ok ? emitStatus : archiveStatus;
 }
 
 }  // namespace travimo::cli

@@ -7,6 +7,9 @@
 #include "cli/control_settings.h"
 #include "cli/emit.h"
 #include "cli/session.h"
+#ifndef TRAVIMO_NO_ARCHIVE
+#include "cli/archive_commands.h"
+#endif
 
 namespace travimo::cli {
 
@@ -14,6 +17,11 @@ struct ReadRequest {
   ControlSettings settings;
   std::string propsFile;  // empty: a control placed afresh, nothing saved
   bool showProgress = true;
+#ifndef TRAVIMO_NO_ARCHIVE
+  ArchiveOptions archive;
+  std::string source = "read";  // how the archive names where the read came from
+  std::string device;           // the device path, for the archive
+#endif
 };
 
 // The exit status (see exit_status.h).

@@ -16,9 +16,9 @@ namespace travimo::archive {
 namespace {
 
 [[noreturn]] void Fail(const std::string& path, std::string_view what) {
-  throw RuntimeError(ErrorNumber::PathFileAccess, std::string(kArchiveSource),
-                     "Archive " + path + ": " + std::string(what) + " failed: " +
-                         std::strerror(errno));
+  throw RuntimeError(
+      ErrorNumber::PathFileAccess, std::string(kArchiveSource),
+      "Archive " + path + ": " + std::string(what) + " failed: " + std::strerror(errno));
 }
 
 void MakeDirectories(const std::filesystem::path& dir) {

@@ -44,7 +44,8 @@ void WriteRecord(Writers& w, int64_t ordinal, int32_t position, std::string_view
     w.record.Bind(6, std::get<std::string>(FindField<Record>("IDCode")->Get(record)));
   }
   if constexpr (FindField<Record>("MeasurementNumber") != nullptr) {
-    w.record.Bind(7, int64_t{std::get<int32_t>(FindField<Record>("MeasurementNumber")->Get(record))});
+    w.record.Bind(7,
+                  int64_t{std::get<int32_t>(FindField<Record>("MeasurementNumber")->Get(record))});
   }
   w.record.Run();
   ForEachField(record, [&](const auto& field, const auto& value) {

@@ -16,7 +16,9 @@ namespace {
 // stuck lock does not hold up the read that is waiting to be archived.
 constexpr int kBusyTimeoutMs = 5000;
 
-std::string KindText(TransferKind kind) { return KindName(kind); }
+std::string KindText(TransferKind kind) {
+  return KindName(kind);
+}
 
 TransferKind KindFrom(const std::string& text) {
   for (TransferKind kind : {TransferKind::Lorvex, TransferKind::Ostrel, TransferKind::Brevane}) {
@@ -67,8 +69,9 @@ class SqliteArchive final : public ArchiveStore {
     if (filter.device) sql += " AND device = ?";
     if (filter.failedOnly) sql += " AND error_number <> 0";
     if (filter.idCode) {
-      sql += " AND EXISTS (SELECT 1 FROM records WHERE records.read_id = reads.id AND "
-             "records.id_code = ?)";
+      sql +=
+          " AND EXISTS (SELECT 1 FROM records WHERE records.read_id = reads.id AND "
+          "records.id_code = ?)";
     }
     sql += " ORDER BY started_utc_ms, id";
     Statement query(db_, sql);

@@ -19,20 +19,21 @@ int32_t ErrorNumberFor(int code) {
 
 [[noreturn]] void Fail(const std::string& path, int code, std::string_view what,
                        const char* message) {
-  std::string description = "Archive " + path + ": " + std::string(what) + " failed: " +
-                            (message ? message : sqlite3_errstr(code)) + " (SQLite " +
+  std::string description = "Archive " + path + ": " + std::string(what) +
+                            " failed: " + (message ? message : sqlite3_errstr(code)) + " (SQLite " +
                             std::to_string(code) + ")";
   throw RuntimeError(ErrorNumberFor(code), std::string(kArchiveSource), std::move(description));
 }
 
 }  // namespace
 
-void Connection::Closer::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+void Connection::Closer::operator()(sqlite3* db) const {
+  sqlite3_close_v2(db);
+}
 
 Connection::Connection(const std::string& path, bool create, int busyTimeoutMs) : path_(path) {
   sqlite3* raw = nullptr;
-  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) |
-                    SQLITE_OPEN_NOMUTEX;
+  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
   const int code = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
   db_.reset(raw);
   if (code != SQLITE_OK) Fail(path_, code, "opening", raw ? sqlite3_errmsg(raw) : nullptr);
@@ -49,7 +50,9 @@ void Connection::Execute(const std::string& sql) {
   Check(sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr), sql);
 }
 
-int64_t Connection::LastInsertId() const { return sqlite3_last_insert_rowid(db_.get()); }
+int64_t Connection::LastInsertId() const {
+  return sqlite3_last_insert_rowid(db_.get());
+}
 
 void Statement::Finalizer::operator()(sqlite3_stmt* statement) const {
   sqlite3_finalize(statement);
@@ -57,8 +60,8 @@ void Statement::Finalizer::operator()(sqlite3_stmt* statement) const {
 
 Statement::Statement(Connection& connection, std::string_view sql) : connection_(&connection) {
   sqlite3_stmt* raw = nullptr;
-  connection.Check(sqlite3_prepare_v2(connection.Handle(), sql.data(),
-                                      static_cast<int>(sql.size()), &raw, nullptr),
+  connection.Check(sqlite3_prepare_v2(connection.Handle(), sql.data(), static_cast<int>(sql.size()),
+                                      &raw, nullptr),
                    sql);
   statement_.reset(raw);
 }
@@ -83,10 +86,10 @@ Statement& Statement::Bind(int index, std::string_view text) {
 Statement& Statement::BindBlob(int index, std::span<const uint8_t> bytes) {
   // A zero-length blob stays a blob, not NULL.
   static const uint8_t kEmpty = 0;
-  connection_->Check(sqlite3_bind_blob64(statement_.get(), index,
-                                         bytes.empty() ? &kEmpty : bytes.data(), bytes.size(),
-                                         SQLITE_TRANSIENT),
-                     "binding");
+  connection_->Check(
+      sqlite3_bind_blob64(statement_.get(), index, bytes.empty() ? &kEmpty : bytes.data(),
+                          bytes.size(), SQLITE_TRANSIENT),
+      "binding");
   return *this;
 }
 
@@ -116,9 +119,13 @@ bool Statement::IsNull(int column) const {
   return sqlite3_column_type(statement_.get(), column) == SQLITE_NULL;
 }
 
-int64_t Statement::Int(int column) const { return sqlite3_column_int64(statement_.get(), column); }
+int64_t Statement::Int(int column) const {
+  return sqlite3_column_int64(statement_.get(), column);
+}
 
-double Statement::Real(int column) const { return sqlite3_column_double(statement_.get(), column); }
+double Statement::Real(int column) const {
+  return sqlite3_column_double(statement_.get(), column);
+}
 
 std::string Statement::Text(int column) const {
   const auto* text = sqlite3_column_text(statement_.get(), column);

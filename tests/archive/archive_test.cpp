@@ -26,8 +26,8 @@ namespace fs = std::filesystem;
 using archive::ReadEntry;
 
 fs::path FreshDir(const std::string& name) {
-  const fs::path dir = fs::temp_directory_path() /
-                       ("travimo-archive-" + name + "-" + std::to_string(::getpid()));
+  const fs::path dir =
+      fs::temp_directory_path() / ("travimo-archive-" + name + "-" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;
@@ -41,7 +41,9 @@ void Sql(const fs::path& file, const std::string& sql) {
   sqlite3_close(db);
 }
 
-std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
 
 template <class Ptr>
 void ExpectSameRecords(const std::vector<Ptr>& a, const std::vector<Ptr>& b) {
@@ -101,8 +103,8 @@ TEST_F(ArchiveTest, EveryInstrumentsReadComesBackAsParsed) {
     const ReadEntry out = archive::OpenSqliteArchive(file)->Load(id);
     EXPECT_EQ(out.raw, in.raw);
     EXPECT_EQ(out.results.kind, in.results.kind);
-    EXPECT_EQ(std::tie(out.startedUtcMs, out.endedUtcMs, out.utcOffsetMinutes, out.device,
-                       out.port, out.lineSettings, out.typeAsked, out.source),
+    EXPECT_EQ(std::tie(out.startedUtcMs, out.endedUtcMs, out.utcOffsetMinutes, out.device, out.port,
+                       out.lineSettings, out.typeAsked, out.source),
               std::tie(in.startedUtcMs, in.endedUtcMs, in.utcOffsetMinutes, in.device, in.port,
                        in.lineSettings, in.typeAsked, in.source));
     EXPECT_EQ(out.settings.numberOfPoints, 256);
@@ -140,12 +142,11 @@ TEST_F(ArchiveTest, NanValuesAndMissingSeriesSurvive) {
   FindField<CBrevaneCls>("SamplingRate")->Set(record, std::numeric_limits<float>::quiet_NaN());
   FindField<CBrevaneCls>("BasisWeightValue")->Set(record, -std::numeric_limits<float>::infinity());
   FindField<CBrevaneCls>("cScanTemp")->Set(record, ScanDataPtr());
-  FindField<CBrevaneCls>("cScanData")
-      ->Set(record, [] {
-        auto empty = std::make_shared<CScanDataCls>();
-        empty->ScanData(SingleArray(5, 4));
-        return empty;
-      }());
+  FindField<CBrevaneCls>("cScanData")->Set(record, [] {
+    auto empty = std::make_shared<CScanDataCls>();
+    empty->ScanData(SingleArray(5, 4));
+    return empty;
+  }());
 
   auto store = archive::OpenSqliteArchive(file);
   const ReadEntry out = store->Load(store->Add(in));
@@ -204,8 +205,7 @@ TEST_F(ArchiveTest, AFileThatIsNoUsableArchiveFailsWithItsNameAndWhy) {
     const char* why;
   };
   const std::vector<Case> cases = {
-      {"not a database",
-       [](const fs::path& f) { std::ofstream(f) << std::string(4096, 'x'); },
+      {"not a database", [](const fs::path& f) { std::ofstream(f) << std::string(4096, 'x'); },
        "not a database"},
       {"newer schema", [](const fs::path& f) { Sql(f, "PRAGMA user_version = 99"); },
        "schema version 99"},

@@ -34,7 +34,27 @@ struct CliRunOptions {
   std::chrono::seconds timeout{60};
 };
 
+// Reads the tests make are archived in a folder of this process, never the user's.
+class PrivateDataHome {
+ public:
+  PrivateDataHome()
+      : path_(std::filesystem::temp_directory_path() /
+              ("travimo-cli-data-" + std::to_string(getpid()))) {
+    setenv("XDG_DATA_HOME", path_.c_str(), 1);
+  }
+  ~PrivateDataHome() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  PrivateDataHome(const PrivateDataHome&) = delete;
+  PrivateDataHome& operator=(const PrivateDataHome&) = delete;
+
+ private:
+  std::filesystem::path path_;
+};
+
 inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
+  static const PrivateDataHome dataHome;
   int outPipe[2];
   int errPipe[2];
   if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return {};

@@ -1,0 +1,208 @@
+#include "cli/archive_commands.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <iomanip>
+#include <nlohmann/json.hpp>
+
+#include "archive/archive_location.h"
+#include "archive/archive_store.h"
+#include "cli/error_report.h"
+#include "cli/exit_status.h"
+#include "model/enums.h"
+#include "model/error.h"
+
+namespace travimo::cli {
+
+namespace {
+
+std::optional<std::string> Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+std::string PathOf(const ArchiveOptions& options) {
+  if (!options.path.empty()) return options.path;
+  const std::string path = archive::DefaultArchivePath(Env("XDG_DATA_HOME"), Env("HOME"));
+  if (path.empty()) {
+    throw RuntimeError(ErrorNumber::PathFileAccess, "Travimo archive",
+                       "No archive location: set HOME or XDG_DATA_HOME, or give --archive PATH");
+  }
+  return path;
+}
+
+std::string UtcText(int64_t utcMs) {
+  const std::time_t seconds = static_cast<std::time_t>(utcMs / 1000);
+  std::tm tm{};
+  gmtime_r(&seconds, &tm);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
+  return text;
+}
+
+std::string Outcome(const archive::ReadSummary& line) {
+  if (line.errorNumber == 0) return "ok";
+  return "error " + std::to_string(line.errorNumber) +
+         (line.errorName.empty() ? "" : " (" + line.errorName + ")");
+}
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+void WriteHistory(const std::vector<archive::ReadSummary>& lines, OutputFormat format,
+                  std::ostream& out) {
+  if (format == OutputFormat::Json) {
+    nlohmann::json all = nlohmann::json::array();
+    for (const auto& l : lines) {
+      all.push_back({{"number", l.id},
+                     {"time", UtcText(l.startedUtcMs)},
+                     {"utcOffsetMinutes", l.utcOffsetMinutes},
+                     {"source", l.source},
+                     {"device", l.device},
+                     {"instrument", l.instrument},
+                     {"records", l.records},
+                     {"errorNumber", l.errorNumber},
+                     {"outcome", Outcome(l)}});
+    }
+    out << all.dump(2) << '\n';
+    return;
+  }
+  if (format == OutputFormat::Csv) {
+    out << "number,time,device,instrument,records,outcome\r\n";
+    for (const auto& l : lines) {
+      out << l.id << ',' << UtcText(l.startedUtcMs) << ',' << CsvField(l.device) << ','
+          << l.instrument << ',' << l.records << ',' << CsvField(Outcome(l)) << "\r\n";
+    }
+    return;
+  }
+  out << std::left << std::setw(7) << "Number" << std::setw(22) << "Time (UTC)" << std::setw(24)
+      << "Device" << std::setw(9) << "Type" << std::setw(8) << "Records"
+      << "Outcome\n";
+  for (const auto& l : lines) {
+    out << std::setw(7) << l.id << std::setw(22) << UtcText(l.startedUtcMs) << std::setw(24)
+        << (l.device.empty() ? "-" : l.device) << std::setw(9) << l.instrument << std::setw(8)
+        << l.records << Outcome(l) << '\n';
+  }
+}
+
+int Report(const RuntimeError& error, Console& console) {
+  return ReportError(console.err, error.Number(), error.Description());
+}
+
+}  // namespace
+
+int64_t NowUtcMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+archive::ReadEntry EntryOfRead(const Travimo& control, const ReadResults& results,
+                               int32_t errorNumber, int64_t startedUtcMs, int64_t endedUtcMs) {
+  archive::ReadEntry e;
+  e.startedUtcMs = startedUtcMs;
+  e.endedUtcMs = endedUtcMs;
+  const std::time_t seconds = static_cast<std::time_t>(startedUtcMs / 1000);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  e.utcOffsetMinutes = static_cast<int32_t>(local.tm_gmtoff / 60);
+  e.programVersion = TRAVIMO_VERSION_STRING;
+  e.port = control.CommPort();
+  e.lineSettings = control.Settings();
+  e.typeAsked = control.TravimoType();
+  e.settings = {control.ScanDataType(), control.Temp_Units(), control.NumberOfPoints(),
+                control.BlueLineTrigger(), control.ArrayStart()};
+  e.errorNumber = errorNumber;
+  if (errorNumber != 0) {
+    if (const auto name = MemberName("TravimoErrors", errorNumber)) e.errorName = *name;
+    e.errorDescription = control.LastErrorDescription();
+  }
+  const std::string& received = control.ReceivedSoFar();
+  e.raw.assign(received.begin(), received.end());
+  e.results = results;
+  return e;
+}
+
+int ArchiveRead(const ArchiveOptions& options, const archive::ReadEntry& entry, Console& console) {
+  if (options.off) return ExitStatus::Ok;
+  try {
+    const std::string path = PathOf(options);
+    const int64_t id = archive::OpenSqliteArchive(path)->Add(entry);
+    console.err << "Archived as read " << id << " in " << path << '\n';
+    return ExitStatus::Ok;
+  } catch (const RuntimeError& error) {
+    console.err << "travimo: the read was not archived: "
+                << ErrorLine(error.Number(), error.Description()) << '\n';
+    return options.path.empty() ? ExitStatus::Ok : ExitStatus::File;
+  }
+}
+
+int64_t ParseUtcMs(const std::string& text) {
+  std::tm tm{};
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  char rest = 0;
+  const int n = std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour,
+                            &minute, &second, &rest);
+  if (!(n == 3 || n == 5 || n == 6) || month < 1 || month > 12 || day < 1 || day > 31 ||
+      hour > 23 || minute > 59 || second > 60) {
+    throw RuntimeError(ErrorNumber::InvalidArgument, "travimo",
+                       "Invalid date " + text + ": give YYYY-MM-DD or YYYY-MM-DDThh:mm[:ss] (UTC)");
+  }
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = minute;
+  tm.tm_sec = second;
+  return static_cast<int64_t>(timegm(&tm)) * 1000;
+}
+
+int RunHistoryCommand(const HistoryCommand& command, Console& console) {
+  try {
+    auto store = archive::OpenSqliteArchive(PathOf(command.archive));
+    WriteHistory(store->History(command.filter), command.format, console.out);
+    console.out.flush();
+    return ExitStatus::Ok;
+  } catch (const RuntimeError& error) {
+    return Report(error, console);
+  }
+}
+
+int RunShowCommand(const ShowCommand& command, Console& console) {
+  archive::ReadEntry entry;
+  try {
+    entry = archive::OpenSqliteArchive(PathOf(command.archive))->Load(command.id);
+  } catch (const RuntimeError& error) {
+    return Report(error, console);
+  }
+  return EmitResults(entry.results, command.output, console);
+}
+
+int RunArchivePathCommand(const ArchiveOptions& options, Console& console) {
+  try {
+    console.out << PathOf(options) << '\n';
+    return ExitStatus::Ok;
+  } catch (const RuntimeError& error) {
+    return Report(error, console);
+  }
+}
+
+int RunArchiveCheckCommand(const ArchiveOptions& options, Console& console) {
+  try {
+    const std::string path = PathOf(options);
+    const auto result = archive::OpenSqliteArchive(path)->Check();
+    for (const auto& problem : result.problems) console.out << path << ": " << problem << '\n';
+    console.out << path << (result.ok ? ": ok" : ": damaged") << '\n';
+    return result.ok ? ExitStatus::Ok : ExitStatus::File;
+  } catch (const RuntimeError& error) {
+    return Report(error, console);
+  }
+}
+
+}  // namespace travimo::cli
