@@ -2,21 +2,17 @@
 // the read cycle always makes, for each instrument type over a pseudo-terminal.
 // Prints one line per type: "latency <type> median <ms> max <ms> floor <s>".
 //
-//   latency_bench [repetitions]   default 3; TRAVIMO_BENCH_REPEAT does the same
+//   latency_bench [--cap-ms N] [repetitions]
+//     repetitions  default 3; TRAVIMO_BENCH_REPEAT does the same
+//     --cap-ms     every yield sleeps at most N ms, as in earlier releases
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <vector>
 
-#include "control/travimo.h"
+#include "bench_rig.h"
 #include "model/enums.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_host.h"
-#include "platform/posix/termios_serial.h"
-#include "platform/simple_container.h"
-#include "sim/simulator.h"
 
 namespace {
 
@@ -39,36 +35,22 @@ struct Sample {
 // One read of a complete transfer; the floor is the polling pass's two-second
 // pause, plus what remains of the set-up's one-second pause when the transfer
 // was over before it.
-Sample ReadOnce(const Instrument& instrument) {
+Sample ReadOnce(const Instrument& instrument, double capSeconds) {
   sim::Script script;
   script.mode = instrument.mode;
   script.scans = 4;
   script.firstByteDelay = 0.2;
-  sim::Simulator simulator(script);
-  SimpleContainer container;
-  posix::PosixHost host{"C"};
-  posix::PosixFileSystem files;
-  posix::TermiosBackend serial([&](int16_t) { return simulator.SlavePath(); });
-  Travimo control(ControlSite{container, host, files, serial});
-  control.InitProperties();
-  control.CommPort(1);
-  control.TravimoType(instrument.type);
-  simulator.Start();
+  bench::Rig rig(script, capSeconds);
+  rig.control.TravimoType(instrument.type);
 
   const auto start = Clock::now();
-  control.ReadTravimo();
+  rig.control.ReadTravimo();
   const auto end = Clock::now();
-  const auto lastByte = simulator.Stats().lastSentAt;
+  const auto lastByte = rig.simulator.Stats().lastSentAt;
   const double sinceStart = std::chrono::duration<double>(lastByte - start).count();
   const double floor = 2.0 + std::max(0.0, 1.0 - sinceStart);
   const double afterLast = std::chrono::duration<double>(end - lastByte).count();
-  return {afterLast - floor, floor, container.lastError, control.NumberOfScans()};
-}
-
-int Repetitions(int argc, char** argv) {
-  const char* text = argc > 1 ? argv[1] : std::getenv("TRAVIMO_BENCH_REPEAT");
-  const int n = text ? std::atoi(text) : 3;
-  return n > 0 ? n : 3;
+  return {afterLast - floor, floor, rig.container.lastError, rig.control.NumberOfScans()};
 }
 
 }  // namespace
@@ -77,13 +59,15 @@ int main(int argc, char** argv) {
   const Instrument instruments[] = {{"Lorvex", sim::Mode::Lorvex, Lorvex},
                                     {"Ostrel", sim::Mode::Ostrel, Ostrel},
                                     {"Brevane", sim::Mode::Brevane, Brevane}};
-  const int repetitions = Repetitions(argc, argv);
+  const auto arguments = bench::ParseArguments(argc, argv, std::getenv("TRAVIMO_BENCH_REPEAT"));
+  const int repetitions =
+      arguments.value && std::atoi(arguments.value) > 0 ? std::atoi(arguments.value) : 3;
   int failures = 0;
   for (const Instrument& instrument : instruments) {
     std::vector<double> excess;
     double floor = 0.0;
     for (int i = 0; i < repetitions; ++i) {
-      const Sample sample = ReadOnce(instrument);
+      const Sample sample = ReadOnce(instrument, arguments.capSeconds);
       if (sample.error != 0 || sample.scans != 4) {
         std::printf("latency %s FAILED: error %d, %d scans\n", instrument.name, sample.error,
                     sample.scans);

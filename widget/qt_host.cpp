@@ -19,10 +19,6 @@ namespace travimo::qt {
 
 namespace {
 
-// The longest a yield sleeps when nothing is ready: short enough for a
-// responsive wait loop, long enough to cost no noticeable CPU.
-constexpr double kWakeSeconds = 0.005;
-
 // Qt's timers count whole milliseconds; rounding up never wakes a wait early.
 int MillisecondsUntil(double until, double now) {
   return static_cast<int>(std::ceil(std::max(0.0, until - now) * 1000.0));
@@ -139,8 +135,8 @@ double QtHost::SteadySeconds() {
   return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
 }
 
-void QtHost::Yield() {
-  loop_.RunOnce(loop_.Now() + kWakeSeconds);
+void QtHost::YieldUntil(double until) {
+  loop_.RunOnce(until);
   SyncNotifiers();
 }
 

@@ -28,7 +28,7 @@ class QtHost : public HostServices {
 
   double SecondsSinceMidnight() override;
   double MonotonicSeconds() override;
-  void Yield() override;
+  void YieldUntil(double until) override;
   std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override;
   SourceRegistration AddSource(IoSource& source) override;
   // A QMessageBox unless a handler has been given (tests answer without a user).

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "acquisition/deadline.h"
 #include "model/enums.h"
 #include "model/error.h"
 
@@ -47,13 +48,6 @@ void Quietly(Step step) noexcept {
     step();
   } catch (...) {
   }
-}
-
-// A deadline has passed when now is strictly greater, both in single precision.
-// Both are taken relative to a recent base so that the rounding stays fine-grained
-// however long the monotonic clock has been running.
-bool Later(double now, double deadline, double base) {
-  return static_cast<float>(now - base) > static_cast<float>(deadline - base);
 }
 
 }  // namespace
@@ -121,13 +115,14 @@ void ReadCycle::SetUp() {
 }
 
 bool ReadCycle::PassedDeadline() {
-  return Later(Now(), m_Deadline, cycleBase_);
+  return Deadline(cycleBase_, m_Deadline).PassedAt(Now());
 }
 
 void ReadCycle::QuietWait() {
   HostServices& services = host_.Host();
   while (!QuietWaitDone()) {
-    services.Yield();
+    // Data, a cancel or the end of the quiet interval ends the sleep.
+    services.YieldUntil(Deadline(cycleBase_, m_Deadline).WakeTime());
     if (Waiting() > 0) AppendInput();
   }
   host_.Comm().RThreshold(0);
@@ -240,10 +235,10 @@ void ReadCycle::BKWait(int32_t howManySecs) {
 void ReadCycle::Wait(int32_t seconds, bool untilLineEnds) {
   HostServices& services = host_.Host();
   const double start = services.MonotonicSeconds();
-  const double end = start + seconds;
-  while (!Later(services.MonotonicSeconds(), end, start)) {
+  const Deadline end(start, start + seconds);
+  while (!end.PassedAt(services.MonotonicSeconds())) {
     if (untilLineEnds && host_.Comm().LineEnded()) return;
-    services.Yield();
+    services.YieldUntil(end.WakeTime());
   }
 }
 

@@ -5,6 +5,7 @@
 // inside Yield(): receive notifications, timer ticks and user input.
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
@@ -79,9 +80,13 @@ class HostServices {
   // Seconds on a clock that never jumps or wraps; deadlines are measured on it.
   virtual double MonotonicSeconds() = 0;
 
-  // One step of the host's message processing. Blocks for at most a few
-  // milliseconds when nothing is ready; never spins.
-  virtual void Yield() = 0;
+  // One step of the host's message processing: handles what is ready and,
+  // while nothing is, sleeps until something comes (data, a due timer, a key,
+  // a signal) or the monotonic clock reaches `until`. May return sooner; a
+  // caller that waits tests its condition and yields again. Never spins.
+  virtual void YieldUntil(double until) = 0;
+  // One step that only handles what is ready now.
+  void Yield() { YieldUntil(-std::numeric_limits<double>::infinity()); }
 
   virtual std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) = 0;
   virtual SourceRegistration AddSource(IoSource& source) = 0;

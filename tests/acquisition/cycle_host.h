@@ -23,7 +23,7 @@ class CycleHost : public ReadCycleHost {
   };
 
   explicit CycleHost(double startOfDay = 10 * 3600.0)
-      : clock(0.01, startOfDay),
+      : clock(startOfDay),
         serial(clock),
         comm(clock, serial),
         keepAlive(clock.CreateTimer([this] { ++keepAliveTicks; })),

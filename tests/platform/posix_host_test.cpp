@@ -1,9 +1,12 @@
 #include "platform/posix/posix_host.h"
 
 #include <gtest/gtest.h>
+#include <sys/time.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <csignal>
+#include <functional>
+#include <thread>
 
 #include "support/cpu_meter.h"
 
@@ -12,7 +15,7 @@ namespace {
 
 void YieldFor(PosixHost& host, double seconds) {
   const double end = host.MonotonicSeconds() + seconds;
-  while (host.MonotonicSeconds() < end) host.Yield();
+  while (host.MonotonicSeconds() < end) host.YieldUntil(end);
 }
 
 class PipeSource : public IoSource {
@@ -49,30 +52,76 @@ TEST(PosixHostTest, TimersTickOnlyWhileEnabled) {
   EXPECT_EQ(ticks, stopped);
 }
 
-TEST(PosixHostTest, YieldWakesForAReadySourceAndServicesIt) {
+TEST(PosixHostTest, AReadySourceEndsEveryYieldAtOnce) {
   PosixHost host;
   PipeSource source;
   auto registration = host.AddSource(source);
   source.MakeReadable();
   const double start = host.MonotonicSeconds();
-  for (int i = 0; i < 100; ++i) host.Yield();
-  // Each idle yield may sleep 5 ms; a ready descriptor must not wait at all.
-  EXPECT_LT(host.MonotonicSeconds() - start, 0.25);
+  for (int i = 0; i < 100; ++i) host.YieldUntil(start + 10.0);
+  EXPECT_LT(host.MonotonicSeconds() - start, 1.0);
   EXPECT_EQ(source.serviced, 100);
   registration = SourceRegistration();
   host.Yield();
   EXPECT_EQ(source.serviced, 100) << "unregistered sources are left alone";
 }
 
-TEST(PosixHostTest, WaitingByYieldingCostsAlmostNoCpu) {
-  PosixHost host;
-  PipeSource idle;
-  auto registration = host.AddSource(idle);
-  const travimo::testing::CpuMeter meter;
-  YieldFor(host, 2.0);
-  const double ratio = meter.CpuSeconds() / meter.WallSeconds();
-  std::printf("CPU while yielding for 2 s: %.2f%% of wall time\n", ratio * 100.0);
-  EXPECT_LT(ratio, 0.05);
+// A yield that nothing ends sleeps to its deadline without using the processor;
+// data, a due timer or a signal end it early.
+TEST(PosixHostTest, AYieldSleepsUntilSomethingHappensOrItsTime) {
+  struct Rig {
+    PosixHost host;
+    PipeSource pipe;
+    SourceRegistration registration = host.AddSource(pipe);
+    std::unique_ptr<Timer> timer;
+    std::jthread writer;
+  };
+  using Arrange = std::function<void(Rig&)>;
+  const struct {
+    const char* what;
+    double wait;
+    Arrange arrange;
+  } cases[] = {
+      {"nothing", 0.3, [](Rig&) {}},
+      {"data", 5.0,
+       [](Rig& rig) {
+         rig.writer = std::jthread([&rig] {
+           std::this_thread::sleep_for(std::chrono::milliseconds(50));
+           rig.pipe.MakeReadable();
+         });
+       }},
+      {"a timer", 5.0,
+       [](Rig& rig) {
+         rig.timer = rig.host.CreateTimer([] {});
+         rig.timer->Interval(50);
+         rig.timer->Enabled(true);
+       }},
+      {"a signal", 5.0,
+       [](Rig&) {
+         const itimerval in50ms{{0, 0}, {0, 50000}};
+         setitimer(ITIMER_REAL, &in50ms, nullptr);
+       }},
+  };
+  struct sigaction quiet {};
+  struct sigaction previous {};
+  quiet.sa_handler = [](int) {};
+  sigemptyset(&quiet.sa_mask);
+  sigaction(SIGALRM, &quiet, &previous);
+  for (const auto& c : cases) {
+    Rig rig;
+    const travimo::testing::CpuMeter meter;
+    const double until = rig.host.MonotonicSeconds() + c.wait;
+    c.arrange(rig);
+    rig.host.YieldUntil(until);
+    const double woke = rig.host.MonotonicSeconds();
+    if (c.wait < 1.0) {
+      EXPECT_GE(woke, until) << c.what << ": never before its time";
+      EXPECT_LT(meter.CpuSeconds(), 0.05 * meter.WallSeconds()) << c.what;
+    } else {
+      EXPECT_LT(woke, until - 3.0) << c.what << " ends the sleep";
+    }
+  }
+  sigaction(SIGALRM, &previous, nullptr);
 }
 
 TEST(PosixHostTest, TextKeepsEveryByteAndMessageBoxesTakeTheHandlersAnswer) {

@@ -259,8 +259,9 @@ TEST_F(PtyTest, QuietLineStaysOpenUntilDataArrives) {
   }
   WriteMaster("late");
   std::string received;
-  for (int i = 0; i < 100 && received.size() < 4; ++i) {
-    host.Yield();
+  const double giveUp = host.MonotonicSeconds() + 3.0;
+  while (received.size() < 4 && host.MonotonicSeconds() < giveUp) {
+    host.YieldUntil(giveUp);
     received += comm.Input();
   }
   EXPECT_EQ(received, "late");
@@ -282,7 +283,7 @@ TEST_F(PtyTest, FarEndClosingEndsTheReadWithAnError) {
     int32_t error = 0;
     const double giveUp = host.MonotonicSeconds() + 3.0;
     while (error == 0 && host.MonotonicSeconds() < giveUp) {
-      host.Yield();
+      host.YieldUntil(giveUp);
       try {
         if (comm.InBufferCount() > 0) received += comm.Input();
       } catch (const RuntimeError& failure) {

@@ -7,7 +7,7 @@ namespace {
 
 // The other suites rely on these timings of the virtual clock.
 TEST(VirtualHostTest, ClockTimersAndActionsFollowTheYields) {
-  VirtualHost host(0.01, 3600.0);
+  VirtualHost host(3600.0);
   int ticks = 0;
   std::vector<double> actionTimes;
   auto timer = host.CreateTimer([&] { ++ticks; });
@@ -18,6 +18,7 @@ TEST(VirtualHostTest, ClockTimersAndActionsFollowTheYields) {
   EXPECT_NEAR(host.MonotonicSeconds(), 2.0, 1e-6);
   EXPECT_NEAR(host.SecondsSinceMidnight(), 3602.0, 1e-6);
   EXPECT_EQ(ticks, 10);
+  EXPECT_LE(host.YieldCount(), 12) << "a wait jumps to the next tick or action";
   ASSERT_EQ(actionTimes.size(), 1u);
   EXPECT_NEAR(actionTimes[0], 0.5, 1e-6);
   timer->Enabled(false);

@@ -14,6 +14,7 @@ class ScriptedSerial::Connection : public SerialConnection {
     const double openedAt = backend.host_.MonotonicSeconds();
     for (const auto& step : backend.script_) {
       pending_.push_back({openedAt + step.delay, step.bytes, step.hangUp});
+      backend.host_.At(openedAt + step.delay, [] {});
     }
     std::stable_sort(pending_.begin(), pending_.end(),
                      [](const Step& a, const Step& b) { return a.delay < b.delay; });

@@ -9,9 +9,8 @@ namespace travimo::testing {
 // Actions this close to a wait's end run in it despite floating-point sums.
 constexpr double kSlack = 1e-9;
 
-VirtualHost::VirtualHost(double quantumSeconds, double startOfDay)
-    : quantum_(quantumSeconds),
-      startOfDay_(startOfDay),
+VirtualHost::VirtualHost(double startOfDay)
+    : startOfDay_(startOfDay),
       loop_([this] { return now_; },
             [this](std::span<const int>, double until) { Advance(until); }) {}
 
@@ -31,9 +30,9 @@ void VirtualHost::Advance(double until) {
   }
 }
 
-void VirtualHost::Yield() {
+void VirtualHost::YieldUntil(double until) {
   ++yields_;
-  loop_.RunOnce(now_ + quantum_);
+  loop_.RunOnce(until);
 }
 
 std::unique_ptr<Timer> VirtualHost::CreateTimer(std::function<void()> onTick) {
@@ -62,7 +61,7 @@ void VirtualHost::At(double at, std::function<void()> action) {
 
 void VirtualHost::RunFor(double seconds) {
   const double end = now_ + seconds;
-  while (now_ + kSlack < end) Yield();
+  while (now_ + kSlack < end) YieldUntil(end);
 }
 
 }  // namespace travimo::testing

@@ -16,13 +16,12 @@ namespace travimo::testing {
 
 class VirtualHost : public HostServices {
  public:
-  // Monotonic time starts at 0; the wall clock at startOfDay seconds after
-  // midnight. A yield waits at most quantumSeconds.
-  explicit VirtualHost(double quantumSeconds = 0.01, double startOfDay = 10 * 3600.0);
+  // Monotonic time starts at 0; the wall clock at startOfDay seconds after midnight.
+  explicit VirtualHost(double startOfDay = 10 * 3600.0);
 
   double SecondsSinceMidnight() override;
   double MonotonicSeconds() override { return now_; }
-  void Yield() override;
+  void YieldUntil(double until) override;
   std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override;
   SourceRegistration AddSource(IoSource& source) override;
   MessageBoxResult ShowMessageBox(const MessageBoxRequest& request) override;
@@ -52,7 +51,6 @@ class VirtualHost : public HostServices {
  private:
   void Advance(double until);
 
-  double quantum_;
   double startOfDay_;
   double now_ = 0.0;
   long yields_ = 0;

@@ -15,10 +15,6 @@ namespace travimo::posix {
 
 namespace {
 
-// The longest a yield sleeps when nothing is ready: short enough for a
-// responsive wait loop, long enough to cost no noticeable CPU.
-constexpr double kMaxWaitSeconds = 0.005;
-
 double Monotonic() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
@@ -101,8 +97,8 @@ double PosixHost::MonotonicSeconds() {
   return Monotonic();
 }
 
-void PosixHost::Yield() {
-  loop_.RunOnce(loop_.Now() + kMaxWaitSeconds);
+void PosixHost::YieldUntil(double until) {
+  loop_.RunOnce(until);
 }
 
 std::unique_ptr<Timer> PosixHost::CreateTimer(std::function<void()> onTick) {

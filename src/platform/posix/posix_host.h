@@ -24,7 +24,7 @@ class PosixHost : public HostServices {
 
   double SecondsSinceMidnight() override;
   double MonotonicSeconds() override;
-  void Yield() override;
+  void YieldUntil(double until) override;
   std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override;
   SourceRegistration AddSource(IoSource& source) override;
   // The default handler writes the box to stderr and answers Ok.
