@@ -87,16 +87,16 @@ double WindowsHost::MonotonicSeconds() {
   return Monotonic();
 }
 
-unsigned long WindowsHost::WaitMilliseconds() {
-  double wait = kMaxWaitSeconds;
+unsigned long WindowsHost::WaitMilliseconds(double until) {
   const double now = Monotonic();
+  double wait = std::min(kMaxWaitSeconds, until - now);
   for (const auto* timer : timers_) {
     if (timer->Running()) wait = std::min(wait, timer->Deadline() - now);
   }
   return static_cast<unsigned long>(std::ceil(std::max(wait, 0.0) * 1000.0));
 }
 
-void WindowsHost::Yield() {
+void WindowsHost::YieldUntil(double until) {
   std::vector<HANDLE> handles;
   for (const auto* source : sources_) {
     const int slot = source->PollDescriptor();
@@ -104,7 +104,7 @@ void WindowsHost::Yield() {
       handles.push_back(HandleOfWaitSlot(slot));
     }
   }
-  const DWORD wait = WaitMilliseconds();
+  const DWORD wait = WaitMilliseconds(until);
   if (handles.empty()) {
     Sleep(wait);
   } else if (WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE,

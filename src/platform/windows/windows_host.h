@@ -22,7 +22,7 @@ class WindowsHost : public HostServices {
 
   double SecondsSinceMidnight() override;
   double MonotonicSeconds() override;
-  void Yield() override;
+  void YieldUntil(double until) override;
   std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override;
   // A source's PollDescriptor() carries a waitable handle here.
   SourceRegistration AddSource(IoSource& source) override;
@@ -36,7 +36,7 @@ class WindowsHost : public HostServices {
 
  private:
   class WindowsTimer;
-  unsigned long WaitMilliseconds();
+  unsigned long WaitMilliseconds(double until);
   void TickTimers();
 
   std::vector<WindowsTimer*> timers_;
