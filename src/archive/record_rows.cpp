@@ -40,12 +40,12 @@ void WriteRecord(Writers& w, int64_t ordinal, int32_t position, std::string_view
   w.record.Bind(1, w.readId).Bind(2, ordinal).Bind(3, int64_t{position});
   w.record.Bind(4, RecordName<Record>()).Bind(5, letter);
   w.record.BindNull(6).BindNull(7);
-  if constexpr (FindField<Record>("IDCode") != nullptr) {
-    w.record.Bind(6, std::get<std::string>(FindField<Record>("IDCode")->Get(record)));
+  // Not every record has these; the indexed columns stay NULL for those.
+  if (const auto* idCode = FindField<Record>("IDCode")) {
+    w.record.Bind(6, std::get<std::string>(idCode->Get(record)));
   }
-  if constexpr (FindField<Record>("MeasurementNumber") != nullptr) {
-    w.record.Bind(7,
-                  int64_t{std::get<int32_t>(FindField<Record>("MeasurementNumber")->Get(record))});
+  if (const auto* number = FindField<Record>("MeasurementNumber")) {
+    w.record.Bind(7, int64_t{std::get<int32_t>(number->Get(record))});
   }
   w.record.Run();
   ForEachField(record, [&](const auto& field, const auto& value) {
