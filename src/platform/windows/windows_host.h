@@ -1,12 +1,12 @@
 #pragma once
-// Host services for a Windows process without a window of its own: a yield
-// is one WaitForMultipleObjects over the registered sources' handles, bounded
-// by the next timer deadline and a few milliseconds; timers tick on the
-// calling thread inside it.
+// Host services for a Windows process without a window of its own, on the
+// shared event loop: a yield is one WaitForMultipleObjects over the registered
+// sources' handles, bounded by the caller's deadline, the next timer and a few
+// milliseconds; timers tick on the calling thread inside it.
 #include <functional>
 #include <memory>
-#include <vector>
 
+#include "platform/event_loop.h"
 #include "platform/host_services.h"
 
 namespace travimo::windows {
@@ -35,15 +35,8 @@ class WindowsHost : public HostServices {
   void OnMessageBox(MessageBoxHandler handler) { messageBox_ = std::move(handler); }
 
  private:
-  class WindowsTimer;
-  unsigned long WaitMilliseconds(double until);
-  void TickTimers();
-
-  std::vector<WindowsTimer*> timers_;
-  std::vector<IoSource*> sources_;
+  EventLoop loop_;
   MessageBoxHandler messageBox_;
-  // Timers and registrations that outlive the host must not touch it.
-  std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
 };
 
 // The regional settings of the user's Windows locale.
