@@ -7,15 +7,9 @@
 #include <string>
 #include <thread>
 
+#include "sim/listen_address.h"
+
 namespace travimo::sim {
-
-struct ListenAddress {
-  std::string host = "127.0.0.1";  // loopback unless asked otherwise
-  std::string port;
-};
-
-// "[HOST:]PORT"; throws std::invalid_argument for anything else.
-ListenAddress ParseListenAddress(const std::string& text);
 
 class TcpBridge {
  public:
