@@ -89,11 +89,12 @@ SingleArray Travimo::OneScanDataArray() const {
   return CurrentRecordArray().value_or(SingleArray());
 }
 
-// Every element from the lower bound when the array starts at 0 or 1, so that
-// element 0 of a zero-based scan is not lost; otherwise from element 1.
+// From element 1; a zero-based array that holds an element 1 also gives its
+// element 0, so that a Brevane scan's first value is not lost. Without an
+// element 1 there is no data to give, and the host must be able to tell.
 std::string Travimo::SingleArrayToString(const SingleArray& sngArray) {
-  const int32_t first = sngArray.LowerBound() <= 1 ? sngArray.LowerBound() : 1;
-  if (!sngArray.Contains(first)) throw RuntimeError(ErrorNumber::SubscriptOutOfRange);
+  if (!sngArray.Contains(1)) throw RuntimeError(ErrorNumber::SubscriptOutOfRange);
+  const int32_t first = sngArray.LowerBound() == 0 ? 0 : 1;
   std::vector<uint8_t> bytes;
   bytes.reserve(static_cast<size_t>(sngArray.UpperBound() - first + 1) * 4);
   for (int32_t index = first; index <= sngArray.UpperBound(); ++index) {

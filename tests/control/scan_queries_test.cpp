@@ -95,8 +95,8 @@ TEST_F(ScanQueryTest, StringScanDataIsLittleEndianSinglesFromElementOneOrZero) {
   EXPECT_EQ(control.StringScanData().size(), 2048u);
   LoadBrevane({SingleArray(0, {1.0f, 0.5f})});
   EXPECT_EQ(control.StringScanData(), Bytes({0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x3F}));
-  State().brevaneData = std::make_shared<CBrevaneCls>();  // a record without data
-  EXPECT_EQ(control.StringScanData(), Bytes({0, 0, 0, 0}));
+  LoadLorvex({SingleArray(-1, {9.0f, 9.0f, 1.0f})});  // a host's record: from element 1 only
+  EXPECT_EQ(control.StringScanData(), Bytes({0x00, 0x00, 0x80, 0x3F}));
   host.SetCodePage([](uint8_t byte) { return byte == 0x80 ? '~' : static_cast<char>(byte); });
   LoadLorvex({SingleArray(1, {1.0f})});
   EXPECT_EQ(control.StringScanData(), Bytes({0x00, 0x00, '~', 0x3F}));
@@ -105,6 +105,10 @@ TEST_F(ScanQueryTest, StringScanDataIsLittleEndianSinglesFromElementOneOrZero) {
 TEST_F(ScanQueryTest, StringScanDataFailsWithoutElementOne) {
   LoadLorvex({SingleArray(2, {1.0f})});
   EXPECT_EQ(ErrorOf([&] { control.StringScanData(); }), ErrorNumber::SubscriptOutOfRange);
+  State().brevaneData = std::make_shared<CBrevaneCls>();  // no data: not one point of 0.0
+  control.TravimoType(Brevane);
+  EXPECT_EQ(ErrorOf([&] { control.StringScanData(); }), ErrorNumber::SubscriptOutOfRange);
+  control.TravimoType(Lorvex);
   LoadLorvex({SingleArray()});
   EXPECT_EQ(ErrorOf([&] { control.StringScanData(); }), ErrorNumber::SubscriptOutOfRange);
   control.TravimoType(4);
