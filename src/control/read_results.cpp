@@ -23,11 +23,12 @@ ReadResults CollectResults(const Travimo& control, TransferKind kind) {
   switch (kind) {
     case TransferKind::Lorvex:
       if (state.lorvexCol) {
-        // The letters are kept by scan index, which starts at ArrayStart.
+        // Scan n's letter is kept at index n whatever ArrayStart is; a list
+        // from 0 only adds an empty element ahead of it.
         int32_t position = 0;
         for (const auto& record : *state.lorvexCol) {
           ++position;
-          const auto letter = state.scanTypeLetters.At(state.arrayStart + position - 1);
+          const auto letter = state.scanTypeLetters.At(position);
           results.lorvex.push_back({position, letter.value_or(""), record});
         }
       }

@@ -19,13 +19,13 @@ TEST_F(ReadResultsTest, TheReplacedCollectionWinsOverTheInstrumentType) {
   EXPECT_EQ(FilledKind(before, control), TransferKind::Ostrel);
 }
 
-TEST_F(ReadResultsTest, LorvexLettersAreLookedUpByScanIndexFromArrayStart) {
+TEST_F(ReadResultsTest, LorvexLettersAreLookedUpByScanNumberWhateverArrayStart) {
   LoadLorvex({Ramp(0, 2, 1), Ramp(0, 2, 5), Ramp(0, 2, 9)});
-  State().arrayStart = 0;
+  State().arrayStart = 0;  // the list then holds an empty element 0 ahead of scan 1
   State().scanTypeLetters.Reset(0);
-  State().scanTypeLetters.ExtendTo(1);
-  State().scanTypeLetters.Set(0, "A");
-  State().scanTypeLetters.Set(1, "B");
+  State().scanTypeLetters.ExtendTo(2);
+  State().scanTypeLetters.Set(1, "A");
+  State().scanTypeLetters.Set(2, "B");
 
   const ReadResults results = CollectResults(control);
   ASSERT_EQ(results.kind, TransferKind::Lorvex);
