@@ -187,6 +187,9 @@ std::optional<Date> TryTextToDate(std::string_view text, const RegionalSettings&
   if (reader.AtEnd()) return std::nullopt;
   const std::optional<CalendarDay> day = ReadDay(reader, settings);
   const size_t timeStart = reader.Position();
+  // A date that is no real day (30 February, month 13) refuses the whole
+  // text; its time alone would pass for a time on the zero date.
+  if (!day && timeStart != 0) return std::nullopt;
   const std::optional<int> seconds = ReadTime(reader, settings);
   if (!seconds && reader.Position() != timeStart) return std::nullopt;  // a time out of range
   if (!reader.AtEnd() || (!day && !seconds)) return std::nullopt;

@@ -117,7 +117,7 @@ TEST(BrevaneParser, TagLinesFillTheirFields) {
 TEST(BrevaneParser, UnreadableOrShortTagValues) {
   FakeParseContext control;
   ParseBrevaneData(Lines({"S", "00# F", "04# 1/1/2000", "08# 3", "04# letters", "08# letters",
-                          "01# 2.5", "03#", "05#", "02# ", "04#", "08#", "1", "Z", "E"}),
+                          "04# 02/30/2024 11:45", "04# 13/01/2024 11:45", "01# 2.5", "03#", "05#", "02# ", "04#", "08#", "1", "Z", "E"}),
                    control);
   const auto r = control.state.brevaneCol->Item(1);
   EXPECT_EQ(r->DateTime().ToCalendar(), (CalendarDateTime{2000, 1, 1, 0, 0, 0}));

@@ -100,6 +100,12 @@ TEST(TextToDate, ReadsDatesAndTimesUnderTheDateOrder) {
       {" 02/29/24 ", D::MonthDayYear, C{2024, 2, 29, 0, 0, 0}},
       {"13/01/24", D::MonthDayYear, std::nullopt},
       {"02/30/24", D::MonthDayYear, std::nullopt},
+      // No real day refuses the time with it.
+      {"02/30/24 10:30", D::MonthDayYear, std::nullopt},
+      {"00/15/24 10:30", D::MonthDayYear, std::nullopt},
+      {"03/00/24 10:30", D::MonthDayYear, std::nullopt},
+      {"03/15/ 4 10:30", D::MonthDayYear, std::nullopt},
+      {" 3/ 5/24  9: 5", D::MonthDayYear, C{2024, 3, 5, 9, 5, 0}},
       {"03/15-24", D::MonthDayYear, std::nullopt},
       {"03/15/24 25:00", D::MonthDayYear, std::nullopt},
       {"03/15/24 10:60", D::MonthDayYear, std::nullopt},

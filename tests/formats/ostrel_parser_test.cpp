@@ -106,6 +106,13 @@ TEST(OstrelParser, UnconvertibleHeaderFieldsKeepTheirInitialValues) {
   EXPECT_EQ(record->SamplingRate(), 0);
   EXPECT_EQ(record->DateTime(), Date());
   EXPECT_EQ(record->ScanData(), SingleArray(1, {1.0f}));
+  // A valid time does not rescue a day that does not exist.
+  for (const char* dateTime : {"2402301030", "2400151030", "2413151030", "2403001030",
+                               " 403151030"}) {
+    FakeParseContext other;
+    ParseOstrelData("SA123400456012.34515" + std::string(dateTime) + "0001P0000E", other);
+    EXPECT_EQ(other.state.ostrelData->DateTime(), Date()) << dateTime;
+  }
 }
 
 TEST(OstrelParser, WithArrayStartZeroPointsStartAtIndexZero) {
