@@ -81,6 +81,7 @@ class BrevaneReader {
     auto record = std::make_shared<CBrevaneCls>();
     record->TypeOfMeasuringHead(std::string(TagValue(kOpenLine)));
     state_.brevaneData = record;
+    closed_ = false;
     // An unclosed measurement's values belong to no record; they must not
     // leak into this one.
     if (open_) {
@@ -157,12 +158,16 @@ class BrevaneReader {
                          "Brevane " + budget_.Describe("measurements"));
     }
     CBrevaneCls& record = Current();
+    // The copy added at the first close shares this record's series; a second
+    // close must not overwrite the values that copy holds.
+    if (closed_) record.cScanData(std::make_shared<CScanDataCls>());
     record.AddScan(SingleArray(0, std::vector<float>(values_.begin(), values_.begin() + next_)),
                    false);
     state_.brevaneCol->Add(state_.brevaneData);
     next_ = 0;
     skipping_ = false;
     open_ = false;
+    closed_ = true;
   }
 
   bool StoreValue(std::string_view line) {
@@ -181,6 +186,7 @@ class BrevaneReader {
   int32_t lastStored_ = 0;
   bool skipping_ = false;
   bool open_ = false;     // a "00# F" measurement not yet closed by "Z"
+  bool closed_ = false;   // the current record was closed once already
   StorageBudget budget_;  // every "Z" adds a copy of the record
 };
 

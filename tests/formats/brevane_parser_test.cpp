@@ -144,7 +144,7 @@ TEST(BrevaneParser, UnclosedMeasurementsAreCountedButNotAdded) {
   }
 }
 
-TEST(BrevaneParser, AnUnclosedMeasurementsValuesDoNotLeakIntoTheNext) {
+TEST(BrevaneParser, EachClosedMeasurementKeepsItsOwnValues) {
   FakeParseContext control;
   ParseBrevaneData(
       Lines({"S", "00# F", "1", "2", "00# F", "3", "Z", "00# F", "4", "V", "00# F", "5", "Z", "E"}),
@@ -154,6 +154,14 @@ TEST(BrevaneParser, AnUnclosedMeasurementsValuesDoNotLeakIntoTheNext) {
   EXPECT_EQ(control.state.brevaneCol->Item(2)->ScanData(), SingleArray(0, {5.0f}));
   EXPECT_EQ(control.state.numberOfScans, 4);
   EXPECT_EQ(control.state.numberOfPoints, 0);
+
+  // Closed twice: the second close must not write into the first one's series.
+  FakeParseContext twice;
+  ParseBrevaneData(Lines({"S", "00# F", "1", "2", "Z", "3", "Z", "E"}), twice);
+  const auto& col = *twice.state.brevaneCol;
+  ASSERT_EQ(col.Count(), 2);
+  EXPECT_EQ(col.Item(1)->ScanData(), SingleArray(0, {1.0f, 2.0f}));
+  EXPECT_EQ(col.Item(2)->ScanData(), SingleArray(0, {3.0f}));
 }
 
 TEST(BrevaneParser, The32769thValueEndsTheParse) {
