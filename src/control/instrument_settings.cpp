@@ -18,7 +18,9 @@ void Travimo::TravimoType(int32_t New_TravimoType) {
     BlueLineTrigger(BlueLineOff);
     ContPower(false);
     if (ScanDataType() == Burst) ScanDataType(Moisture);
-  } else if (state_.numberOfPoints == NoLimit) {
+  } else if (state_.numberOfPoints == NoLimit || state_.pointLimit == NoLimit) {
+    // An Ostrel or Brevane parse overwrites the stored number of points with
+    // its last index, but the limit it worked under is still "No Limit".
     NumberOfPoints(Max512);
     BlueLineTrigger(BlueLineAuto);
   }

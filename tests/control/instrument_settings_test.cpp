@@ -21,8 +21,10 @@ TEST_F(InstrumentSettingsTest, OtherInstrumentDropsLorvexOnlySettingsAndConfigur
     control.BlueLineTrigger(BlueLineOn);
     EXPECT_EQ(control.BlueLineTrigger(), BlueLineOff);
   }
+  State().numberOfPoints = 3;  // an Ostrel or Brevane parse's last index; the limit stays
   control.TravimoType(Lorvex);
   EXPECT_EQ(control.NumberOfPoints(), Max512);
+  EXPECT_EQ(control.State().pointLimit, Max512);
   EXPECT_EQ(control.BlueLineTrigger(), BlueLineAuto);
   EXPECT_EQ(control.MSComm1().Handshaking(), 0);
   EXPECT_TRUE(control.MSComm1().DTREnable());
