@@ -34,16 +34,9 @@ void AskEverything(Travimo& control) {
     Ask([&] { sum += fuzzing::Touch(control.OneScanDataArray()); });
     Ask([&] { sum += static_cast<float>(control.StringScanData().size()); });
     Ask([&] { sum += static_cast<float>(control.CurrentScanDataType().size()); });
-    Ask([&] {
-      int32_t number = scan;
-      sum += static_cast<float>(control.GetScanDataType(number).size());
-    });
+    Ask([&] { sum += static_cast<float>(control.GetScanDataType(scan).size()); });
     for (int32_t item : {-1, 0, 1, 255, 256, 511, 512, 513, 32767, 32768}) {
-      Ask([&] {
-        int32_t number = scan;
-        int32_t element = item;
-        sum += control.ScanDataElement(number, element);
-      });
+      Ask([&] { sum += control.ScanDataElement(scan, item); });
     }
   }
   Ask([&] { sum += control.LorvexData() ? 1.0f : 0.0f; });

@@ -155,7 +155,7 @@ void BindMethods(py::class_<PythonControl>& cls) {
       .def(
           "BKWait",
           [](PythonControl& c, int32_t HowManySecs) {
-            c.RunYielding([&c, &HowManySecs] { c.Control().BKWait(HowManySecs); });
+            c.RunYielding([&c, HowManySecs] { c.Control().BKWait(HowManySecs); });
             return HowManySecs;
           },
           "HowManySecs"_a, HelpOf("BKWait").c_str())

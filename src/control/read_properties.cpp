@@ -38,7 +38,7 @@ void Travimo::SaveRawData(bool New_SaveRawData) {
   PropertyChanged("SaveRawData");
 }
 
-void Travimo::BKWait(int32_t& HowManySecs) {
+void Travimo::BKWait(int32_t HowManySecs) {
   readCycle_.BKWait(HowManySecs);
 }
 

@@ -58,7 +58,7 @@ float Travimo::MemberElement(int32_t position, int32_t element) const {
   }
 }
 
-float Travimo::ScanDataElement(int32_t& ScanNumber, int32_t& ScanDataItem) {
+float Travimo::ScanDataElement(int32_t ScanNumber, int32_t ScanDataItem) {
   if (TravimoType() == Ostrel) {
     if (!state_.ostrelCol) throw RuntimeError(ErrorNumber::ObjectNotSet);
     state_.numberOfScans = state_.ostrelCol->Count();
@@ -117,7 +117,7 @@ void Travimo::StringScanData(const std::string&) {
 
 // ---- type letters -------------------------------------------------------------------
 
-std::string Travimo::GetScanDataType(int32_t& ScanNum) const {
+std::string Travimo::GetScanDataType(int32_t ScanNum) const {
   return state_.scanTypeLetters.At(ScanNum).value_or(std::string());
 }
 

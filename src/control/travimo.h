@@ -43,10 +43,10 @@ class Travimo : private ParseContext, private ReadCycleHost {
   // ---- _Travimo, in slot order -------------------------------------------
   int32_t ScanDataType() const;
   void ScanDataType(int32_t New_ScanDataType);
-  void BKWait(int32_t& HowManySecs);
+  void BKWait(int32_t HowManySecs);
   int32_t ScanNumber() const;
   void ScanNumber(int32_t New_ScanNumber);
-  float ScanDataElement(int32_t& ScanNumber, int32_t& ScanDataItem);
+  float ScanDataElement(int32_t ScanNumber, int32_t ScanDataItem);
   int32_t NumberOfPoints() const;
   void NumberOfPoints(int32_t New_NumberOfPoints);
   bool Enabled() const;
@@ -100,7 +100,7 @@ class Travimo : private ParseContext, private ReadCycleHost {
   void BlueLineTrigger(int32_t New_BlueLineTrigger);
   std::string CurrentScanDataType();
   void CurrentScanDataType(const std::string& New_CurrentScanDataType);  // always refused
-  std::string GetScanDataType(int32_t& ScanNum) const;
+  std::string GetScanDataType(int32_t ScanNum) const;
   std::string StringScanData();
   void StringScanData(const std::string& New_StringScanData);  // always refused
   OstrelPtr OstrelData() const;

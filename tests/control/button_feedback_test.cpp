@@ -102,8 +102,10 @@ TEST(FailingHostTest, HandlersThatThrowDoNotReachTheControlsCaller) {
   FailingContainer container;
   MemoryFileSystem files;
   Travimo control(ControlSite{container, host, files, serial});
-  int32_t scan = 5, point = 1;
-  EXPECT_EQ(control.ScanDataElement(scan, point), 0.0f);
+  EXPECT_EQ(control.ScanDataElement(5, 1), 0.0f);
+  const double before = host.MonotonicSeconds();
+  control.BKWait(1);
+  EXPECT_GE(host.MonotonicSeconds() - before, 1.0);
   EXPECT_NO_THROW(control.ButtonMouseDown(1, 0, 0, 0));
   control.Caption("Go");
   EXPECT_NO_THROW(control.ButtonClick());

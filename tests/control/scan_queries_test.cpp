@@ -36,7 +36,7 @@ TEST_F(ScanQueryTest, ScanNumberSelectsClampsAndKeeps) {
 TEST_F(ScanQueryTest, ElementReadsTheCollectionByPositionNotTheSelection) {
   LoadThreeLorvexScans();
   control.ScanNumber(1);
-  EXPECT_EQ(Element(2, 512), 711.0f);
+  EXPECT_EQ(control.ScanDataElement(2, 512), 711.0f);  // literals, as a host writes them
   EXPECT_EQ(Element(3, 1), 300.0f);
   LoadBrevane({Ramp(0, 5, 40.0f), Ramp(0, 5, 50.0f)});
   State().arrayStart = 0;
@@ -128,9 +128,8 @@ TEST_F(ScanQueryTest, TypeLettersByScan) {
   State().scanTypeLetters.ExtendTo(2);
   State().scanTypeLetters.Set(1, "A");
   State().scanTypeLetters.Set(2, "C");
-  int32_t zero = 0, two = 2;
-  EXPECT_EQ(control.GetScanDataType(zero), "");
-  EXPECT_EQ(control.GetScanDataType(two), "C");
+  EXPECT_EQ(control.GetScanDataType(0), "");
+  EXPECT_EQ(control.GetScanDataType(2), "C");
   State().scanNumber = 2;
   EXPECT_EQ(control.CurrentScanDataType(), "C");
   State().scanNumber = 5;
