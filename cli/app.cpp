@@ -126,6 +126,7 @@ struct Commands {
 #ifndef TRAVIMO_NO_ARCHIVE
   HistoryCommand history;
   ShowCommand show;
+  ReparseCommand reparse;
   ArchiveOptions archive;
 #endif
   ReadCommand read;
@@ -249,6 +250,21 @@ void AddArchiveCommands(CLI::App& app, Commands& commands) {
   AddOutputOptions(*show, commands.show.output);
   AddArchivePath(*show, commands.show.archive);
 
+  auto* reparse = app.add_subcommand(
+      "reparse", "Decode an archived read's bytes again, with other settings where given");
+  ReparseCommand& r = commands.reparse;
+  reparse->add_option("N", r.id, "The read's number (see history)")
+      ->required()
+      ->check(CLI::PositiveNumber);
+  AddChoice(*reparse, "--type", r.force, kKinds,
+            "Force this parser instead of choosing it by the text: lorvex, brevane or ostrel");
+  AddParseSettings(*reparse, r.settings);
+  AddOutputOptions(*reparse, r.output);
+  reparse->add_flag("--save", r.save,
+                    "Keep the result in the archive as a new read that names read N");
+  AddArchivePath(*reparse, r.archive);
+  reparse->footer(ExitStatusHelp());
+
   auto* archive = app.add_subcommand("archive", "The archive file itself");
   archive->require_subcommand(1);
   AddArchivePath(*archive->add_subcommand("path", "Print where the archive is"),
@@ -263,6 +279,7 @@ int Dispatch(const CLI::App& app, Commands& commands, Console& console) {
 #ifndef TRAVIMO_NO_ARCHIVE
   if (app.got_subcommand("history")) return RunHistoryCommand(commands.history, console);
   if (app.got_subcommand("show")) return RunShowCommand(commands.show, console);
+  if (app.got_subcommand("reparse")) return RunReparseCommand(commands.reparse, console);
   if (const auto* archive = app.get_subcommand("archive"); archive->parsed()) {
     if (archive->got_subcommand("path")) return RunArchivePathCommand(commands.archive, console);
     return RunArchiveCheckCommand(commands.archive, console);

@@ -23,16 +23,6 @@ std::optional<std::string> Env(const char* name) {
   return value ? std::optional<std::string>(value) : std::nullopt;
 }
 
-std::string PathOf(const ArchiveOptions& options) {
-  if (!options.path.empty()) return options.path;
-  const std::string path = archive::DefaultArchivePath(Env("XDG_DATA_HOME"), Env("HOME"));
-  if (path.empty()) {
-    throw RuntimeError(ErrorNumber::PathFileAccess, "Travimo archive",
-                       "No archive location: set HOME or XDG_DATA_HOME, or give --archive PATH");
-  }
-  return path;
-}
-
 std::string UtcText(int64_t utcMs) {
   const std::time_t seconds = static_cast<std::time_t>(utcMs / 1000);
   std::tm tm{};
@@ -68,7 +58,8 @@ void WriteHistory(const std::vector<archive::ReadSummary>& lines, OutputFormat f
                      {"instrument", l.instrument},
                      {"records", l.records},
                      {"errorNumber", l.errorNumber},
-                     {"outcome", Outcome(l)}});
+                     {"outcome", Outcome(l)},
+                     {"parent", l.parentId ? nlohmann::json(*l.parentId) : nlohmann::json()}});
     }
     out << all.dump(2) << '\n';
     return;
@@ -95,16 +86,9 @@ int Report(const RuntimeError& error, Console& console) {
   return ReportError(console.err, error.Number(), error.Description());
 }
 
-}  // namespace
-
-int64_t NowUtcMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
-
-archive::ReadEntry EntryOfRead(const Travimo& control, const ReadResults& results,
-                               int32_t errorNumber, int64_t startedUtcMs, int64_t endedUtcMs) {
+// An entry's times, program and outcome.
+archive::ReadEntry EntryAt(int64_t startedUtcMs, int64_t endedUtcMs, int32_t errorNumber,
+                           const std::string& errorDescription) {
   archive::ReadEntry e;
   e.startedUtcMs = startedUtcMs;
   e.endedUtcMs = endedUtcMs;
@@ -113,26 +97,63 @@ archive::ReadEntry EntryOfRead(const Travimo& control, const ReadResults& result
   localtime_r(&seconds, &local);
   e.utcOffsetMinutes = static_cast<int32_t>(local.tm_gmtoff / 60);
   e.programVersion = TRAVIMO_VERSION_STRING;
+  e.errorNumber = errorNumber;
+  if (errorNumber != 0) {
+    if (const auto name = MemberName("TravimoErrors", errorNumber)) e.errorName = *name;
+    e.errorDescription = errorDescription;
+  }
+  return e;
+}
+
+}  // namespace
+
+std::string ArchivePathOf(const ArchiveOptions& options) {
+  if (!options.path.empty()) return options.path;
+  const std::string path = archive::DefaultArchivePath(Env("XDG_DATA_HOME"), Env("HOME"));
+  if (path.empty()) {
+    throw RuntimeError(ErrorNumber::PathFileAccess, "Travimo archive",
+                       "No archive location: set HOME or XDG_DATA_HOME, or give --archive PATH");
+  }
+  return path;
+}
+
+int64_t NowUtcMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+archive::ReadEntry EntryOfRead(const Travimo& control, std::string_view received,
+                               const ReadResults& results, int32_t errorNumber,
+                               int64_t startedUtcMs, int64_t endedUtcMs) {
+  archive::ReadEntry e =
+      EntryAt(startedUtcMs, endedUtcMs, errorNumber, control.LastErrorDescription());
   e.port = control.CommPort();
   e.lineSettings = control.Settings();
   e.typeAsked = control.TravimoType();
   e.settings = {control.ScanDataType(), control.Temp_Units(), control.NumberOfPoints(),
                 control.BlueLineTrigger(), control.ArrayStart()};
-  e.errorNumber = errorNumber;
-  if (errorNumber != 0) {
-    if (const auto name = MemberName("TravimoErrors", errorNumber)) e.errorName = *name;
-    e.errorDescription = control.LastErrorDescription();
-  }
-  const std::string& received = control.ReceivedSoFar();
   e.raw.assign(received.begin(), received.end());
   e.results = results;
+  return e;
+}
+
+archive::ReadEntry EntryOfDecode(const OfflineDecode& decode, std::string_view raw,
+                                 int64_t startedUtcMs, int64_t endedUtcMs) {
+  archive::ReadEntry e =
+      EntryAt(startedUtcMs, endedUtcMs, decode.errorNumber, decode.errorDescription);
+  e.typeAsked = decode.travimoType;
+  e.settings = {decode.scanDataType, decode.tempUnits, decode.numberOfPoints,
+                decode.blueLineTrigger, decode.arrayStart};
+  e.raw.assign(raw.begin(), raw.end());
+  e.results = decode.results;
   return e;
 }
 
 int ArchiveRead(const ArchiveOptions& options, const archive::ReadEntry& entry, Console& console) {
   if (options.off) return ExitStatus::Ok;
   try {
-    const std::string path = PathOf(options);
+    const std::string path = ArchivePathOf(options);
     const int64_t id = archive::OpenSqliteArchive(path)->Add(entry);
     console.err << "Archived as read " << id << " in " << path << '\n';
     return ExitStatus::Ok;
@@ -165,7 +186,7 @@ int64_t ParseUtcMs(const std::string& text) {
 
 int RunHistoryCommand(const HistoryCommand& command, Console& console) {
   try {
-    auto store = archive::OpenSqliteArchive(PathOf(command.archive));
+    auto store = archive::OpenSqliteArchive(ArchivePathOf(command.archive));
     WriteHistory(store->History(command.filter), command.format, console.out);
     console.out.flush();
     return ExitStatus::Ok;
@@ -177,7 +198,7 @@ int RunHistoryCommand(const HistoryCommand& command, Console& console) {
 int RunShowCommand(const ShowCommand& command, Console& console) {
   archive::ReadEntry entry;
   try {
-    entry = archive::OpenSqliteArchive(PathOf(command.archive))->Load(command.id);
+    entry = archive::OpenSqliteArchive(ArchivePathOf(command.archive))->Load(command.id);
   } catch (const RuntimeError& error) {
     return Report(error, console);
   }
@@ -186,7 +207,7 @@ int RunShowCommand(const ShowCommand& command, Console& console) {
 
 int RunArchivePathCommand(const ArchiveOptions& options, Console& console) {
   try {
-    console.out << PathOf(options) << '\n';
+    console.out << ArchivePathOf(options) << '\n';
     return ExitStatus::Ok;
   } catch (const RuntimeError& error) {
     return Report(error, console);
@@ -195,7 +216,7 @@ int RunArchivePathCommand(const ArchiveOptions& options, Console& console) {
 
 int RunArchiveCheckCommand(const ArchiveOptions& options, Console& console) {
   try {
-    const std::string path = PathOf(options);
+    const std::string path = ArchivePathOf(options);
     const auto result = archive::OpenSqliteArchive(path)->Check();
     for (const auto& problem : result.problems) console.out << path << ": " << problem << '\n';
     console.out << path << (result.ok ? ": ok" : ": damaged") << '\n';

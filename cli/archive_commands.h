@@ -6,7 +6,9 @@
 
 #include "archive/archive_entry.h"
 #include "cli/console.h"
+#include "cli/control_settings.h"
 #include "cli/emit.h"
+#include "cli/offline_decode.h"
 #include "control/travimo.h"
 
 namespace travimo::cli {
@@ -28,21 +30,40 @@ struct ShowCommand {
   OutputOptions output;
 };
 
+struct ReparseCommand {
+  ArchiveOptions archive;
+  int64_t id = 0;
+  std::optional<TransferKind> force;  // a parser chosen regardless of the text
+  ControlSettings settings;           // given ones replace the read's own
+  OutputOptions output;
+  bool save = false;  // keep the decode as a new entry pointing to the read
+};
+
 // What the archive keeps of a read the control just made: settings from the
-// control, the bytes it received, the outcome and the times given.
-archive::ReadEntry EntryOfRead(const Travimo& control, const ReadResults& results,
-                               int32_t errorNumber, int64_t startedUtcMs, int64_t endedUtcMs);
+// control, the bytes received, the outcome and the times given.
+archive::ReadEntry EntryOfRead(const Travimo& control, std::string_view received,
+                               const ReadResults& results, int32_t errorNumber,
+                               int64_t startedUtcMs, int64_t endedUtcMs);
+// What the archive keeps of a decode of raw bytes; where they came from is
+// the caller's to fill in.
+archive::ReadEntry EntryOfDecode(const OfflineDecode& decode, std::string_view raw,
+                                 int64_t startedUtcMs, int64_t endedUtcMs);
 int64_t NowUtcMs();
 
 // Keeps entry and names its number on err. A failure is told on err and
 // costs nothing unless the archive was named explicitly: then File.
 int ArchiveRead(const ArchiveOptions& options, const archive::ReadEntry& entry, Console& console);
 
+// The archive named by options, or the default one; fails with 75 when
+// there is no default location.
+std::string ArchivePathOf(const ArchiveOptions& options);
+
 // "YYYY-MM-DD" or "YYYY-MM-DDThh:mm[:ss]", taken as UTC; fails with 5.
 int64_t ParseUtcMs(const std::string& text);
 
 int RunHistoryCommand(const HistoryCommand& command, Console& console);
 int RunShowCommand(const ShowCommand& command, Console& console);
+int RunReparseCommand(const ReparseCommand& command, Console& console);
 int RunArchivePathCommand(const ArchiveOptions& options, Console& console);
 int RunArchiveCheckCommand(const ArchiveOptions& options, Console& console);
 

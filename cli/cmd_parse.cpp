@@ -6,9 +6,7 @@
 #include "cli/commands.h"
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
-#include "cli/read_run.h"
-#include "cli/session.h"
-#include "model/error.h"
+#include "cli/offline_decode.h"
 
 namespace travimo::cli {
 
@@ -29,24 +27,11 @@ int RunParseCommand(const ParseCommand& command, Console& console) {
     console.err << "travimo: cannot read " << command.file << ": " << std::strerror(errno) << '\n';
     return ExitStatus::File;
   }
-  ControlSession session;
-  Travimo& control = session.Control();
-  try {
-    control.InitProperties();
-    ApplySettings(control, command.settings);
-  } catch (const RuntimeError& error) {
-    return ReportError(console.err, error.Number(), error.Description());
+  const OfflineDecode decode = DecodeOffline(std::move(text), command.settings, command.force);
+  if (decode.errorNumber != 0) {
+    return ReportError(console.err, decode.errorNumber, decode.errorDescription);
   }
-  const CollectionSnapshot before = SnapshotOf(control);
-  if (command.force) {
-    control.DecodeTransfer(std::move(text), *command.force);
-  } else {
-    control.DecodeTransfer(std::move(text));
-  }
-  if (const auto& errors = session.Site().Errors(); !errors.empty()) {
-    return ReportError(console.err, errors.back(), control.LastErrorDescription());
-  }
-  return EmitResults(CollectResults(control, FilledKind(before, control)), command.output, console);
+  return EmitResults(decode.results, command.output, console);
 }
 
 }  // namespace travimo::cli

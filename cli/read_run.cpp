@@ -82,8 +82,8 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
     ReadResults kept = results;
     if (!errors.empty())
       kept = ReadResults{results.kind, results.dataType, results.tempUnits, {}, {}, {}};
-    archive::ReadEntry entry =
-        EntryOfRead(control, kept, errors.empty() ? 0 : errors.back(), started, NowUtcMs());
+    archive::ReadEntry entry = EntryOfRead(control, session.Serial().Received(), kept,
+                                           errors.empty() ? 0 : errors.back(), started, NowUtcMs());
     entry.source = request.source;
     entry.device = request.device.empty() ? NativeDeviceFor(control.CommPort()) : request.device;
     archiveStatus = ArchiveRead(request.archive, entry, console);

@@ -13,7 +13,7 @@ std::unique_ptr<NativeTraceFile> OpenTrace(const std::string& path) {
 
 ControlSession::ControlSession(PortResolver resolver, const std::string& tracePath)
     : serial_(std::move(resolver)), trace_(OpenTrace(tracePath)), traced_(serial_, trace_.get()) {
-  control_ = std::make_unique<Travimo>(ControlSite{container_, host_, files_, traced_});
+  control_ = std::make_unique<Travimo>(ControlSite{container_, host_, files_, recording_});
 }
 
 void ControlSession::ReportTrace(std::ostream& err) const {

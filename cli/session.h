@@ -8,6 +8,7 @@
 
 #include "cli/cli_container.h"
 #include "cli/native_platform.h"
+#include "cli/recording_serial.h"
 #include "control/travimo.h"
 #include "platform/serial_trace.h"
 
@@ -27,6 +28,8 @@ class ControlSession {
   CliContainer& Site() { return container_; }
   // Says so when the trace stopped being written part-way.
   void ReportTrace(std::ostream& err) const;
+  // What the last read received, after the control has let go of it.
+  const RecordingSerial& Serial() const { return recording_; }
 
  private:
   NativeHost host_;
@@ -34,6 +37,7 @@ class ControlSession {
   NativeSerial serial_;
   std::unique_ptr<NativeTraceFile> trace_;
   TracingBackend traced_;
+  RecordingSerial recording_{traced_};
   CliContainer container_;
   std::unique_ptr<Travimo> control_;
 };

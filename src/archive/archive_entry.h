@@ -24,7 +24,8 @@ struct ReadEntry {
   int64_t endedUtcMs = 0;
   int32_t utcOffsetMinutes = 0;  // local time then, minus UTC
   std::string programVersion;
-  std::string source;  // "read", "demo", "parse", "import", "python", "gui"
+  std::string source;  // "read", "demo", "parse", "import", "reparse", "python", "gui"
+  std::optional<int64_t> parentId;  // the entry whose bytes a reparse decoded
   std::string device;
   int32_t port = 0;
   std::string lineSettings;  // e.g. "9600,N,8,1"
@@ -48,6 +49,7 @@ struct ReadSummary {
   int32_t records = 0;
   int32_t errorNumber = 0;
   std::string errorName;
+  std::optional<int64_t> parentId;
 };
 
 struct HistoryFilter {

@@ -76,6 +76,11 @@ CREATE INDEX reads_by_device ON reads (device);
 CREATE INDEX records_by_id_code ON records (id_code);
 CREATE INDEX records_by_measurement ON records (measurement_number);
 )sql",
+    // A decode of another entry's bytes names that entry.
+    R"sql(
+ALTER TABLE reads ADD COLUMN parent_id INTEGER REFERENCES reads(id);
+CREATE INDEX reads_by_parent ON reads (parent_id);
+)sql",
 };
 
 int UserVersion(Connection& db) {
@@ -86,7 +91,7 @@ int UserVersion(Connection& db) {
 
 }  // namespace
 
-void Migrate(Connection& db) {
+void Migrate(Connection& db, int target) {
   int version = UserVersion(db);
   if (version > kSchemaVersion) {
     throw RuntimeError(ErrorNumber::PathFileAccess, std::string(kArchiveSource),
@@ -94,11 +99,11 @@ void Migrate(Connection& db) {
                            ", newer than this program's " + std::to_string(kSchemaVersion) +
                            ": use a newer Travimo or another archive (--archive)");
   }
-  while (version < kSchemaVersion) {
+  while (version < target) {
     Transaction transaction(db);
     // Another process may have migrated while this one waited for the lock.
     version = UserVersion(db);
-    if (version >= kSchemaVersion) break;
+    if (version >= target) break;
     db.Execute(kMigrations[static_cast<size_t>(version)]);
     db.Execute("PRAGMA user_version = " + std::to_string(version + 1));
     transaction.Commit();

@@ -4,10 +4,10 @@
 
 namespace travimo::archive {
 
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
-// Applies every migration past the file's version, each in its own
-// transaction. Fails with 75 for a file written by a newer version.
-void Migrate(Connection& db);
+// Applies every migration past the file's version up to target, each in its
+// own transaction. Fails with 75 for a file written by a newer version.
+void Migrate(Connection& db, int target = kSchemaVersion);
 
 }  // namespace travimo::archive

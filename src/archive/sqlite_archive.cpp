@@ -27,6 +27,10 @@ TransferKind KindFrom(const std::string& text) {
   return TransferKind::Lorvex;
 }
 
+std::optional<int64_t> OptionalInt(const Statement& row, int column) {
+  return row.IsNull(column) ? std::nullopt : std::optional<int64_t>(row.Int(column));
+}
+
 class SqliteArchive final : public ArchiveStore {
  public:
   explicit SqliteArchive(const std::string& path) : db_(Open(path)) {}
@@ -38,9 +42,9 @@ class SqliteArchive final : public ArchiveStore {
                      "program_version, source, device, port, line_settings, type_asked, parser, "
                      "scan_data_type, temp_units, number_of_points, blue_line_trigger, "
                      "array_start, result_data_type, result_temp_units, error_number, "
-                     "error_name, error_description, record_count, raw_length, raw_sha256, raw) "
-                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                     "?, ?)");
+                     "error_name, error_description, record_count, raw_length, raw_sha256, raw, "
+                     "parent_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                     "?, ?, ?, ?, ?, ?)");
     insert.Bind(1, e.startedUtcMs).Bind(2, e.endedUtcMs).Bind(3, int64_t{e.utcOffsetMinutes});
     insert.Bind(4, e.programVersion).Bind(5, e.source).Bind(6, e.device);
     insert.Bind(7, int64_t{e.port}).Bind(8, e.lineSettings).Bind(9, int64_t{e.typeAsked});
@@ -52,6 +56,7 @@ class SqliteArchive final : public ArchiveStore {
     insert.Bind(18, int64_t{e.errorNumber}).Bind(19, e.errorName).Bind(20, e.errorDescription);
     insert.Bind(21, int64_t{e.results.Count()}).Bind(22, static_cast<int64_t>(e.raw.size()));
     insert.Bind(23, Sha256Hex(e.raw)).BindBlob(24, e.raw);
+    if (e.parentId) insert.Bind(25, *e.parentId);
     insert.Run();
     const int64_t id = db_.LastInsertId();
     WriteRecords(db_, id, e.results);
@@ -62,7 +67,7 @@ class SqliteArchive final : public ArchiveStore {
   std::vector<ReadSummary> History(const HistoryFilter& filter) override {
     std::string sql =
         "SELECT id, started_utc_ms, utc_offset_min, source, device, parser, record_count, "
-        "error_number, error_name FROM reads WHERE 1 = 1";
+        "error_number, error_name, parent_id FROM reads WHERE 1 = 1";
     if (filter.sinceUtcMs) sql += " AND started_utc_ms >= ?";
     if (filter.untilUtcMs) sql += " AND started_utc_ms < ?";
     if (filter.type) sql += " AND parser = ?";
@@ -86,7 +91,7 @@ class SqliteArchive final : public ArchiveStore {
       lines.push_back({query.Int(0), query.Int(1), static_cast<int32_t>(query.Int(2)),
                        query.Text(3), query.Text(4), query.Text(5),
                        static_cast<int32_t>(query.Int(6)), static_cast<int32_t>(query.Int(7)),
-                       query.Text(8)});
+                       query.Text(8), OptionalInt(query, 9)});
     }
     return lines;
   }
@@ -97,7 +102,7 @@ class SqliteArchive final : public ArchiveStore {
                     "source, device, port, line_settings, type_asked, parser, scan_data_type, "
                     "temp_units, number_of_points, blue_line_trigger, array_start, "
                     "result_data_type, result_temp_units, error_number, error_name, "
-                    "error_description, raw_sha256, raw FROM reads WHERE id = ?");
+                    "error_description, raw_sha256, raw, parent_id FROM reads WHERE id = ?");
     query.Bind(1, id);
     if (!query.Step()) {
       throw RuntimeError(ErrorNumber::InvalidArgument, std::string(kArchiveSource),
@@ -123,6 +128,7 @@ class SqliteArchive final : public ArchiveStore {
     e.errorName = query.Text(18);
     e.errorDescription = query.Text(19);
     e.raw = query.Blob(21);
+    e.parentId = OptionalInt(query, 22);
     if (Sha256Hex(e.raw) != query.Text(20)) {
       throw RuntimeError(ErrorNumber::PathFileAccess, std::string(kArchiveSource),
                          "Archive " + db_.Path() + ": the bytes of read " + std::to_string(id) +

@@ -10,6 +10,7 @@
 
 #include "archive/archive_location.h"
 #include "archive/archive_store.h"
+#include "archive/schema.h"
 #include "archive/sha256.h"
 #include "control/control_fixture.h"
 #include "model/brevane_record.h"
@@ -222,6 +223,55 @@ TEST_F(ArchiveTest, AFileThatIsNoUsableArchiveFailsWithItsNameAndWhy) {
       EXPECT_NE(error.Description().find(f.string()), std::string::npos) << error.Description();
       EXPECT_NE(error.Description().find(c.why), std::string::npos) << error.Description();
     }
+  }
+}
+
+// A read as version 1 wrote it: one Lorvex scan of the points 1.0 and 2.0.
+constexpr const char* kVersion1Read = R"sql(
+INSERT INTO reads VALUES (7, 1600000000000, 1600000002000, 120, '1.0.0', 'read', '/dev/ttyS0', 1,
+  '9600,N,8,1', 1, 'Lorvex', 0, 0, 512, 2, 1, 0, 0, 0, '', '', 1, 3,
+  'ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad', X'616263');
+INSERT INTO records VALUES (7, 0, 1, 'Lorvex', 'B', NULL, NULL);
+INSERT INTO record_fields VALUES (7, 0, 'ScanNumber', NULL, 4, NULL);
+INSERT INTO record_series VALUES (7, 0, 'cScanData', 1, 2, X'0000803F00000040');
+)sql";
+
+// Files of every earlier version open, keep their reads and take new ones.
+TEST_F(ArchiveTest, FilesOfEveryEarlierVersionAreBroughtUpToDate) {
+  ReadEntry reparsed = Decoded(sim::EncodeLorvexTransfer({{'A', {1, 2}}}));
+  for (int version = 0; version < archive::kSchemaVersion; ++version) {
+    SCOPED_TRACE("version " + std::to_string(version));
+    const fs::path f = dir / ("v" + std::to_string(version) + ".sqlite");
+    {
+      archive::Connection db(f.string(), true, 1000);
+      archive::Migrate(db, version);
+      if (version >= 1) db.Execute(kVersion1Read);
+    }
+    auto store = archive::OpenSqliteArchive(f);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(f.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &query, nullptr);
+    ASSERT_EQ(sqlite3_step(query), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(query, 0), archive::kSchemaVersion);
+    sqlite3_finalize(query);
+    sqlite3_close(db);
+    if (version >= 1) {
+      const ReadEntry old = store->Load(7);
+      EXPECT_EQ(old.raw, Bytes("abc"));
+      EXPECT_EQ(old.utcOffsetMinutes, 120);
+      EXPECT_FALSE(old.parentId);
+      ASSERT_EQ(old.results.lorvex.size(), 1u);
+      EXPECT_EQ(old.results.lorvex[0].typeLetter, "B");
+      EXPECT_EQ(old.results.lorvex[0].record->ScanNumber(), 4);
+      EXPECT_EQ(old.results.lorvex[0].record->cScanData()->ScanData().Values(),
+                (std::vector<float>{1.0f, 2.0f}));
+      reparsed.parentId = 7;
+    }
+    const int64_t id = store->Add(reparsed);
+    EXPECT_EQ(store->Load(id).parentId, reparsed.parentId);
+    EXPECT_EQ(store->History({}).back().parentId, reparsed.parentId);
+    EXPECT_TRUE(store->Check().ok);
   }
 }
 
