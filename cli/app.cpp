@@ -127,6 +127,8 @@ struct Commands {
   HistoryCommand history;
   ShowCommand show;
   ReparseCommand reparse;
+  ExportCommand exportReads;
+  ImportCommand import;
   ArchiveOptions archive;
 #endif
   ReadCommand read;
@@ -218,6 +220,18 @@ CLI::App* AddParse(CLI::App& app, Commands& commands) {
             "Force this parser instead of choosing it by the text: lorvex, brevane or ostrel");
   AddParseSettings(*parse, c.settings);
   AddOutputOptions(*parse, c.output);
+#ifndef TRAVIMO_NO_ARCHIVE
+  parse
+      ->add_option_function<std::string>(
+          "--archive",
+          [&c](const std::string& path) {
+            c.archive.asked = true;
+            c.archive.path = path;
+          },
+          "Also keep the parse in the archive: PATH, or the default archive without one")
+      ->expected(0, 1)
+      ->type_name("[PATH]");
+#endif
   return parse;
 }
 
@@ -265,6 +279,30 @@ void AddArchiveCommands(CLI::App& app, Commands& commands) {
   AddArchivePath(*reparse, r.archive);
   reparse->footer(ExitStatusHelp());
 
+  auto* exportReads =
+      app.add_subcommand("export", "Write several archived reads into one CSV or JSON file");
+  ExportCommand& e = commands.exportReads;
+  exportReads->add_option("N", e.ids, "The reads' numbers (see history)")
+      ->required()
+      ->check(CLI::PositiveNumber);
+  exportReads->add_option("--output,-o", e.outputFile, "The file to write (default stdout)")
+      ->type_name("FILE");
+  exportReads
+      ->add_option_function<std::string>(
+          "--format", [&e](const std::string& text) { e.format = kFormats.at(text); },
+          "File format: csv (default) or json")
+      ->transform(CLI::IsMember(std::map<std::string, OutputFormat>{{"csv", OutputFormat::Csv},
+                                                                    {"json", OutputFormat::Json}},
+                                CLI::ignore_case));
+  AddArchivePath(*exportReads, e.archive);
+
+  auto* import = app.add_subcommand(
+      "import", "Keep raw-data files in the archive, with the read's settings from FILE.json");
+  import->add_option("FILE", commands.import.files, "Raw-data files (the bytes a read received)")
+      ->required()
+      ->check(CLI::ExistingFile);
+  AddArchivePath(*import, commands.import.archive);
+
   auto* archive = app.add_subcommand("archive", "The archive file itself");
   archive->require_subcommand(1);
   AddArchivePath(*archive->add_subcommand("path", "Print where the archive is"),
@@ -280,6 +318,8 @@ int Dispatch(const CLI::App& app, Commands& commands, Console& console) {
   if (app.got_subcommand("history")) return RunHistoryCommand(commands.history, console);
   if (app.got_subcommand("show")) return RunShowCommand(commands.show, console);
   if (app.got_subcommand("reparse")) return RunReparseCommand(commands.reparse, console);
+  if (app.got_subcommand("export")) return RunExportCommand(commands.exportReads, console);
+  if (app.got_subcommand("import")) return RunImportCommand(commands.import, console);
   if (const auto* archive = app.get_subcommand("archive"); archive->parsed()) {
     if (archive->got_subcommand("path")) return RunArchivePathCommand(commands.archive, console);
     return RunArchiveCheckCommand(commands.archive, console);

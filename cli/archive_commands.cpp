@@ -160,7 +160,7 @@ int ArchiveRead(const ArchiveOptions& options, const archive::ReadEntry& entry, 
   } catch (const RuntimeError& error) {
     console.err << "travimo: the read was not archived: "
                 << ErrorLine(error.Number(), error.Description()) << '\n';
-    return options.path.empty() ? ExitStatus::Ok : ExitStatus::File;
+    return options.path.empty() && !options.asked ? ExitStatus::Ok : ExitStatus::File;
   }
 }
 

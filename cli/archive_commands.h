@@ -3,6 +3,7 @@
 // commands that look through them.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "archive/archive_entry.h"
 #include "cli/console.h"
@@ -14,8 +15,9 @@
 namespace travimo::cli {
 
 struct ArchiveOptions {
-  std::string path;  // given with --archive; empty: the default location
-  bool off = false;  // --no-archive
+  std::string path;    // given with --archive; empty: the default location
+  bool off = false;    // --no-archive
+  bool asked = false;  // archiving asked for even without a path (parse --archive)
 };
 
 struct HistoryCommand {
@@ -39,6 +41,18 @@ struct ReparseCommand {
   bool save = false;  // keep the decode as a new entry pointing to the read
 };
 
+struct ExportCommand {
+  ArchiveOptions archive;
+  std::vector<int64_t> ids;
+  OutputFormat format = OutputFormat::Csv;  // csv or json
+  std::string outputFile;                   // empty or "-": standard output
+};
+
+struct ImportCommand {
+  ArchiveOptions archive;
+  std::vector<std::string> files;
+};
+
 // What the archive keeps of a read the control just made: settings from the
 // control, the bytes received, the outcome and the times given.
 archive::ReadEntry EntryOfRead(const Travimo& control, std::string_view received,
@@ -51,7 +65,7 @@ archive::ReadEntry EntryOfDecode(const OfflineDecode& decode, std::string_view r
 int64_t NowUtcMs();
 
 // Keeps entry and names its number on err. A failure is told on err and
-// costs nothing unless the archive was named explicitly: then File.
+// costs nothing unless the archive was named or asked for: then File.
 int ArchiveRead(const ArchiveOptions& options, const archive::ReadEntry& entry, Console& console);
 
 // The archive named by options, or the default one; fails with 75 when
@@ -64,6 +78,8 @@ int64_t ParseUtcMs(const std::string& text);
 int RunHistoryCommand(const HistoryCommand& command, Console& console);
 int RunShowCommand(const ShowCommand& command, Console& console);
 int RunReparseCommand(const ReparseCommand& command, Console& console);
+int RunExportCommand(const ExportCommand& command, Console& console);
+int RunImportCommand(const ImportCommand& command, Console& console);
 int RunArchivePathCommand(const ArchiveOptions& options, Console& console);
 int RunArchiveCheckCommand(const ArchiveOptions& options, Console& console);
 

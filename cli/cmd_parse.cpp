@@ -27,11 +27,24 @@ int RunParseCommand(const ParseCommand& command, Console& console) {
     console.err << "travimo: cannot read " << command.file << ": " << std::strerror(errno) << '\n';
     return ExitStatus::File;
   }
+#ifndef TRAVIMO_NO_ARCHIVE
+  const int64_t started = NowUtcMs();
+  const std::string raw = command.archive.asked ? text : std::string();
+#endif
   const OfflineDecode decode = DecodeOffline(std::move(text), command.settings, command.force);
+  int archiveStatus = ExitStatus::Ok;
+#ifndef TRAVIMO_NO_ARCHIVE
+  if (command.archive.asked) {
+    archive::ReadEntry entry = EntryOfDecode(decode, raw, started, NowUtcMs());
+    entry.source = "parse";
+    archiveStatus = ArchiveRead(command.archive, entry, console);
+  }
+#endif
   if (decode.errorNumber != 0) {
     return ReportError(console.err, decode.errorNumber, decode.errorDescription);
   }
-  return EmitResults(decode.results, command.output, console);
+  const int status = EmitResults(decode.results, command.output, console);
+  return status != ExitStatus::Ok ? status : archiveStatus;
 }
 
 }  // namespace travimo::cli

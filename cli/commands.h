@@ -48,6 +48,9 @@ struct ParseCommand {
   std::optional<TransferKind> force;  // a parser chosen regardless of the text
   ControlSettings settings;
   OutputOptions output;
+#ifndef TRAVIMO_NO_ARCHIVE
+  ArchiveOptions archive;  // off unless asked for
+#endif
 };
 
 int RunReadCommand(const ReadCommand& command, Console& console);
