@@ -1,31 +1,19 @@
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-
 #include "cli/commands.h"
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
+#include "cli/native_files.h"
 #include "cli/offline_decode.h"
+#include "model/error.h"
 
 namespace travimo::cli {
 
-namespace {
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  return !file.bad();
-}
-
-}  // namespace
-
 int RunParseCommand(const ParseCommand& command, Console& console) {
   std::string text;
-  if (!ReadWholeFile(command.file, text)) {
-    console.err << "travimo: cannot read " << command.file << ": " << std::strerror(errno) << '\n';
-    return ExitStatus::File;
+  try {
+    text = ReadUserFile(command.file);
+  } catch (const RuntimeError& error) {
+    ReportError(console.err, error.Number(), error.Description());
+    return ExitStatus::File;  // a file too large (7) included
   }
 #ifndef TRAVIMO_NO_ARCHIVE
   const int64_t started = NowUtcMs();

@@ -1,24 +1,26 @@
 #include "cli/emit.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <sstream>
 
+#include "cli/error_report.h"
 #include "cli/exit_status.h"
+#include "cli/native_files.h"
 #include "cli/output_svg.h"
+#include "model/error.h"
 
 namespace travimo::cli {
 
 namespace {
 
+// Rendered whole, then saved in one piece: a failed write keeps the old file.
 int WriteFile(const std::string& path, const OutputWriter& writer, const ReadResults& results,
               Console& console) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (file) writer.Write(results, file);
-  file.close();
-  if (!file) {
-    console.err << "travimo: cannot write " << path << ": " << std::strerror(errno) << '\n';
-    return ExitStatus::File;
+  std::ostringstream text;
+  writer.Write(results, text);
+  try {
+    SaveUserFile(path, text.view());
+  } catch (const RuntimeError& error) {
+    return ReportError(console.err, error.Number(), error.Description());
   }
   return ExitStatus::Ok;
 }
@@ -30,7 +32,8 @@ int EmitResults(const ReadResults& results, const OutputOptions& options, Consol
   int status = ExitStatus::Ok;
   if (options.outputFile.empty()) {
     writer->Write(results, console.out);
-    console.out.flush();
+    // Why it failed is said once the command ends (main.cpp).
+    if (!console.out.flush()) status = ExitStatus::File;
   } else {
     status = WriteFile(options.outputFile, *writer, results, console);
   }

@@ -1,17 +1,10 @@
 #include "platform/posix/json_property_bag.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
-
 #include "formats/json_values.h"
 #include "formats/record_json.h"
 #include "model/error.h"
+#include "platform/posix/atomic_file.h"
+#include "platform/posix/regular_file.h"
 
 namespace travimo {
 
@@ -136,70 +129,6 @@ std::string KindName(const PropertyValue& v) {
   return std::string(kNames[v.index()]);
 }
 
-// ---- the file ---------------------------------------------------------------
-
-int32_t SaveErrorNumber(int error) {
-  return (error == ENOSPC || error == EDQUOT) ? ErrorNumber::DiskFull : ErrorNumber::PathFileAccess;
-}
-
-// Removes the temporary file unless the save went through.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const std::filesystem::path& target)
-      : name_(target.string() + ".tmp-XXXXXX") {
-    fd_ = ::mkstemp(name_.data());
-    created_ = fd_ >= 0;
-  }
-  ~TemporaryFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (created_ && !kept_) ::unlink(name_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-  int Descriptor() const { return fd_; }
-  const std::string& Name() const { return name_; }
-  // Closes the file; errno of a failed close, 0 otherwise.
-  int Close() {
-    const int rc = ::close(fd_);
-    fd_ = -1;
-    return rc == 0 ? 0 : errno;
-  }
-  void Keep() { kept_ = true; }
-
- private:
-  std::string name_;
-  int fd_ = -1;
-  bool created_ = false;
-  bool kept_ = false;
-};
-
-int WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    text.remove_prefix(static_cast<size_t>(n));
-  }
-  return 0;
-}
-
-mode_t ModeFor(const std::filesystem::path& target) {
-  struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
-  return 0644;
-}
-
-void SyncDirectory(const std::filesystem::path& target) {
-  const auto dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;  // best effort: the rename itself has happened
-  ::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
 
 JsonPropertyBag::JsonPropertyBag() : doc_(std::make_unique<Document>()) {}
@@ -208,21 +137,16 @@ JsonPropertyBag::JsonPropertyBag(JsonPropertyBag&&) noexcept = default;
 JsonPropertyBag& JsonPropertyBag::operator=(JsonPropertyBag&&) noexcept = default;
 
 JsonPropertyBag JsonPropertyBag::Load(const std::filesystem::path& path) {
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (status.type() == std::filesystem::file_type::not_found) {
+  std::string text;
+  try {
+    text = posix::ReadRegularFile(path.string());
+  } catch (const RuntimeError& error) {
+    if (error.Number() != posix::kFileNotFound) throw;
     JsonPropertyBag bag;
     bag.doc_->name = path.string();
     return bag;
   }
-  if (std::filesystem::is_directory(status))
-    FileError(ErrorNumber::PathFileAccess, path.string(), "is a directory");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) FileError(ErrorNumber::PathFileAccess, path.string(), std::strerror(errno));
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) FileError(ErrorNumber::PathFileAccess, path.string(), "read failed");
-  JsonPropertyBag bag = FromText(text.str(), path.string());
+  JsonPropertyBag bag = FromText(text, path.string());
   bag.doc_->existed = true;
   return bag;
 }
@@ -282,19 +206,7 @@ std::string JsonPropertyBag::ToText() const {
 }
 
 void JsonPropertyBag::Save(const std::filesystem::path& path) const {
-  const std::string text = ToText();
-  const std::string file = path.string();
-  TemporaryFile temp(path);
-  if (temp.Descriptor() < 0) FileError(SaveErrorNumber(errno), file, std::strerror(errno));
-  int error = WriteAll(temp.Descriptor(), text);
-  if (error == 0 && ::fchmod(temp.Descriptor(), ModeFor(path)) != 0) error = errno;
-  if (error == 0 && ::fsync(temp.Descriptor()) != 0) error = errno;
-  const int closeError = temp.Close();
-  if (error == 0) error = closeError;
-  if (error == 0 && ::rename(temp.Name().c_str(), file.c_str()) != 0) error = errno;
-  if (error != 0) FileError(SaveErrorNumber(error), file, std::strerror(error));
-  temp.Keep();
-  SyncDirectory(path);
+  posix::ReplaceFileContent(path.string(), ToText());
 }
 
 }  // namespace travimo

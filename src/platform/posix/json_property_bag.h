@@ -12,12 +12,13 @@
 // Keys the bag is not asked about stay as they are: a file loaded, written
 // and saved again keeps what another host or a newer version put there.
 //
-// Errors: a file that cannot be read, is not JSON or is not one object is
-// RuntimeError 75 naming the file; a value that does not fit the kind its key
+// Errors: a file that cannot be read, is not a regular file, is not JSON or
+// is not one object is RuntimeError 75 naming the file (7 when it is beyond
+// the text-file limit of regular_file.h); a value that does not fit the kind its key
 // expects (judged by the default) is 13, out of the 16/32-bit range 6, both
-// naming the file and the key. Saving goes through a temporary file beside the
-// target, so a failed save leaves the old file as it was (75, or 61 when the
-// disk is full).
+// naming the file and the key. Saving goes through the one atomic-replace
+// routine (atomic_file.h): a failed save leaves the old file as it was (75, or
+// 61 when the disk is full).
 #include <filesystem>
 #include <memory>
 #include <string>

@@ -11,15 +11,11 @@
 #include <span>
 #include <vector>
 
+#include "platform/posix/monotonic_clock.h"
+
 namespace travimo::posix {
 
 namespace {
-
-double Monotonic() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
 
 // A longer wait ends early: its caller tests again and waits on.
 constexpr double kLongestWait = 3600.0;
@@ -30,7 +26,7 @@ void WaitForInput(std::span<const int> descriptors, double until) {
   std::vector<pollfd> watched;
   watched.reserve(descriptors.size());
   for (const int fd : descriptors) watched.push_back({fd, POLLIN, 0});
-  const double left = until - Monotonic();
+  const double left = until - posix::MonotonicSeconds();
   const double wait = left > 0.0 ? std::min(left, kLongestWait) : 0.0;
   const auto whole = static_cast<time_t>(wait);
   const timespec timeout{whole, static_cast<long>((wait - static_cast<double>(whole)) * 1e9)};
@@ -80,7 +76,7 @@ RegionalSettings RegionalSettingsOf(const std::string& localeName) {
 }
 
 PosixHost::PosixHost(std::string localeName)
-    : loop_(Monotonic, WaitForInput), localeName_(std::move(localeName)) {}
+    : loop_(posix::MonotonicSeconds, WaitForInput), localeName_(std::move(localeName)) {}
 
 PosixHost::~PosixHost() = default;
 
@@ -94,7 +90,7 @@ double PosixHost::SecondsSinceMidnight() {
 }
 
 double PosixHost::MonotonicSeconds() {
-  return Monotonic();
+  return posix::MonotonicSeconds();
 }
 
 void PosixHost::YieldUntil(double until) {

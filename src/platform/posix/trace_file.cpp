@@ -10,17 +10,13 @@
 #include <ctime>
 
 #include "model/error.h"
+#include "platform/posix/atomic_file.h"
+#include "platform/posix/monotonic_clock.h"
 #include "platform/version.h"
 
 namespace travimo::posix {
 
 namespace {
-
-double Monotonic() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
 
 std::string UtcNow() {
   const std::time_t now = std::time(nullptr);
@@ -59,10 +55,17 @@ TraceFile::TraceFile(const std::string& path) : path_(path) {
   if (path == "-") {
     fd_ = STDERR_FILENO;
   } else {
-    // Never through a symbolic link (one planted in a shared directory would
-    // aim the trace at another file), and never a FIFO that would block.
-    owned_.Reset(::open(path.c_str(),
-                        O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0666));
+    // Links only as every saved file follows them (atomic_file.h), and never a
+    // FIFO that would block. O_NOFOLLOW: a link put in place since is refused.
+    WriteTarget target;
+    try {
+      target = ResolveWriteTarget(path);
+    } catch (const RuntimeError& error) {
+      Refuse(error.Description());
+    }
+    const int follow = target.device ? 0 : O_NOFOLLOW;
+    owned_.Reset(::open(target.path.c_str(),
+                        O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK | follow, 0666));
     struct stat info {};
     if (!owned_.Valid() || ::fstat(owned_.Get(), &info) != 0) {
       Refuse(errno == ELOOP ? "it is a symbolic link" : std::strerror(errno));
@@ -72,14 +75,14 @@ TraceFile::TraceFile(const std::string& path) : path_(path) {
     // Non-blocking only for the open itself; a terminal given as the file must not drop events.
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
   }
-  start_ = Monotonic();
+  start_ = MonotonicSeconds();
   Put(Stamp(0) + "trace started " + UtcNow() + " by travimo " +
       std::to_string(kLibraryVersion.major) + "." + std::to_string(kLibraryVersion.minor) + "." +
       std::to_string(kLibraryVersion.revision) + ", pid " + std::to_string(::getpid()) + "\n");
 }
 
 void TraceFile::Record(std::string_view event) {
-  Put(Stamp(Monotonic() - start_) + Indented(event) + "\n");
+  Put(Stamp(MonotonicSeconds() - start_) + Indented(event) + "\n");
 }
 
 void TraceFile::Put(const std::string& text) {

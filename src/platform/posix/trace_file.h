@@ -14,8 +14,9 @@ namespace travimo::posix {
 class TraceFile : public TraceSink {
  public:
   // "-" is standard error. A file is appended to (earlier traces stay), and
-  // created 0666 & ~umask; a symbolic link, a FIFO or a file that cannot be
-  // opened fails with 75 naming it.
+  // created 0666 & ~umask; a symbolic link is followed only as a saved file's
+  // is (atomic_file.h). A FIFO or a file that cannot be opened fails with 75
+  // naming it.
   explicit TraceFile(const std::string& path);
 
   void Record(std::string_view event) override;
