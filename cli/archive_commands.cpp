@@ -160,8 +160,10 @@ int ArchiveRead(const ArchiveOptions& options, const archive::ReadEntry& entry, 
   } catch (const RuntimeError& error) {
     console.err << "travimo: the read was not archived: "
                 << ErrorLine(error.Number(), error.Description()) << '\n';
-    return options.path.empty() && !options.asked ? ExitStatus::Ok : ExitStatus::File;
+  } catch (const std::exception& error) {  // out of memory, say: still never the read's end
+    console.err << "travimo: the read was not archived: " << error.what() << '\n';
   }
+  return options.path.empty() && !options.asked ? ExitStatus::Ok : ExitStatus::File;
 }
 
 int64_t ParseUtcMs(const std::string& text) {

@@ -22,7 +22,8 @@ namespace {
 }
 
 void MakeDirectories(const std::filesystem::path& dir) {
-  if (dir.empty() || std::filesystem::is_directory(dir)) return;
+  std::error_code unknown;  // a folder that cannot be looked at fails below, with its errno
+  if (dir.empty() || std::filesystem::is_directory(dir, unknown)) return;
   MakeDirectories(dir.parent_path());
   if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) Fail(dir.string(), "making the folder");
 }

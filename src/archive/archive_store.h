@@ -23,8 +23,14 @@ class ArchiveStore {
   virtual std::string Location() const = 0;
 };
 
+// Long enough for another process's insert to finish, short enough that a
+// stuck lock does not hold up the read that is waiting to be archived.
+inline constexpr int kArchiveBusyTimeoutMs = 5000;
+
 // Opens or creates the SQLite archive at path, bringing its schema up to date.
 // Fails with 75 for a file that is not an archive or one of a newer version.
-std::unique_ptr<ArchiveStore> OpenSqliteArchive(const std::string& path);
+// A write waits up to busyTimeoutMs for another writer, then fails with 75.
+std::unique_ptr<ArchiveStore> OpenSqliteArchive(const std::string& path,
+                                                int busyTimeoutMs = kArchiveBusyTimeoutMs);
 
 }  // namespace travimo::archive

@@ -12,10 +12,6 @@ namespace travimo::archive {
 
 namespace {
 
-// Long enough for another process's insert to finish, short enough that a
-// stuck lock does not hold up the read that is waiting to be archived.
-constexpr int kBusyTimeoutMs = 5000;
-
 std::string KindText(TransferKind kind) {
   return KindName(kind);
 }
@@ -33,7 +29,7 @@ std::optional<int64_t> OptionalInt(const Statement& row, int column) {
 
 class SqliteArchive final : public ArchiveStore {
  public:
-  explicit SqliteArchive(const std::string& path) : db_(Open(path)) {}
+  SqliteArchive(const std::string& path, int busyTimeoutMs) : db_(Open(path, busyTimeoutMs)) {}
 
   int64_t Add(const ReadEntry& e) override {
     Transaction transaction(db_);
@@ -164,9 +160,9 @@ class SqliteArchive final : public ArchiveStore {
   std::string Location() const override { return db_.Path(); }
 
  private:
-  static Connection Open(const std::string& path) {
+  static Connection Open(const std::string& path, int busyTimeoutMs) {
     PrepareArchiveFile(path);
-    Connection db(path, true, kBusyTimeoutMs);
+    Connection db(path, true, busyTimeoutMs);
     db.Execute("PRAGMA foreign_keys = ON");
     // Also the first read of the file, so a file that is no database fails here.
     db.Execute("PRAGMA journal_mode = WAL");
@@ -179,8 +175,8 @@ class SqliteArchive final : public ArchiveStore {
 
 }  // namespace
 
-std::unique_ptr<ArchiveStore> OpenSqliteArchive(const std::string& path) {
-  return std::make_unique<SqliteArchive>(path);
+std::unique_ptr<ArchiveStore> OpenSqliteArchive(const std::string& path, int busyTimeoutMs) {
+  return std::make_unique<SqliteArchive>(path, busyTimeoutMs);
 }
 
 }  // namespace travimo::archive

@@ -1,84 +1,20 @@
-#include <sqlite3.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <limits>
 
+#include "archive/archive_fixture.h"
 #include "archive/archive_location.h"
-#include "archive/archive_store.h"
 #include "archive/schema.h"
 #include "archive/sha256.h"
-#include "control/control_fixture.h"
 #include "model/brevane_record.h"
-#include "model/error.h"
 #include "model/field_table.h"
 #include "sim/brevane_encoder.h"
-#include "sim/lorvex_encoder.h"
 #include "sim/ostrel_encoder.h"
 
 namespace travimo::testing {
 namespace {
-
-namespace fs = std::filesystem;
-using archive::ReadEntry;
-
-fs::path FreshDir(const std::string& name) {
-  const fs::path dir =
-      fs::temp_directory_path() / ("travimo-archive-" + name + "-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
-
-// Raw SQL against the file, for the states a test must set up by hand.
-void Sql(const fs::path& file, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
-  sqlite3_close(db);
-}
-
-std::vector<uint8_t> Bytes(const std::string& text) {
-  return {text.begin(), text.end()};
-}
-
-template <class Ptr>
-void ExpectSameRecords(const std::vector<Ptr>& a, const std::vector<Ptr>& b) {
-  ASSERT_EQ(a.size(), b.size());
-  for (size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(*a[i] == *b[i]) << "record " << i;
-}
-
-class ArchiveTest : public ControlTest {
- protected:
-  ArchiveTest() : dir(FreshDir(::testing::UnitTest::GetInstance()->current_test_info()->name())) {}
-  ~ArchiveTest() override { fs::remove_all(dir); }
-
-  // A read of text as the control decodes it, with every column filled.
-  ReadEntry Decoded(const std::string& text) {
-    control.DecodeTransfer(text);
-    ReadEntry e;
-    e.startedUtcMs = 1'700'000'000'000;
-    e.endedUtcMs = e.startedUtcMs + 2500;
-    e.utcOffsetMinutes = 60;
-    e.programVersion = "9.9.9";
-    e.source = "demo";
-    e.device = "/dev/ttyUSB0";
-    e.port = 3;
-    e.lineSettings = "9600,N,8,1";
-    e.typeAsked = control.TravimoType();
-    e.settings = {2, 1, 256, 7, 1};
-    e.raw = Bytes(text);
-    e.results = CollectResults(control);
-    return e;
-  }
-
-  fs::path dir;
-  fs::path file = dir / "archive.sqlite";
-};
 
 TEST_F(ArchiveTest, EveryInstrumentsReadComesBackAsParsed) {
   sim::BrevaneMeasurement brevane;
@@ -273,36 +209,6 @@ TEST_F(ArchiveTest, FilesOfEveryEarlierVersionAreBroughtUpToDate) {
     EXPECT_EQ(store->History({}).back().parentId, reparsed.parentId);
     EXPECT_TRUE(store->Check().ok);
   }
-}
-
-TEST_F(ArchiveTest, TwoProcessesWritingAtOnceBothSucceed) {
-  constexpr int kEach = 40;
-  const ReadEntry entry = Decoded(sim::EncodeLorvexTransfer({{'A', {1, 2, 3}}}));
-  archive::OpenSqliteArchive(file);  // schema made before the race
-  std::vector<pid_t> children;
-  for (int child = 0; child < 2; ++child) {
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      int status = 0;
-      try {
-        auto store = archive::OpenSqliteArchive(file);
-        for (int i = 0; i < kEach; ++i) store->Add(entry);
-      } catch (...) {
-        status = 1;
-      }
-      ::_exit(status);
-    }
-    children.push_back(pid);
-  }
-  for (const pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
-  auto store = archive::OpenSqliteArchive(file);
-  EXPECT_EQ(store->History({}).size(), 2u * kEach);
-  EXPECT_TRUE(store->Check().ok);
 }
 
 // Lengths around the padding boundaries of a 64-byte block.

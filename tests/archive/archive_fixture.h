@@ -1,0 +1,75 @@
+#pragma once
+// Archives in real SQLite files of a folder of the test's own, and reads as
+// the control decodes them.
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "archive/archive_store.h"
+#include "control/control_fixture.h"
+#include "model/error.h"
+#include "sim/lorvex_encoder.h"
+
+namespace travimo::testing {
+
+namespace fs = std::filesystem;
+using archive::ReadEntry;
+
+inline fs::path FreshDir(const std::string& name) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("travimo-archive-" + name + "-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+// Raw SQL against the file, for the states a test must set up by hand.
+inline void Sql(const fs::path& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  sqlite3_close(db);
+}
+
+inline std::vector<uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
+
+template <class Ptr>
+void ExpectSameRecords(const std::vector<Ptr>& a, const std::vector<Ptr>& b) {
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(*a[i] == *b[i]) << "record " << i;
+}
+
+class ArchiveTest : public ControlTest {
+ protected:
+  ArchiveTest() : dir(FreshDir(::testing::UnitTest::GetInstance()->current_test_info()->name())) {}
+  ~ArchiveTest() override { fs::remove_all(dir); }
+
+  // A read of text as the control decodes it, with every column filled.
+  ReadEntry Decoded(const std::string& text) {
+    control.DecodeTransfer(text);
+    ReadEntry e;
+    e.startedUtcMs = 1'700'000'000'000;
+    e.endedUtcMs = e.startedUtcMs + 2500;
+    e.utcOffsetMinutes = 60;
+    e.programVersion = "9.9.9";
+    e.source = "demo";
+    e.device = "/dev/ttyUSB0";
+    e.port = 3;
+    e.lineSettings = "9600,N,8,1";
+    e.typeAsked = control.TravimoType();
+    e.settings = {2, 1, 256, 7, 1};
+    e.raw = Bytes(text);
+    e.results = CollectResults(control);
+    return e;
+  }
+
+  fs::path dir;
+  fs::path file = dir / "archive.sqlite";
+};
+
+}  // namespace travimo::testing
