@@ -6,7 +6,7 @@
 #include "cli/archive_commands.h"
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
-#include "cli/native_platform.h"
+#include "cli/native_files.h"
 #include "model/error.h"
 
 namespace travimo::cli {
@@ -94,17 +94,13 @@ int RunExportCommand(const ExportCommand& command, Console& console) {
     WriteCsv(reads, text);
   }
   if (command.outputFile.empty() || command.outputFile == "-") {
-    console.out << text.str();
-    console.out.flush();
-    return ExitStatus::Ok;
+    console.out << text.view();
+    return console.out.flush() ? ExitStatus::Ok : ExitStatus::File;
   }
   try {
-    const std::string bytes = text.str();
-    NativeFileSystem().ReplaceContent(
-        command.outputFile, {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+    SaveUserFile(command.outputFile, text.view());
   } catch (const RuntimeError& error) {
-    ReportError(console.err, error.Number(), error.Description());
-    return ExitStatus::File;
+    return ReportError(console.err, error.Number(), error.Description());
   }
   console.err << "Exported " << reads.size() << (reads.size() == 1 ? " read" : " reads") << " to "
               << command.outputFile << '\n';

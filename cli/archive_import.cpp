@@ -2,10 +2,7 @@
 // read that saved them when their sidecar still describes them.
 #include <sys/stat.h>
 
-#include <cerrno>
-#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "archive/archive_store.h"
@@ -13,6 +10,7 @@
 #include "cli/archive_commands.h"
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
+#include "cli/native_files.h"
 #include "model/error.h"
 
 namespace travimo::cli {
@@ -76,18 +74,10 @@ std::optional<ReadOrigin> OriginFromSidecar(const std::string& file, const std::
 
 // The bytes and the file's modification time, or a RuntimeError naming it.
 std::string ReadRawFile(const std::string& file, int64_t& modifiedUtcMs) {
-  std::ifstream in(file, std::ios::binary);
+  std::string bytes = ReadUserFile(file);
   struct stat st {};
-  if (!in || ::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    throw RuntimeError(ErrorNumber::PathFileAccess, "travimo",
-                       "Cannot import \"" + file + "\": " +
-                           (errno != 0 ? std::strerror(errno) : "not a regular file"));
-  }
-  modifiedUtcMs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1'000'000;
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) {
-    throw RuntimeError(ErrorNumber::PathFileAccess, "travimo",
-                       "Cannot import \"" + file + "\": reading failed");
+  if (::stat(file.c_str(), &st) == 0) {
+    modifiedUtcMs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1'000'000;
   }
   return bytes;
 }
@@ -119,8 +109,7 @@ int RunImportCommand(const ImportCommand& command, Console& console) {
   int status = ExitStatus::Ok;
   for (const std::string& file : command.files) {
     try {
-      errno = 0;
-      int64_t modified = 0;
+      int64_t modified = NowUtcMs();
       const std::string bytes = ReadRawFile(file, modified);
       OfflineDecode decode;
       const auto origin = OriginFromSidecar(file, bytes, console.err);
