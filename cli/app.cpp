@@ -1,6 +1,7 @@
 #include "cli/app.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <map>
 
 #include "cli/commands.h"
@@ -49,15 +50,89 @@ void AddParseSettings(CLI::App& app, ControlSettings& settings) {
             "Blue-line check of Lorvex scans: off, on or auto");
 }
 
+// A check that turns a function's complaint into a usage error.
+template <class Parse>
+CLI::Validator Checked(Parse parse, const std::string& name) {
+  return CLI::Validator([parse](std::string& text) { return parse(text); }, name);
+}
+
+std::string CheckPlotFile(const std::string& path) {
+#ifdef TRAVIMO_NO_PLOTS
+  (void)path;
+  return "plots are not available in this build (it has no drawing library)";
+#else
+  if (exports::PlotFormatFromPath(path)) return {};
+  return "cannot tell the plot's format from " + path + ": end its name in .svg, .png or .pdf";
+#endif
+}
+
+std::string CheckPlotSize(const std::string& text, exports::PlotOptions* plot) {
+  int width = 0, height = 0;
+  char x = 0, rest = 0;
+  const int n = std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &rest);
+  constexpr int low = exports::PlotOptions::kMinSide, high = exports::PlotOptions::kMaxSide;
+  if (n != 3 || (x != 'x' && x != 'X') || width < low || width > high || height < low ||
+      height > high) {
+    return "give the plot's size as WIDTHxHEIGHT, each from " + std::to_string(low) + " to " +
+           std::to_string(high);
+  }
+  if (plot) {
+    plot->width = width;
+    plot->height = height;
+  }
+  return {};
+}
+
 void AddOutputOptions(CLI::App& app, OutputOptions& output) {
-  app.add_option_function<std::string>(
-         "--format", [&output](const std::string& text) { output.format = kFormats.at(text); },
-         "Output format: table (default), csv or json")
-      ->transform(CLI::IsMember(kFormats, CLI::ignore_case));
-  app.add_option("--output,-o", output.outputFile, "Write the results to FILE instead of stdout")
+  auto* format =
+      app.add_option_function<std::string>(
+             "--format", [&output](const std::string& text) { output.format = kFormats.at(text); },
+             "Output format: table (default), csv or json")
+          ->transform(CLI::IsMember(kFormats, CLI::ignore_case));
+  app.add_option("--output,-o", output.outputFile,
+                 "Write the results to FILE instead of standard output (- for standard output)")
       ->type_name("FILE");
-  app.add_option("--plot", output.plotFile, "Also draw the scans as an SVG line plot in FILE")
-      ->type_name("FILE.svg");
+  auto* layout =
+      app.add_option_function<std::string>(
+             "--layout",
+             [&output](const std::string& text) { output.csv.layout = *exports::LayoutFromName(text); },
+             "CSV layout: long (default; one row per point) or wide (one column per scan, for "
+             "spreadsheets)")
+          ->check(CLI::IsMember({"long", "wide"}));
+  auto* delimiter =
+      app.add_option_function<std::string>(
+             "--delimiter",
+             [&output](const std::string& text) { output.csv.delimiter = *exports::DelimiterFromText(text); },
+             "CSV field delimiter: , (default), ; | or tab")
+          ->type_name("CHAR")
+          ->check(Checked(
+              [](const std::string& text) -> std::string {
+                return exports::DelimiterFromText(text) ? "" : "the delimiter is one of , ; | tab";
+              },
+              "CHAR"));
+  app.add_option_function<std::string>(
+         "--plot",
+         [&output](const std::string& path) {
+           output.plotFile = path;
+           output.plot.format = exports::PlotFormatFromPath(path).value_or(exports::PlotFormat::Svg);
+         },
+         "Also draw the scans as a line plot in FILE: .svg, .png or .pdf")
+      ->type_name("FILE")
+      ->check(Checked(CheckPlotFile, "FILE"));
+  app.add_option_function<std::string>(
+         "--plot-size", [&output](const std::string& text) { CheckPlotSize(text, &output.plot); },
+         "The plot's size, WIDTHxHEIGHT in pixels (PNG) or points (SVG, PDF); default 900x500")
+      ->type_name("WxH")
+      ->check(Checked([](const std::string& text) { return CheckPlotSize(text, nullptr); }, "WxH"));
+  // CSV options alone ask for CSV; with another format they are a mistake.
+  app.parse_complete_callback([&output, format, layout, delimiter] {
+    if (layout->count() == 0 && delimiter->count() == 0) return;
+    if (format->count() == 0) {
+      output.format = OutputFormat::Csv;
+    } else if (output.format != OutputFormat::Csv) {
+      throw CLI::ValidationError("--layout, --delimiter", "they apply to --format csv only");
+    }
+  });
 }
 
 void AddLineSettings(CLI::App& app, ControlSettings& settings) {

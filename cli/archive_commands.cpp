@@ -150,11 +150,13 @@ archive::ReadEntry EntryOfDecode(const OfflineDecode& decode, std::string_view r
   return e;
 }
 
-int ArchiveRead(const ArchiveOptions& options, const archive::ReadEntry& entry, Console& console) {
+int ArchiveRead(const ArchiveOptions& options, const archive::ReadEntry& entry, Console& console,
+                std::optional<int64_t>* kept) {
   if (options.off) return ExitStatus::Ok;
   try {
     const std::string path = ArchivePathOf(options);
     const int64_t id = archive::OpenSqliteArchive(path)->Add(entry);
+    if (kept) *kept = id;
     console.err << "Archived as read " << id << " in " << path << '\n';
     return ExitStatus::Ok;
   } catch (const RuntimeError& error) {
@@ -164,6 +166,18 @@ int ArchiveRead(const ArchiveOptions& options, const archive::ReadEntry& entry, 
     console.err << "travimo: the read was not archived: " << error.what() << '\n';
   }
   return options.path.empty() && !options.asked ? ExitStatus::Ok : ExitStatus::File;
+}
+
+exports::ExportMetadata MetadataOfEntry(int64_t id, const archive::ReadEntry& entry) {
+  exports::ExportMetadata metadata;
+  metadata.device = entry.device;
+  metadata.readUtcMs = entry.startedUtcMs;
+  metadata.archiveEntry = id;
+  const auto& s = entry.settings;
+  metadata.settings =
+      exports::ParseSettingsOf(entry.results.kind, {s.scanDataType, s.tempUnits, s.numberOfPoints,
+                                                    s.blueLineTrigger, s.arrayStart});
+  return metadata;
 }
 
 int64_t ParseUtcMs(const std::string& text) {
@@ -204,7 +218,7 @@ int RunShowCommand(const ShowCommand& command, Console& console) {
   } catch (const RuntimeError& error) {
     return Report(error, console);
   }
-  return EmitResults(entry.results, command.output, console);
+  return EmitResults(entry.results, MetadataOfEntry(command.id, entry), command.output, console);
 }
 
 int RunArchivePathCommand(const ArchiveOptions& options, Console& console) {

@@ -2,6 +2,7 @@
 // The archive as the tool uses it: reads kept after the fact, and the
 // commands that look through them.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,11 +67,16 @@ int64_t NowUtcMs();
 
 // Keeps entry and names its number on err. A failure is told on err and
 // costs nothing unless the archive was named or asked for: then File.
-int ArchiveRead(const ArchiveOptions& options, const archive::ReadEntry& entry, Console& console);
+// The entry's number goes to *id when kept and id is given.
+int ArchiveRead(const ArchiveOptions& options, const archive::ReadEntry& entry, Console& console,
+                std::optional<int64_t>* id = nullptr);
 
 // The archive named by options, or the default one; fails with 75 when
 // there is no default location.
 std::string ArchivePathOf(const ArchiveOptions& options);
+
+// What an export of the kept read says about it.
+exports::ExportMetadata MetadataOfEntry(int64_t id, const archive::ReadEntry& entry);
 
 // "YYYY-MM-DD" or "YYYY-MM-DDThh:mm[:ss]", taken as UTC; fails with 5.
 int64_t ParseUtcMs(const std::string& text);

@@ -1,4 +1,5 @@
 // Several archived reads in one file, each written by the format's own writer.
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -20,9 +21,11 @@ struct Numbered {
   archive::ReadEntry entry;
 };
 
-std::string Written(const ReadResults& results, OutputFormat format) {
+std::string Written(int64_t id, const archive::ReadEntry& entry, OutputFormat format) {
+  OutputOptions options;
+  options.format = format;
   std::ostringstream text;
-  MakeWriter(format)->Write(results, text);
+  MakeWriter(options, MetadataOfEntry(id, entry))->Write(entry.results, text);
   return text.str();
 }
 
@@ -44,19 +47,24 @@ std::vector<std::string> CsvLines(const std::string& text) {
   return lines;
 }
 
-// Every row led by its read's number. Reads of one layout share one header
-// line; a read whose header differs starts a new block after a blank line.
+// Every row led by its read's number. Reads of one layout (one instrument's
+// header fields) share one block under one header line, blocks in the order
+// their first read was named, a blank line between them.
 void WriteCsv(const std::vector<Numbered>& reads, std::ostream& out) {
-  std::string header;
+  std::vector<std::pair<std::string, std::string>> blocks;  // header, rows
   for (const auto& [id, entry] : reads) {
-    const auto lines = CsvLines(Written(entry.results, OutputFormat::Csv));
+    const auto lines = CsvLines(Written(id, entry, OutputFormat::Csv));
     if (lines.empty()) continue;
-    if (lines.front() != header) {
-      if (!header.empty()) out << '\n';
-      header = lines.front();
-      out << "read," << header << '\n';
+    auto block = std::find_if(blocks.begin(), blocks.end(),
+                              [&](const auto& b) { return b.first == lines.front(); });
+    if (block == blocks.end()) block = blocks.insert(blocks.end(), {lines.front(), {}});
+    for (size_t i = 1; i < lines.size(); ++i) {
+      block->second += std::to_string(id) + ',' + lines[i] + '\n';
     }
-    for (size_t i = 1; i < lines.size(); ++i) out << id << ',' << lines[i] << '\n';
+  }
+  for (size_t b = 0; b < blocks.size(); ++b) {
+    if (b > 0) out << '\n';
+    out << "read," << blocks[b].first << '\n' << blocks[b].second;
   }
 }
 
@@ -70,7 +78,7 @@ void WriteJson(const std::vector<Numbered>& reads, std::ostream& out) {
                  {"source", entry.source},
                  {"device", entry.device},
                  {"errorNumber", entry.errorNumber}};
-    const Json document = Json::parse(Written(entry.results, OutputFormat::Json));
+    const Json document = Json::parse(Written(id, entry, OutputFormat::Json));
     for (const auto& [key, value] : document.items()) read[key] = value;
     all.push_back(std::move(read));
   }

@@ -58,6 +58,13 @@ int RunReparseCommand(const ReparseCommand& command, Console& console) {
   }
   const OfflineDecode decode = DecodeOffline(std::string(read.raw.begin(), read.raw.end()),
                                              SettingsFor(read, command.settings), command.force);
+  exports::ExportMetadata metadata;
+  metadata.device = read.device;
+  metadata.readUtcMs = read.startedUtcMs;
+  metadata.archiveEntry = command.id;  // the saved decode's own number once kept
+  metadata.settings = exports::ParseSettingsOf(
+      decode.results.kind, {decode.scanDataType, decode.tempUnits, decode.numberOfPoints,
+                            decode.blueLineTrigger, decode.arrayStart});
   int status = ExitStatus::Ok;
   if (decode.errorNumber != 0) {
     status = ReportError(console.err, decode.errorNumber, decode.errorDescription);
@@ -65,6 +72,7 @@ int RunReparseCommand(const ReparseCommand& command, Console& console) {
   if (command.save) {
     try {
       const int64_t id = store->Add(EntryOfReparse(read, command.id, decode));
+      metadata.archiveEntry = id;
       console.err << "Archived as read " << id << " in " << store->Location() << '\n';
     } catch (const RuntimeError& error) {
       const int saveStatus = ReportError(console.err, error.Number(), error.Description());
@@ -72,7 +80,7 @@ int RunReparseCommand(const ReparseCommand& command, Console& console) {
     }
   }
   if (decode.errorNumber != 0) return status;
-  const int emitStatus = EmitResults(decode.results, command.output, console);
+  const int emitStatus = EmitResults(decode.results, metadata, command.output, console);
   return status != ExitStatus::Ok ? status : emitStatus;
 }
 

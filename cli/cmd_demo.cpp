@@ -82,8 +82,8 @@ int RunDemoCommand(const DemoCommand& command, Console& console) {
 #ifndef TRAVIMO_NO_ARCHIVE
   request.archive = command.archive;
   request.source = "demo";
-  request.device = simulator->SlavePath();
 #endif
+  request.device = simulator->SlavePath();
   const int status = RunRead(session, request, command.output, console);
   simulator->Stop();
   session.ReportTrace(console.err);

@@ -20,18 +20,22 @@ int RunParseCommand(const ParseCommand& command, Console& console) {
   const std::string raw = command.archive.asked ? text : std::string();
 #endif
   const OfflineDecode decode = DecodeOffline(std::move(text), command.settings, command.force);
+  exports::ExportMetadata metadata;
+  metadata.settings = exports::ParseSettingsOf(
+      decode.results.kind, {decode.scanDataType, decode.tempUnits, decode.numberOfPoints,
+                            decode.blueLineTrigger, decode.arrayStart});
   int archiveStatus = ExitStatus::Ok;
 #ifndef TRAVIMO_NO_ARCHIVE
   if (command.archive.asked) {
     archive::ReadEntry entry = EntryOfDecode(decode, raw, started, NowUtcMs());
     entry.source = "parse";
-    archiveStatus = ArchiveRead(command.archive, entry, console);
+    archiveStatus = ArchiveRead(command.archive, entry, console, &metadata.archiveEntry);
   }
 #endif
   if (decode.errorNumber != 0) {
     return ReportError(console.err, decode.errorNumber, decode.errorDescription);
   }
-  const int status = EmitResults(decode.results, command.output, console);
+  const int status = EmitResults(decode.results, metadata, command.output, console);
   return status != ExitStatus::Ok ? status : archiveStatus;
 }
 

@@ -14,8 +14,8 @@ int RunReadCommand(const ReadCommand& command, Console& console) {
   request.propsFile = command.propsFile;
 #ifndef TRAVIMO_NO_ARCHIVE
   request.archive = command.archive;
-  request.device = command.device;
 #endif
+  request.device = command.device;
   const int status = RunRead(session, request, command.output, console);
   session.ReportTrace(console.err);
   return status;

@@ -5,7 +5,6 @@
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
 #include "cli/native_files.h"
-#include "cli/output_svg.h"
 #include "model/error.h"
 
 namespace travimo::cli {
@@ -25,23 +24,32 @@ int WriteFile(const std::string& path, const OutputWriter& writer, const ReadRes
   return ExitStatus::Ok;
 }
 
+bool ToStandardOutput(const std::string& path) { return path.empty() || path == "-"; }
+
 }  // namespace
 
-int EmitResults(const ReadResults& results, const OutputOptions& options, Console& console) {
-  const auto writer = MakeWriter(options.format);
+int EmitResults(const ReadResults& results, const exports::ExportMetadata& metadata,
+                const OutputOptions& options, Console& console) {
+  const auto writer = MakeWriter(options, metadata);
   int status = ExitStatus::Ok;
-  if (options.outputFile.empty()) {
+  if (ToStandardOutput(options.outputFile)) {
     writer->Write(results, console.out);
     // Why it failed is said once the command ends (main.cpp).
     if (!console.out.flush()) status = ExitStatus::File;
   } else {
     status = WriteFile(options.outputFile, *writer, results, console);
   }
+#ifndef TRAVIMO_NO_PLOTS
   if (!options.plotFile.empty()) {
-    const int plotStatus = WriteFile(options.plotFile, SvgPlotWriter{}, results, console);
+    const int plotStatus = WriteFile(options.plotFile, PlotWriter(options.plot), results, console);
     if (status == ExitStatus::Ok) status = plotStatus;
   }
+#endif
   return status;
+}
+
+int EmitResults(const ReadResults& results, const OutputOptions& options, Console& console) {
+  return EmitResults(results, exports::ExportMetadata{}, options, console);
 }
 
 }  // namespace travimo::cli

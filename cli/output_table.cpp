@@ -3,9 +3,16 @@
 #include <algorithm>
 #include <iomanip>
 
-#include "cli/record_view.h"
+#include "exports/record_view.h"
 
 namespace travimo::cli {
+
+using exports::DataTypeName;
+using exports::FormatField;
+using exports::NamedSeries;
+using exports::FormatFloat;
+using exports::TempUnitsName;
+using exports::ViewsOf;
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
 #include "cli/progress.h"
+#include "cli/native_platform.h"
 #include "cli/property_file.h"
 #include "model/error.h"
 
@@ -75,6 +76,9 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
     }
   }
   const ReadResults results = CollectResults(control, FilledKind(before, control));
+  exports::ExportMetadata metadata;
+  metadata.device = request.device.empty() ? NativeDeviceFor(control.CommPort()) : request.device;
+  metadata.settings = exports::ParseSettingsOf(control, results.kind);
   int archiveStatus = ExitStatus::Ok;
 #ifndef TRAVIMO_NO_ARCHIVE
   {
@@ -85,12 +89,13 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
     archive::ReadEntry entry = EntryOfRead(control, session.Serial().Received(), kept,
                                            errors.empty() ? 0 : errors.back(), started, NowUtcMs());
     entry.source = request.source;
-    entry.device = request.device.empty() ? NativeDeviceFor(control.CommPort()) : request.device;
-    archiveStatus = ArchiveRead(request.archive, entry, console);
+    entry.device = metadata.device;
+    metadata.readUtcMs = started;
+    archiveStatus = ArchiveRead(request.archive, entry, console, &metadata.archiveEntry);
   }
 #endif
   if (status != ExitStatus::Ok) return status;
-  const int emitStatus = EmitResults(results, output, console);
+  const int emitStatus = EmitResults(results, metadata, output, console);
   return emitStatus != ExitStatus::Ok ? emitStatus : archiveStatus;
 }
 

@@ -20,8 +20,8 @@ struct ReadRequest {
 #ifndef TRAVIMO_NO_ARCHIVE
   ArchiveOptions archive;
   std::string source = "read";  // how the archive names where the read came from
-  std::string device;           // the device path, for the archive
 #endif
+  std::string device;  // the device path, as the user gave it
 };
 
 // The exit status (see exit_status.h).

@@ -89,7 +89,6 @@ TEST_F(CliParse, CsvReadsBackToTheSamePoints) {
     const auto rows = ParseCsv(run.out);
     ASSERT_GT(rows.size(), t.firstScan.size());
     const auto& header = rows[0];
-    ASSERT_EQ(header.size(), 10u);
     EXPECT_EQ(header[7], "series");
     std::vector<float> first;
     for (size_t r = 1; r < rows.size(); ++r) {
