@@ -9,6 +9,7 @@
 
 #include "archive/archive_location.h"
 #include "archive/archive_store.h"
+#include "archive/read_entry.h"
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
 #include "model/enums.h"
@@ -17,11 +18,6 @@
 namespace travimo::cli {
 
 namespace {
-
-std::optional<std::string> Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? std::optional<std::string>(value) : std::nullopt;
-}
 
 std::string UtcText(int64_t utcMs) {
   const std::time_t seconds = static_cast<std::time_t>(utcMs / 1000);
@@ -86,62 +82,16 @@ int Report(const RuntimeError& error, Console& console) {
   return ReportError(console.err, error.Number(), error.Description());
 }
 
-// An entry's times, program and outcome.
-archive::ReadEntry EntryAt(int64_t startedUtcMs, int64_t endedUtcMs, int32_t errorNumber,
-                           const std::string& errorDescription) {
-  archive::ReadEntry e;
-  e.startedUtcMs = startedUtcMs;
-  e.endedUtcMs = endedUtcMs;
-  const std::time_t seconds = static_cast<std::time_t>(startedUtcMs / 1000);
-  std::tm local{};
-  localtime_r(&seconds, &local);
-  e.utcOffsetMinutes = static_cast<int32_t>(local.tm_gmtoff / 60);
-  e.programVersion = TRAVIMO_VERSION_STRING;
-  e.errorNumber = errorNumber;
-  if (errorNumber != 0) {
-    if (const auto name = MemberName("TravimoErrors", errorNumber)) e.errorName = *name;
-    e.errorDescription = errorDescription;
-  }
-  return e;
-}
-
 }  // namespace
 
 std::string ArchivePathOf(const ArchiveOptions& options) {
-  if (!options.path.empty()) return options.path;
-  const std::string path = archive::DefaultArchivePath(Env("XDG_DATA_HOME"), Env("HOME"));
-  if (path.empty()) {
-    throw RuntimeError(ErrorNumber::PathFileAccess, "Travimo archive",
-                       "No archive location: set HOME or XDG_DATA_HOME, or give --archive PATH");
-  }
-  return path;
-}
-
-int64_t NowUtcMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
-
-archive::ReadEntry EntryOfRead(const Travimo& control, std::string_view received,
-                               const ReadResults& results, int32_t errorNumber,
-                               int64_t startedUtcMs, int64_t endedUtcMs) {
-  archive::ReadEntry e =
-      EntryAt(startedUtcMs, endedUtcMs, errorNumber, control.LastErrorDescription());
-  e.port = control.CommPort();
-  e.lineSettings = control.Settings();
-  e.typeAsked = control.TravimoType();
-  e.settings = {control.ScanDataType(), control.Temp_Units(), control.NumberOfPoints(),
-                control.BlueLineTrigger(), control.ArrayStart()};
-  e.raw.assign(received.begin(), received.end());
-  e.results = results;
-  return e;
+  return archive::ArchivePath(options.path);
 }
 
 archive::ReadEntry EntryOfDecode(const OfflineDecode& decode, std::string_view raw,
                                  int64_t startedUtcMs, int64_t endedUtcMs) {
   archive::ReadEntry e =
-      EntryAt(startedUtcMs, endedUtcMs, decode.errorNumber, decode.errorDescription);
+      archive::EntryAt(startedUtcMs, endedUtcMs, decode.errorNumber, decode.errorDescription);
   e.typeAsked = decode.travimoType;
   e.settings = {decode.scanDataType, decode.tempUnits, decode.numberOfPoints,
                 decode.blueLineTrigger, decode.arrayStart};
@@ -155,7 +105,7 @@ int ArchiveRead(const ArchiveOptions& options, const archive::ReadEntry& entry, 
   if (options.off) return ExitStatus::Ok;
   try {
     const std::string path = ArchivePathOf(options);
-    const int64_t id = archive::OpenSqliteArchive(path)->Add(entry);
+    const int64_t id = archive::KeepRead(path, entry);
     if (kept) *kept = id;
     console.err << "Archived as read " << id << " in " << path << '\n';
     return ExitStatus::Ok;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive/archive_entry.h"
+#include "archive/read_entry.h"
 #include "cli/console.h"
 #include "cli/control_settings.h"
 #include "cli/emit.h"
@@ -54,16 +55,10 @@ struct ImportCommand {
   std::vector<std::string> files;
 };
 
-// What the archive keeps of a read the control just made: settings from the
-// control, the bytes received, the outcome and the times given.
-archive::ReadEntry EntryOfRead(const Travimo& control, std::string_view received,
-                               const ReadResults& results, int32_t errorNumber,
-                               int64_t startedUtcMs, int64_t endedUtcMs);
 // What the archive keeps of a decode of raw bytes; where they came from is
 // the caller's to fill in.
 archive::ReadEntry EntryOfDecode(const OfflineDecode& decode, std::string_view raw,
                                  int64_t startedUtcMs, int64_t endedUtcMs);
-int64_t NowUtcMs();
 
 // Keeps entry and names its number on err. A failure is told on err and
 // costs nothing unless the archive was named or asked for: then File.

@@ -109,7 +109,7 @@ int RunImportCommand(const ImportCommand& command, Console& console) {
   int status = ExitStatus::Ok;
   for (const std::string& file : command.files) {
     try {
-      int64_t modified = NowUtcMs();
+      int64_t modified = archive::NowUtcMs();
       const std::string bytes = ReadRawFile(file, modified);
       OfflineDecode decode;
       const auto origin = OriginFromSidecar(file, bytes, console.err);

@@ -16,7 +16,7 @@ int RunParseCommand(const ParseCommand& command, Console& console) {
     return ExitStatus::File;  // a file too large (7) included
   }
 #ifndef TRAVIMO_NO_ARCHIVE
-  const int64_t started = NowUtcMs();
+  const int64_t started = archive::NowUtcMs();
   const std::string raw = command.archive.asked ? text : std::string();
 #endif
   const OfflineDecode decode = DecodeOffline(std::move(text), command.settings, command.force);
@@ -27,7 +27,7 @@ int RunParseCommand(const ParseCommand& command, Console& console) {
   int archiveStatus = ExitStatus::Ok;
 #ifndef TRAVIMO_NO_ARCHIVE
   if (command.archive.asked) {
-    archive::ReadEntry entry = EntryOfDecode(decode, raw, started, NowUtcMs());
+    archive::ReadEntry entry = EntryOfDecode(decode, raw, started, archive::NowUtcMs());
     entry.source = "parse";
     archiveStatus = ArchiveRead(command.archive, entry, console, &metadata.archiveEntry);
   }

@@ -58,7 +58,7 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
   const CollectionSnapshot before = SnapshotOf(control);
   session.Site().ClearErrors();
 #ifndef TRAVIMO_NO_ARCHIVE
-  const int64_t started = NowUtcMs();
+  const int64_t started = archive::NowUtcMs();
 #endif
   PressButton(session, request.showProgress, console);
 
@@ -82,12 +82,9 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
   int archiveStatus = ExitStatus::Ok;
 #ifndef TRAVIMO_NO_ARCHIVE
   {
-    // A failed read keeps its bytes but not the records of an earlier parse.
-    ReadResults kept = results;
-    if (!errors.empty())
-      kept = ReadResults{results.kind, results.dataType, results.tempUnits, {}, {}, {}};
-    archive::ReadEntry entry = EntryOfRead(control, session.Serial().Received(), kept,
-                                           errors.empty() ? 0 : errors.back(), started, NowUtcMs());
+    archive::ReadEntry entry =
+        archive::EntryOfRead(control, session.Serial().Received(), results,
+                             errors.empty() ? 0 : errors.back(), started, archive::NowUtcMs());
     entry.source = request.source;
     entry.device = metadata.device;
     metadata.readUtcMs = started;

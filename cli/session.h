@@ -8,8 +8,8 @@
 
 #include "cli/cli_container.h"
 #include "cli/native_platform.h"
-#include "cli/recording_serial.h"
 #include "control/travimo.h"
+#include "platform/recording_serial.h"
 #include "platform/serial_trace.h"
 
 namespace travimo::cli {

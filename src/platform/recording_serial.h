@@ -7,7 +7,7 @@
 
 #include "platform/serial_backend.h"
 
-namespace travimo::cli {
+namespace travimo {
 
 class RecordingSerial : public SerialBackend {
  public:
@@ -26,4 +26,4 @@ class RecordingSerial : public SerialBackend {
   std::string device_;
 };
 
-}  // namespace travimo::cli
+}  // namespace travimo

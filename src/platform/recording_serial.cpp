@@ -1,6 +1,6 @@
-#include "cli/recording_serial.h"
+#include "platform/recording_serial.h"
 
-namespace travimo::cli {
+namespace travimo {
 
 namespace {
 
@@ -34,4 +34,4 @@ std::unique_ptr<SerialConnection> RecordingSerial::Open(int16_t commPort,
   return std::make_unique<RecordingConnection>(std::move(connection), received_);
 }
 
-}  // namespace travimo::cli
+}  // namespace travimo
