@@ -1,6 +1,7 @@
 #pragma once
-// Ctrl-C and SIGTERM during a read: the handler only raises a flag; a host
-// timer looks at it and cancels the transfer through the control.
+// Ctrl-C, SIGTERM and SIGHUP during a read: the handler only counts; a host
+// timer looks at the count, cancels the transfer through the control on the
+// first signal and stops at once on the second.
 namespace travimo::cli {
 
 class InterruptWatch {
@@ -10,7 +11,8 @@ class InterruptWatch {
   InterruptWatch(const InterruptWatch&) = delete;
   InterruptWatch& operator=(const InterruptWatch&) = delete;
 
-  bool Raised() const;
+  bool Raised() const { return Count() > 0; }
+  int Count() const;   // signals caught since the watch began
   int Signal() const;  // the last signal caught, 0 when none
 };
 

@@ -29,8 +29,13 @@ int EscapeWatch::PollDescriptor() const {
 }
 
 EscapeWatch::~EscapeWatch() {
+  Restore();
+}
+
+void EscapeWatch::Restore() {
   registration_ = SourceRegistration();
   if (active_) tcsetattr(fd_, TCSANOW, &saved_);
+  active_ = false;
 }
 
 void EscapeWatch::Service() {

@@ -21,6 +21,8 @@ class EscapeWatch : private IoSource {
   EscapeWatch& operator=(const EscapeWatch&) = delete;
 
   bool Pressed() const { return pressed_; }
+  // Gives the terminal its mode back now, for a process about to end.
+  void Restore();
 
  private:
   int PollDescriptor() const override;

@@ -4,11 +4,13 @@
 
 namespace travimo::cli {
 
-ReadProgress::ReadProgress(ControlSession& session, Console& console)
+ReadProgress::ReadProgress(ControlSession& session, Console& console,
+                           std::function<void()> stopAtOnce)
     : session_(session),
       escape_(session.Host(), console.keyboardFd),
       status_(console.err, console.errIsTerminal),
-      started_(session.Host().MonotonicSeconds()) {
+      started_(session.Host().MonotonicSeconds()),
+      stopAtOnce_(std::move(stopAtOnce)) {
   timer_ = session.Host().CreateTimer([this] { Tick(); });
   timer_->Interval(kTickMilliseconds);
   timer_->Enabled(true);
@@ -28,6 +30,11 @@ void ReadProgress::Finish(const std::string& caption) {
 
 void ReadProgress::Tick() {
   Travimo& control = session_.Control();
+  if (interrupts_.Count() >= 2) {
+    Finish("Stopped");
+    escape_.Restore();
+    stopAtOnce_();
+  }
   if (!cancelSent_ && (interrupts_.Raised() || escape_.Pressed())) {
     control.CancelTransfer(true);
     cancelSent_ = true;

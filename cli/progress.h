@@ -1,7 +1,9 @@
 #pragma once
 // What the tool does while a read runs: a host timer redraws the status line
-// from the button's caption and the bytes received, and turns Escape, Ctrl-C
-// or SIGTERM into CancelTransfer on the control.
+// from the button's caption and the bytes received, and turns Escape, Ctrl-C,
+// SIGTERM or SIGHUP into CancelTransfer on the control; a second signal
+// stops at once.
+#include <functional>
 #include <memory>
 
 #include "cli/console.h"
@@ -16,7 +18,9 @@ class ReadProgress {
  public:
   static constexpr int32_t kTickMilliseconds = 100;
 
-  ReadProgress(ControlSession& session, Console& console);
+  // stopAtOnce runs after a second signal, with the status line finished and
+  // the terminal restored; it does not return.
+  ReadProgress(ControlSession& session, Console& console, std::function<void()> stopAtOnce);
   ~ReadProgress();
   ReadProgress(const ReadProgress&) = delete;
   ReadProgress& operator=(const ReadProgress&) = delete;
@@ -36,6 +40,7 @@ class ReadProgress {
   bool cancelSent_ = false;
   bool finished_ = false;
   size_t mostBytes_ = 0;  // the transfer text is emptied when the read ends
+  std::function<void()> stopAtOnce_;
   std::unique_ptr<Timer> timer_;
 };
 

@@ -1,9 +1,11 @@
 #include "cli/read_run.h"
 
+#include "cli/delivery.h"
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
-#include "cli/progress.h"
 #include "cli/native_platform.h"
+#include "cli/output_checks.h"
+#include "cli/progress.h"
 #include "cli/property_file.h"
 #include "model/error.h"
 
@@ -35,13 +37,13 @@ int Prepare(Travimo& control, const ReadRequest& request, Console& console) {
 }
 
 // Pressing the button runs the read with the captions a user sees.
-void PressButton(ControlSession& session, bool showProgress, Console& console) {
+void PressButton(ControlSession& session, const ReadRequest& request, Console& console) {
   Travimo& control = session.Control();
-  if (!showProgress) {
+  if (!request.showProgress) {
     control.Value(true);
     return;
   }
-  ReadProgress progress(session, console);
+  ReadProgress progress(session, console, [&] { StopAtOnce(session, console); });
   control.Value(true);
   const auto& errors = session.Site().Errors();
   progress.Finish(errors.empty() ? "Done" : (errors.back() == UserCancel ? "Cancelled" : "Failed"));
@@ -55,23 +57,27 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
   if (const int status = Prepare(control, request, console); status != ExitStatus::Ok) {
     return status;
   }
+  const std::string rawFile = control.SaveRawData() ? control.OutPutFileName() : std::string();
+  if (const int status = CheckOutputFiles(
+          {output.outputFile, output.plotFile, request.propsFile, rawFile}, console);
+      status != ExitStatus::Ok) {
+    return status;
+  }
   const CollectionSnapshot before = SnapshotOf(control);
   session.Site().ClearErrors();
 #ifndef TRAVIMO_NO_ARCHIVE
   const int64_t started = archive::NowUtcMs();
 #endif
-  PressButton(session, request.showProgress, console);
+  PressButton(session, request, console);
 
-  int status = ExitStatus::Ok;
-  const auto& errors = session.Site().Errors();
-  if (!errors.empty()) {
-    status = ReportError(console.err, errors.back(), control.LastErrorDescription());
-  }
+  Delivery delivery(session, console);
+  int status = delivery.TakeReadOutcome();
   if (!request.propsFile.empty()) {
     try {
       SaveProperties(control, request.propsFile);
     } catch (const RuntimeError& error) {
       const int saveStatus = ReportFileError(console.err, error);
+      if (delivery.Deliverable()) delivery.Failed();
       if (status == ExitStatus::Ok) status = saveStatus;
     }
   }
@@ -82,6 +88,7 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
   int archiveStatus = ExitStatus::Ok;
 #ifndef TRAVIMO_NO_ARCHIVE
   {
+    const auto& errors = session.Site().Errors();
     archive::ReadEntry entry =
         archive::EntryOfRead(control, session.Serial().Received(), results,
                              errors.empty() ? 0 : errors.back(), started, archive::NowUtcMs());
@@ -91,8 +98,10 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
     archiveStatus = ArchiveRead(request.archive, entry, console, &metadata.archiveEntry);
   }
 #endif
-  if (status != ExitStatus::Ok) return status;
+  if (!delivery.Deliverable()) return status;
   const int emitStatus = EmitResults(results, metadata, output, console);
+  if (emitStatus != ExitStatus::Ok) delivery.Failed();
+  if (status != ExitStatus::Ok) return status;
   return emitStatus != ExitStatus::Ok ? emitStatus : archiveStatus;
 }
 

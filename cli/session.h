@@ -1,7 +1,8 @@
 #pragma once
 // The control on the operating system's host services, file system and
 // serial backend, with the tool's container around it and an optional trace
-// of the serial traffic.
+// of the serial traffic. The session keeps what the read received and what it
+// saved as raw data, for the recovery file.
 #include <memory>
 #include <ostream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "control/travimo.h"
 #include "platform/recording_serial.h"
 #include "platform/serial_trace.h"
+#include "rawdata/raw_data_capture.h"
 
 namespace travimo::cli {
 
@@ -30,10 +32,13 @@ class ControlSession {
   void ReportTrace(std::ostream& err) const;
   // What the last read received, after the control has let go of it.
   const RecordingSerial& Serial() const { return recording_; }
+  // The last raw-data file the control saved, with its bytes.
+  const RawDataCapture& RawData() const { return files_; }
 
  private:
   NativeHost host_;
-  NativeFileSystem files_;
+  NativeFileSystem disk_;
+  RawDataCapture files_{disk_};
   NativeSerial serial_;
   std::unique_ptr<NativeTraceFile> trace_;
   TracingBackend traced_;

@@ -9,14 +9,16 @@ namespace travimo::cli {
 
 namespace {
 
-// The console runs the handler on a thread of its own: only this flag is shared.
+// The console runs the handler on a thread of its own: only these are shared.
 std::atomic<int> caughtSignal{0};
+std::atomic<int> caughtCount{0};
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
     return FALSE;
   }
   caughtSignal = event == CTRL_C_EVENT ? SIGINT : SIGTERM;
+  ++caughtCount;
   return TRUE;
 }
 
@@ -24,6 +26,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 InterruptWatch::InterruptWatch() {
   caughtSignal = 0;
+  caughtCount = 0;
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
@@ -31,8 +34,8 @@ InterruptWatch::~InterruptWatch() {
   SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
 }
 
-bool InterruptWatch::Raised() const {
-  return caughtSignal != 0;
+int InterruptWatch::Count() const {
+  return caughtCount;
 }
 
 int InterruptWatch::Signal() const {

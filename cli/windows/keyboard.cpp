@@ -29,7 +29,13 @@ EscapeWatch::EscapeWatch(HostServices& host, int fd) : fd_(fd) {
 }
 
 EscapeWatch::~EscapeWatch() {
+  Restore();
+}
+
+// The console's mode is never changed here: only the registration goes.
+void EscapeWatch::Restore() {
   registration_ = SourceRegistration();
+  active_ = false;
 }
 
 int EscapeWatch::PollDescriptor() const {

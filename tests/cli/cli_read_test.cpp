@@ -92,19 +92,23 @@ TEST_F(CliReadSimulated, UnreadablePropertyFileIsAFileError) {
   EXPECT_EQ(ReadBytes(props), "{ not json");   // nor was the file overwritten
 }
 
-TEST_F(CliReadSimulated, CtrlCCancelsTheTransfer) {
+// Ctrl-C, and a hang-up of the terminal as SIGTERM.
+TEST_F(CliReadSimulated, CtrlCAndHangUpCancelTheTransfer) {
   sim::Script silent;
   silent.silent = true;
   Start(silent);
-  CliRunOptions options;
-  options.interruptAfter = std::chrono::milliseconds(1500);
-  const auto start = std::chrono::steady_clock::now();
-  const CliRun run = RunCli(Read({}), options);
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_EQ(run.status, 10) << run.err;
-  EXPECT_NE(run.err.find("9999 (UserCancel): User Cancel"), std::string::npos) << run.err;
-  // Without the cancel the silent read would run three polling passes, 7 s in all.
-  EXPECT_LT(took, std::chrono::milliseconds(6500));
+  for (const int signal : {SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    CliRunOptions options;
+    options.signals = {{std::chrono::milliseconds(1500), signal}};
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run = RunCli(Read({}), options);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(run.status, 10) << run.err;
+    EXPECT_NE(run.err.find("9999 (UserCancel): User Cancel"), std::string::npos) << run.err;
+    // Without the cancel the silent read would run three polling passes, 7 s in all.
+    EXPECT_LT(took, std::chrono::milliseconds(6500));
+  }
 }
 
 }  // namespace

@@ -28,10 +28,18 @@ struct CliRun {
   std::string err;
 };
 
+struct TimedSignal {
+  std::chrono::milliseconds after;
+  int number;
+};
+
 struct CliRunOptions {
-  // SIGINT this long after the start, as a user's Ctrl-C.
-  std::optional<std::chrono::milliseconds> interruptAfter;
+  std::vector<TimedSignal> signals;  // in order of time: SIGINT as a user's Ctrl-C
   std::chrono::seconds timeout{60};
+  std::optional<std::string> stdoutFile;  // instead of a pipe: /dev/full, say
+  bool stdoutClosed = false;              // a pipe whose reader has gone
+  std::string workingDirectory;
+  std::vector<std::string> environment;  // NAME=value added to the test's own
 };
 
 // Reads the tests make are archived in a folder of this process, never the user's.
@@ -61,8 +69,22 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+  if (options.stdoutFile) {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, options.stdoutFile->c_str(),
+                                     O_WRONLY, 0);
+  } else {
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+  }
+  if (options.stdoutClosed) close(outPipe[0]);
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+  if (!options.workingDirectory.empty())
+    posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory.c_str());
+  std::vector<std::string> environment;
+  for (char** e = environ; *e != nullptr; ++e) environment.emplace_back(*e);
+  environment.insert(environment.end(), options.environment.begin(), options.environment.end());
+  std::vector<char*> envp;
+  for (auto& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
 
   std::vector<std::string> all = {TRAVIMO_CLI_PATH};
   all.insert(all.end(), args.begin(), args.end());
@@ -71,28 +93,28 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& 
   argv.push_back(nullptr);
 
   pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, TRAVIMO_CLI_PATH, &actions, nullptr, argv.data(), environ);
+  const int spawned =
+      posix_spawn(&pid, TRAVIMO_CLI_PATH, &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   close(outPipe[1]);
   close(errPipe[1]);
   CliRun run;
   if (spawned != 0) {
-    close(outPipe[0]);
+    if (!options.stdoutClosed) close(outPipe[0]);
     close(errPipe[0]);
     return run;
   }
 
   const auto start = std::chrono::steady_clock::now();
-  bool interrupted = false;
-  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  const std::vector<TimedSignal>& signals = options.signals;
+  size_t sent = 0;
+  const bool outOpen = !options.stdoutClosed;
+  pollfd fds[2] = {{outOpen ? outPipe[0] : -1, POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   std::string* sinks[2] = {&run.out, &run.err};
-  int open = 2;
+  int open = outOpen ? 2 : 1;
   while (open > 0) {
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    if (options.interruptAfter && !interrupted && elapsed >= *options.interruptAfter) {
-      kill(pid, SIGINT);
-      interrupted = true;
-    }
+    if (sent < signals.size() && elapsed >= signals[sent].after) kill(pid, signals[sent++].number);
     if (elapsed > options.timeout) kill(pid, SIGKILL);
     if (poll(fds, 2, 50) < 0) break;
     for (int i = 0; i < 2; ++i) {

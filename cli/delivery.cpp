@@ -1,0 +1,55 @@
+#include "cli/delivery.h"
+
+#include <cstdlib>
+
+#include "cli/error_report.h"
+#include "cli/exit_status.h"
+#include "cli/recovery.h"
+
+namespace travimo::cli {
+
+int Delivery::TakeReadOutcome() {
+  Travimo& control = session_.Control();
+  const auto& errors = session_.Site().Errors();
+  if (errors.empty()) {
+    deliverable_ = true;
+    return ExitStatus::Ok;
+  }
+  const int status = ReportError(console_.err, errors.back(), control.LastErrorDescription());
+  const auto& raw = session_.RawData().LastSave();
+  if (raw && !raw->succeeded) {
+    Failed();
+    // A line that failed before its end keeps its bytes but gives no records.
+    if (!IsFileError(errors.back())) return status;
+    session_.Site().ClearErrors();
+    control.DecodeTransfer(raw->bytes);
+    deliverable_ = errors.empty();
+    if (!deliverable_) ReportError(console_.err, errors.back(), control.LastErrorDescription());
+  }
+  return status;
+}
+
+void Delivery::Failed() {
+  if (kept_) return;
+  kept_ = true;
+  const auto& raw = session_.RawData().LastSave();
+  if (raw && raw->succeeded) {
+    console_.err << "travimo: the received bytes are in " << raw->name << '\n';
+    return;
+  }
+  KeepInRecovery(raw ? std::string_view(raw->bytes) : session_.Serial().Received(), console_.err);
+}
+
+void StopAtOnce(ControlSession& session, Console& console) {
+  try {
+    MSComm& comm = session.Control().MSComm1();
+    if (comm.PortOpen()) comm.PortOpen(false);
+  } catch (...) {  // ending anyway; the kernel closes what is left
+  }
+  console.err << "travimo: stopped at once\n";
+  KeepInRecovery(session.Serial().Received(), console.err);
+  console.err.flush();
+  std::_Exit(ExitStatus::Cancelled);
+}
+
+}  // namespace travimo::cli
