@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "control/travimo.h"
+#include "support/caught_error.h"
 #include "support/memory_file_system.h"
 #include "support/recording_container.h"
 #include "support/scripted_serial.h"
@@ -59,16 +60,5 @@ class ControlTest : public ::testing::Test {
   MemoryFileSystem files;
   Travimo control;
 };
-
-// The number of the RuntimeError f raised, or 0.
-template <class F>
-int32_t ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& error) {
-    return error.Number();
-  }
-  return 0;
-}
 
 }  // namespace travimo::testing

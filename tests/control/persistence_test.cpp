@@ -11,6 +11,7 @@
 #include "platform/posix/json_property_bag.h"
 #include "sim/lorvex_encoder.h"
 #include "support/memory_property_bag.h"
+#include "support/sample_records.h"
 
 namespace travimo::testing {
 namespace {
@@ -101,20 +102,9 @@ class PersistenceTest : public ControlTest {
     control.BlueLineTrigger(BlueLineOn);
     State().currentScanDataType = "T";
     State().stringScanData = "1.5,2";
-    auto ostrel = std::make_shared<COstrelCls>();
-    ostrel->CalibrationConstantA("0.5");
-    ostrel->DateTime(Date(36526.25));
-    ostrel->AddScan(SingleArray(1, {1.5f, 2.5f}));
-    State().ostrelData = ostrel;
-    auto brevane = std::make_shared<CBrevaneCls>();
-    brevane->IDCode("ID7");
-    brevane->BasisWeightValue(80.5f);
-    brevane->AddScan(SingleArray(0, {3.0f}), true);
-    State().brevaneData = brevane;
-    auto lorvex = std::make_shared<CLorvexCls>();
-    lorvex->ScanNumber(2);
-    lorvex->AddScan(SingleArray(1, {7.0f, 8.0f, 9.0f}), 3);
-    State().lorvexData = lorvex;
+    State().ostrelData = std::make_shared<COstrelCls>(Filled<COstrelCls>());
+    State().brevaneData = std::make_shared<CBrevaneCls>(Filled<CBrevaneCls>());
+    State().lorvexData = std::make_shared<CLorvexCls>(Filled<CLorvexCls>());
     control.FlashColor(Rgb(0, 0, 255));
     control.OutPutFileName("scan.raw");
     control.SaveRawData(true);

@@ -7,18 +7,12 @@
 #include <string>
 
 #include "model/error.h"
+#include "support/caught_error.h"
 
 namespace travimo {
 namespace {
 
-int32_t ErrorOf(auto&& action) {
-  try {
-    action();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 

@@ -7,45 +7,15 @@
 #include <string>
 
 #include "model/error.h"
+#include "support/sample_records.h"
 
 namespace travimo {
 namespace {
 
+using testing::Filled;
+
 const std::string kFile = "form.json";
 const JsonPlace kAt{"test", kFile, "Data", {}};
-
-// Every field set away from its initial value, with the values that are hard
-// to keep: code-page bytes, non-finite floats, a lower bound other than 0.
-template <class Record>
-Record Filled() {
-  Record record;
-  int n = 0;
-  for (const auto& field : FieldTable<Record>()) {
-    ++n;
-    switch (field.Kind()) {
-      case FieldKind::Text:
-        field.Set(record, "\xB1" + std::to_string(n) + " \"caf\xC3\xA9\"");
-        break;
-      case FieldKind::Long:
-        field.Set(record, int32_t{-70000 - n});
-        break;
-      case FieldKind::Single:
-        field.Set(record, 0.1f * static_cast<float>(n));
-        break;
-      case FieldKind::Date:
-        field.Set(record, Date::FromCalendar(2024, 2, 29, 13, 45, n));
-        break;
-      case FieldKind::Series: {
-        auto series = std::make_shared<CScanDataCls>();
-        series->ScanData(SingleArray(
-            n, {std::nanf(""), std::numeric_limits<float>::infinity(), -0.1f, 3e38f}));
-        field.Set(record, series);
-        break;
-      }
-    }
-  }
-  return record;
-}
 
 template <class Record>
 Record RoundTrip(const Record& record) {

@@ -4,6 +4,7 @@
 
 #include "model/error.h"
 #include "model/scan_data_collection.h"
+#include "support/caught_error.h"
 
 namespace travimo {
 namespace {
@@ -18,15 +19,7 @@ float ValueOf(const ScanDataPtr& member) {
   return member->ElementData(0);
 }
 
-template <typename Action>
-int32_t ErrorOf(Action action) {
-  try {
-    action();
-  } catch (const RuntimeError& error) {
-    return error.Number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 class KeyedCollectionTest : public ::testing::Test {
  protected:

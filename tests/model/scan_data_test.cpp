@@ -4,18 +4,12 @@
 
 #include "model/error.h"
 #include "model/scan_data_collection.h"
+#include "support/caught_error.h"
 
 namespace travimo {
 namespace {
 
-int32_t ErrorOf(void (*action)()) {
-  try {
-    action();
-  } catch (const RuntimeError& error) {
-    return error.Number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 TEST(SingleArrayTest, BoundsCutAndOutOfRangeAccess) {
   SingleArray array(5, {1.0f, 2.0f, 3.0f});

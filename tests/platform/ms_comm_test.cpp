@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/error.h"
+#include "support/caught_error.h"
 #include "support/scripted_serial.h"
 #include "support/virtual_host.h"
 
@@ -15,14 +16,8 @@ namespace {
 using testing::ScriptedSerial;
 using testing::VirtualHost;
 
-int32_t ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const RuntimeError& error) {
-    return error.Number();
-  }
-  return 0;
-}
+using testing::CaughtError;
+using testing::ErrorOf;
 
 class MSCommTest : public ::testing::Test {
  protected:

@@ -1,0 +1,240 @@
+// What the three parsers share, run for each: the simulator's transfers read
+// back as the records they were made from, every parse starts a fresh
+// collection, a refused transfer leaves the previous read selected, and a
+// flood of tiny scans is refused long before its copies outgrow memory.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "formats/brevane_parser.h"
+#include "formats/conversions.h"
+#include "formats/lorvex_parser.h"
+#include "formats/ostrel_parser.h"
+#include "model/enums.h"
+#include "sim/brevane_encoder.h"
+#include "sim/lorvex_encoder.h"
+#include "sim/ostrel_encoder.h"
+#include "support/caught_error.h"
+#include "support/fake_parse_context.h"
+#include "support/sample_records.h"
+
+namespace travimo {
+namespace {
+
+using testing::CaughtError;
+using testing::FakeParseContext;
+
+int Pick(std::mt19937& random, int low, int high) {
+  return std::uniform_int_distribution<int>(low, high)(random);
+}
+
+std::string Word(std::mt19937& random) {
+  std::string text;
+  for (int n = Pick(random, 0, 6); n > 0; --n) text += static_cast<char>(Pick(random, ' ', '~'));
+  return text;
+}
+
+template <class Record>
+using Sample = std::pair<std::string, std::vector<Record>>;
+
+struct LorvexFormat {
+  using Record = CLorvexCls;
+  static bool Parse(std::string text, FakeParseContext& c) { return ParseLorvexData(text, c); }
+  static auto& Collection(ScanState& s) { return s.lorvexCol; }
+  static auto& Current(ScanState& s) { return s.lorvexData; }
+
+  static Sample<Record> Make(std::mt19937& random) {
+    std::vector<sim::LorvexScan> scans(static_cast<size_t>(Pick(random, 1, 5)));
+    std::vector<Record> records;
+    for (auto& scan : scans) {
+      scan.typeLetter = static_cast<char>(Pick(random, 'A', 'F'));
+      for (int n = Pick(random, 0, 512); n > 0; --n)
+        scan.values.push_back(static_cast<uint16_t>(Pick(random, 0, 4095)));
+      std::vector<float> points(scan.values.begin(), scan.values.end());
+      points.resize(512, 0.0f);  // padded with zeros
+      records.emplace_back().ScanData(SingleArray(1, points));
+    }
+    return {sim::EncodeLorvexTransfer(scans), records};
+  }
+  static std::string Refused() { return std::string(5000, 'x'); }  // no record at all
+  // Header-only records under "No Limit": 128 kB of points for every 15 characters.
+  static std::string Flood(ScanState& s) {
+    s.pointLimit = NoLimit;
+    std::string text = "\r\n\r\n";
+    for (int i = 0; i < 80; ++i) text += sim::EncodeLorvexRecord({'C', {}}, false);
+    return text;
+  }
+};
+
+struct OstrelFormat {
+  using Record = COstrelCls;
+  static bool Parse(std::string text, FakeParseContext& c) { return ParseOstrelData(text, c); }
+  static auto& Collection(ScanState& s) { return s.ostrelCol; }
+  static auto& Current(ScanState& s) { return s.ostrelData; }
+
+  static Sample<Record> Make(std::mt19937& random) {
+    std::vector<sim::OstrelMeasurement> measurements(static_cast<size_t>(Pick(random, 1, 4)));
+    std::vector<Record> records;
+    for (auto& m : measurements) {
+      m.calibrationConstantA = "A" + std::to_string(Pick(random, 1000, 9999));
+      m.calibrationConstantB = std::to_string(Pick(random, 10000, 99999));
+      m.basisWeight =
+          std::to_string(Pick(random, 100, 999)) + "." + std::to_string(Pick(random, 100, 999));
+      m.measurementNumber = Pick(random, 0, 9);
+      m.samplingRate = Pick(random, 0, 9);
+      std::tie(m.year, m.month, m.day, m.hour, m.minute) =
+          std::tuple{Pick(random, 0, 99), Pick(random, 1, 12), Pick(random, 1, 28),
+                     Pick(random, 0, 23), Pick(random, 0, 59)};
+      Record header;
+      header.CalibrationConstantA(m.calibrationConstantA);
+      header.CalibrationConstantB(m.calibrationConstantB);
+      header.BasisWeightValue(m.basisWeight);
+      header.MeasurementNumber(m.measurementNumber);
+      header.SamplingRate(m.samplingRate);
+      header.DateTime(Date::FromCalendar(m.year <= 29 ? 2000 + m.year : 1900 + m.year, m.month,
+                                         m.day, m.hour, m.minute, 0));
+      m.scans.resize(static_cast<size_t>(Pick(random, 1, 3)));
+      for (auto& scan : m.scans) {
+        std::vector<float> points;
+        for (int n = Pick(random, 1, 50); n > 0; --n) {
+          const bool whole = Pick(random, 0, 1) == 0;
+          const double value = whole ? Pick(random, 0, 9999) : Pick(random, 0, 999) / 100.0;
+          scan.push_back(sim::OstrelPointText(value));
+          points.push_back(static_cast<float>(value));
+        }
+        records.push_back(*CopyForCollection(header));  // a series of its own
+        records.back().ScanData(SingleArray(1, points));
+      }
+    }
+    sim::OstrelEncodeOptions options;
+    options.headerEndsScan = Pick(random, 0, 1) == 0;
+    options.noiseSeed = static_cast<uint32_t>(Pick(random, 0, 3));
+    options.lineBreakEvery = static_cast<size_t>(Pick(random, 0, 1) * Pick(random, 1, 80));
+    return {sim::EncodeOstrel(measurements, options), records};
+  }
+  static std::string Refused() { return "xxSX"; }  // the start check fails
+  static std::string Flood(ScanState&) {
+    std::string text = "SA123400456012.345152403151030";
+    while (text.size() < (size_t{1} << 20)) text += "0001P0000";
+    return text + "E";
+  }
+};
+
+struct BrevaneFormat {
+  using Record = CBrevaneCls;
+  static bool Parse(std::string text, FakeParseContext& c) { return ParseBrevaneData(text, c); }
+  static auto& Collection(ScanState& s) { return s.brevaneCol; }
+  static auto& Current(ScanState& s) { return s.brevaneData; }
+
+  static Sample<Record> Make(std::mt19937& random) {
+    const auto real = [&] { return static_cast<float>(Pick(random, -100000, 100000)) / 64.0f; };
+    std::vector<sim::BrevaneMeasurement> measurements(static_cast<size_t>(Pick(random, 1, 4)));
+    std::vector<Record> records;
+    for (auto& m : measurements) {
+      m = {Pick(random, -1000000, 1000000), Pick(random, 0, 99999), Word(random),
+           std::to_string(Pick(random, 1, 12)) + "/" + std::to_string(Pick(random, 1, 28)) + "/" +
+               std::to_string(Pick(random, 1950, 2049)) + " " +
+               std::to_string(Pick(random, 0, 23)) + ":" + std::to_string(Pick(random, 10, 59)),
+           real(), Word(random), Word(random), real(), Word(random), Word(random),
+           Word(random), Word(random), {}, {}};
+      for (int n = Pick(random, 1, 60); n > 0; --n) m.moisture.push_back(real());
+      for (int n = Pick(random, 0, 10); n > 0; --n) m.skipped.push_back(real());
+      Record& r = records.emplace_back();
+      r.TypeOfMeasuringHead("F");
+      r.ScanNumber(m.scanNumber);
+      r.MeasurementNumber(m.measurementNumber);
+      r.IDCode(m.idCode);
+      r.DateTime(TextToDate(m.dateTime, RegionalSettings{}));
+      r.BasisWeightValue(m.basisWeightValue);
+      r.BasisWeightUnit(m.basisWeightUnit);
+      r.TypeOfBasisWeight(m.typeOfBasisWeight);
+      r.SamplingRate(m.samplingRate);
+      r.CalibrationConstantA(m.calibrationConstantA);
+      r.CalibrationConstantB(m.calibrationConstantB);
+      r.MoistureUnit(m.moistureUnit);
+      r.TemperatureUnit(m.temperatureUnit);
+      r.ScanData(SingleArray(0, m.moisture));
+    }
+    sim::BrevaneEncodeOptions options;
+    options.crLf = Pick(random, 0, 1) == 0;
+    return {sim::EncodeBrevane(measurements, options), records};
+  }
+  static std::string Refused() { return "S\r01# 1\r"; }  // tag 0 must follow the "S"
+  static std::string Flood(ScanState&) {
+    std::string text = "S\r00# F\r";
+    while (text.size() < (size_t{1} << 20)) text += "1\rZ\r";
+    return text + "E\r";
+  }
+};
+
+template <class Format>
+class ParserTest : public ::testing::Test {
+ protected:
+  using Record = typename Format::Record;
+
+  void ExpectRead(const std::vector<Record>& records) {
+    ScanState& s = ctx_.state;
+    ASSERT_EQ(Format::Collection(s)->Count(), static_cast<int32_t>(records.size()));
+    for (size_t i = 0; i < records.size(); ++i)
+      EXPECT_EQ(*Format::Collection(s)->Item(static_cast<int32_t>(i + 1)), records[i]) << i;
+    EXPECT_EQ(s.numberOfScans, static_cast<int32_t>(records.size()));
+    EXPECT_EQ(s.numberOfPoints, records.back().ScanData().UpperBound());
+    EXPECT_EQ(s.scanNumber, s.numberOfScans);
+    EXPECT_EQ(Format::Current(s), Format::Collection(s)->Item(s.scanNumber));
+  }
+
+  std::mt19937 random_{20240315};
+  FakeParseContext ctx_;
+};
+
+using Formats = ::testing::Types<LorvexFormat, OstrelFormat, BrevaneFormat>;
+TYPED_TEST_SUITE(ParserTest, Formats);
+
+TYPED_TEST(ParserTest, ReadsBackWhatTheSimulatorEncodes) {
+  for (int round = 0; round < 40; ++round) {
+    const auto [text, records] = TypeParam::Make(this->random_);
+    SCOPED_TRACE(text);
+    this->ctx_ = FakeParseContext();
+    TypeParam::Parse(text, this->ctx_);
+    this->ExpectRead(records);
+  }
+}
+
+// Records a host still holds keep their values when the next read replaces them.
+TYPED_TEST(ParserTest, EachParseStartsAFreshCollection) {
+  const auto first = TypeParam::Make(this->random_);
+  TypeParam::Parse(first.first, this->ctx_);
+  const auto oldCollection = TypeParam::Collection(this->ctx_.state);
+  const auto handedOut = oldCollection->Item(1);
+  const auto second = TypeParam::Make(this->random_);
+  TypeParam::Parse(second.first, this->ctx_);
+  EXPECT_NE(TypeParam::Collection(this->ctx_.state), oldCollection);
+  this->ExpectRead(second.second);
+  EXPECT_EQ(*handedOut, first.second.front());
+}
+
+TYPED_TEST(ParserTest, ARefusedTransferLeavesThePreviousReadSelected) {
+  TypeParam::Parse(TypeParam::Make(this->random_).first, this->ctx_);
+  const auto current = TypeParam::Current(this->ctx_.state);
+  const int32_t scanNumber = this->ctx_.state.scanNumber;
+  const RuntimeError error = CaughtError([&] { TypeParam::Parse(TypeParam::Refused(), this->ctx_); });
+  EXPECT_NE(error.Number(), 0);
+  EXPECT_EQ(TypeParam::Current(this->ctx_.state), current);
+  EXPECT_EQ(this->ctx_.state.scanNumber, scanNumber);
+}
+
+// Every scan end adds a copy of the record: a flood of one-point scans is
+// refused with 7 long before the copies outgrow the transfer many times over.
+TYPED_TEST(ParserTest, AFloodOfTinyScansFailsWithOutOfMemory) {
+  const std::string text = TypeParam::Flood(this->ctx_.state);
+  const RuntimeError error = CaughtError([&] { TypeParam::Parse(text, this->ctx_); });
+  EXPECT_EQ(error.Number(), 7);
+  EXPECT_NE((error.Source() + error.Description()).find("MB allowed"), std::string::npos);
+  EXPECT_LT(TypeParam::Collection(this->ctx_.state)->Count(), 40000);
+}
+
+}  // namespace
+}  // namespace travimo
