@@ -79,64 +79,76 @@ TEST(ReadCycleSilent, LorvexWithPassedDeadlineSkipsTheQuietWait) {
   EXPECT_FALSE(host.keepAlive->Enabled());  // as it was before the read
 }
 
-TEST(ReadCycleArrival, OstrelBurstsEndAsSoonAsTheClosingEArrives) {
-  CycleHost host;
-  host.type = Ostrel;
-  const std::string parts[] = {"S" + Filler(99), Filler(100), Filler(100), Filler(99) + "E"};
-  double at = 0.5;
-  for (const auto& part : parts) {
-    host.serial.SendAfterOpen(at, part);
-    at += 1.5;
-  }
-
-  const double took = host.Read();
-
-  EXPECT_NEAR(took, 5.0 + kPass, kTolerance);  // last burst at 5.0, then one pass
-  EXPECT_THAT(host.captions, ElementsAre("Waiting!", "Reading!", "Reading"));
-  ASSERT_EQ(host.parses.size(), 1u);
-  EXPECT_EQ(host.parses[0].kind, TransferKind::Ostrel);
-  EXPECT_EQ(host.parses[0].text, parts[0] + parts[1] + parts[2] + parts[3]);
-  EXPECT_THAT(host.errors, IsEmpty());
-  ExpectIdleAfterCycle(host);
-}
-
-TEST(ReadCycleArrival, LorvexKeepsWaitingWhileBurstsComeLessThanTwoSecondsApart) {
-  CycleHost host;
-  for (double at : {0.5, 2.0, 3.5}) host.serial.SendAfterOpen(at, Filler(100));
-  const double took = host.Read();
-  // Quiet two seconds after the last burst, then three passes: 300 is no record multiple.
-  EXPECT_NEAR(took, 3.5 + 2.0 + 3 * kPass, kTolerance);
-  ASSERT_EQ(host.parses.size(), 1u);
-  EXPECT_EQ(host.parses[0].text, Filler(300));
-  EXPECT_THAT(host.captions, ElementsAre("Reading!", "Reading"));
-}
-
-TEST(ReadCycleArrival, DataLeftInTheBufferIsDrainedByThePollingPass) {
-  CycleHost host;
-  host.serial.SendAfterOpen(0.5, Filler(10) + "##");
-  host.serial.SendAfterOpen(2.5, Filler(10));  // during the pass's two-second pause
-  const double took = host.Read();
-  EXPECT_NEAR(took, 1.0 + kPass + 1.0, kTolerance);  // one extra one-second pause
-  ASSERT_EQ(host.parses.size(), 1u);
-  EXPECT_EQ(host.parses[0].text, Filler(10) + "##" + Filler(10));
-}
-
-TEST(ReadCycleArrival, WholeRecordsEndThePollingAfterOnePass) {
-  const struct {
-    std::string text;
-    int passes;
-  } cases[] = {{Filler(4 + 1039), 1},
-               {Filler(4 + 1038), 3},
-               {Filler(4 + 2 * 1039), 1},
-               {Filler(4), 1},
-               {"S" + Filler(3 + 1039), 3}};  // "S": records are unbounded
-  for (const auto& c : cases) {
+// When a read ends, by what the instrument sends: pieces at their times and
+// perhaps a hang-up. A line that drops once the end marker is in has
+// delivered the whole transfer and ends the waiting at once; one that drops
+// before it fails with 8020. Either way what arrived is saved.
+TEST(ReadCycleArrival, TheReadEndsWithTheTransfer) {
+  const std::string whole = Filler(4 + 1039);
+  const struct Case {
+    const char* what;
+    int32_t type;
+    std::vector<std::pair<double, std::string>> sends;
+    double took;
+    bool parsed = true;  // otherwise a read failure
+    double hangUpAt = 0;
+    std::vector<std::string> captions = {};  // checked when given
+  } cases[] = {
+      {"Ostrel: the closing E", Ostrel,
+       {{0.5, "S" + Filler(99)}, {2.0, Filler(100)}, {3.5, Filler(100)}, {5.0, Filler(99) + "E"}},
+       5.0 + kPass, true, 0, {"Waiting!", "Reading!", "Reading"}},
+      // Quiet two seconds after the last burst, then three passes: 300 is no record multiple.
+      {"Lorvex: bursts under two seconds apart", Lorvex,
+       {{0.5, Filler(100)}, {2.0, Filler(100)}, {3.5, Filler(100)}}, 3.5 + 2.0 + 3 * kPass,
+       true, 0, {"Reading!", "Reading"}},
+      {"the pass drains what came during its pause", Lorvex,
+       {{0.5, Filler(10) + "##"}, {2.5, Filler(10)}}, 1.0 + kPass + 1.0},
+      // The quiet wait ends two seconds after the receive event; whole records need one pass.
+      {"one whole record", Lorvex, {{0.5, whole}}, 2.5 + kPass},
+      {"a record short", Lorvex, {{0.5, Filler(4 + 1038)}}, 2.5 + 3 * kPass},
+      {"two whole records", Lorvex, {{0.5, Filler(4 + 2 * 1039)}}, 2.5 + kPass},
+      {"framing alone", Lorvex, {{0.5, Filler(4)}}, 2.5 + kPass},
+      {"S: records are unbounded", Lorvex, {{0.5, "S" + Filler(3 + 1039)}}, 2.5 + 3 * kPass},
+      // Pauses longer than a polling pause, shorter than the quiet interval.
+      {"Brevane: the closing line", Brevane,
+       {{0.5, "S\r\n00# F\r\n"}, {2.3, "01#1\r\n03#ID E\r\nM\r\n"}, {4.1, "1.5\r\nE5\r\nV\r\n"},
+        {5.9, "Z\r\nE\r\n"}},
+       0.5 + 3 * 1.8 + kPass},
+      // The set-up's pause, then at once.
+      {"hang-up after ##", Lorvex, {{0.5, "P" + Filler(20) + "##"}}, 1.0, true, 0.8},
+      {"hang-up after E", Ostrel, {{0.5, "S" + Filler(20) + "E"}}, 1.0, true, 0.8},
+      {"hang-up after the closing line", Brevane, {{0.5, "S\r" + Filler(20) + "\rE\r"}}, 1.0,
+       true, 0.8},
+      {"hang-up after half the marker", Lorvex, {{0.5, "P" + Filler(20) + "#"}}, 1.0, false, 0.8},
+      {"hang-up before the closing CR", Brevane, {{0.5, "S\r" + Filler(20) + "\rE"}}, 1.0, false,
+       0.8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     CycleHost host;
-    host.serial.SendAfterOpen(0.5, c.text);
-    // The quiet wait ends two seconds after the receive event.
-    EXPECT_NEAR(host.Read(), 2.5 + c.passes * kPass, kTolerance) << c.text.size();
-    ASSERT_EQ(host.parses.size(), 1u);
-    EXPECT_EQ(host.parses[0].text.size(), c.text.size());
+    host.type = c.type;
+    host.saveRawData = true;
+    std::string text;
+    for (const auto& [at, piece] : c.sends) {
+      host.serial.SendAfterOpen(at, piece);
+      text += piece;
+    }
+    if (c.hangUpAt > 0) host.serial.HangUpAfterOpen(c.hangUpAt);
+
+    EXPECT_NEAR(host.Read(), c.took, kTolerance);
+    EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), text);
+    if (!c.captions.empty()) {
+      EXPECT_EQ(host.captions, c.captions);
+    }
+    if (c.parsed) {
+      EXPECT_THAT(host.errors, IsEmpty());
+      ASSERT_EQ(host.parses.size(), 1u);
+      EXPECT_EQ(host.parses[0].text, text);
+    } else {
+      EXPECT_THAT(host.errors, ElementsAre(CommError::ReadFailed));
+      EXPECT_THAT(host.parses, IsEmpty());
+    }
+    ExpectIdleAfterCycle(host);
   }
 }
 
@@ -224,23 +236,6 @@ TEST(ReadCycleRequest, LorvexIsAskedForItsDataTypeOnlyAndTheOthersForNothing) {
   }
 }
 
-TEST(ReadCycleBrevane, ReadsUntilTheClosingLineEvenWithPausesBetweenParts) {
-  CycleHost host;
-  host.type = Brevane;
-  const std::string parts[] = {"S\r\n00# F\r\n", "01#1\r\n03#ID E\r\nM\r\n", "1.5\r\nE5\r\nV\r\n",
-                               "Z\r\nE\r\n"};
-  double at = 0.5;
-  for (const auto& part : parts) {
-    host.serial.SendAfterOpen(at, part);
-    at += 1.8;  // longer than a polling pause, shorter than the quiet interval
-  }
-  const double took = host.Read();
-  EXPECT_NEAR(took, 0.5 + 3 * 1.8 + kPass, kTolerance);
-  ASSERT_EQ(host.parses.size(), 1u);
-  EXPECT_EQ(host.parses[0].kind, TransferKind::Brevane);
-  EXPECT_EQ(host.parses[0].text, parts[0] + parts[1] + parts[2] + parts[3]);
-}
-
 TEST(ReadCycleBrevane, DoesNotInheritTheMarkerOfAnEarlierLorvexRead) {
   CycleHost host;
   host.serial.SendAfterOpen(0.5, "##");
@@ -297,43 +292,6 @@ TEST(ReadCycleRawData, FailedWriteKeepsTheOldFileAndReportsTheFileError) {
     EXPECT_EQ(files.Content("RawData.dat"), "old");
     EXPECT_THAT(host.parses, IsEmpty());
     EXPECT_GE(files.closeAllCalls, 1);
-    ExpectIdleAfterCycle(host);
-  }
-}
-
-// A line that drops once the end marker is in has delivered the whole
-// transfer: the waiting ends at once and the text is parsed. One that drops
-// before the marker fails with 8020, and what arrived is still saved.
-TEST(ReadCycleHangUp, EndsTheWaitingAndKeepsWhatArrived) {
-  const struct {
-    int32_t type;
-    std::string text;
-    bool whole;
-  } cases[] = {
-      {Lorvex, "P" + Filler(20) + "##", true},       {Ostrel, "S" + Filler(20) + "E", true},
-      {Brevane, "S\r" + Filler(20) + "\rE\r", true}, {Lorvex, "P" + Filler(20) + "#", false},
-      {Brevane, "S\r" + Filler(20) + "\rE", false},
-  };
-  for (const auto& c : cases) {
-    CycleHost host;
-    host.type = c.type;
-    host.saveRawData = true;
-    host.memoryFiles.files["RawData.dat"] = {'o', 'l', 'd'};
-    host.serial.SendAfterOpen(0.5, c.text);
-    host.serial.HangUpAfterOpen(0.8);
-
-    const double took = host.Read();
-
-    EXPECT_NEAR(took, 1.0, kTolerance) << c.text;  // the set-up's pause, then at once
-    EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), c.text);
-    if (c.whole) {
-      EXPECT_THAT(host.errors, IsEmpty()) << c.text;
-      ASSERT_EQ(host.parses.size(), 1u);
-      EXPECT_EQ(host.parses[0].text, c.text);
-    } else {
-      EXPECT_THAT(host.errors, ElementsAre(CommError::ReadFailed)) << c.text;
-      EXPECT_THAT(host.parses, IsEmpty());
-    }
     ExpectIdleAfterCycle(host);
   }
 }
