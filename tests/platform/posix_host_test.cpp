@@ -13,11 +13,6 @@
 namespace travimo::posix {
 namespace {
 
-void YieldFor(PosixHost& host, double seconds) {
-  const double end = host.MonotonicSeconds() + seconds;
-  while (host.MonotonicSeconds() < end) host.YieldUntil(end);
-}
-
 class PipeSource : public IoSource {
  public:
   PipeSource() { EXPECT_EQ(pipe(fds_), 0); }
@@ -34,23 +29,6 @@ class PipeSource : public IoSource {
  private:
   int fds_[2] = {-1, -1};
 };
-
-TEST(PosixHostTest, TimersTickOnlyWhileEnabled) {
-  PosixHost host;
-  int ticks = 0;
-  auto timer = host.CreateTimer([&] { ++ticks; });
-  timer->Interval(20);
-  YieldFor(host, 0.1);
-  EXPECT_EQ(ticks, 0) << "created disabled";
-  timer->Enabled(true);
-  YieldFor(host, 0.25);
-  EXPECT_GE(ticks, 6);
-  EXPECT_LE(ticks, 13);
-  timer->Enabled(false);
-  const int stopped = ticks;
-  YieldFor(host, 0.1);
-  EXPECT_EQ(ticks, stopped);
-}
 
 TEST(PosixHostTest, AReadySourceEndsEveryYieldAtOnce) {
   PosixHost host;

@@ -3,16 +3,6 @@
 #include <algorithm>
 
 namespace travimo::testing {
-namespace {
-
-std::vector<std::string> Keys(const std::vector<BagAccess>& accesses) {
-  std::vector<std::string> keys;
-  for (const auto& access : accesses) keys.push_back(access.key);
-  return keys;
-}
-
-}  // namespace
-
 PropertyValue MemoryPropertyBag::Read(std::string_view key, const PropertyValue& defaultValue) {
   PropertyValue value = Has(key) ? Get(key) : defaultValue;
   reads.push_back({std::string(key), value, defaultValue});
@@ -49,13 +39,6 @@ PropertyValue MemoryPropertyBag::Get(std::string_view key) const {
     if (entry.first == key) return entry.second;
   }
   return std::monostate{};
-}
-
-std::vector<std::string> MemoryPropertyBag::ReadKeys() const {
-  return Keys(reads);
-}
-std::vector<std::string> MemoryPropertyBag::WrittenKeys() const {
-  return Keys(writes);
 }
 
 std::vector<std::string> MemoryPropertyBag::StoredKeys() const {

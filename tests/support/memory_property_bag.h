@@ -28,8 +28,6 @@ class MemoryPropertyBag : public PropertyBag {
   // The stored value; monostate when absent.
   PropertyValue Get(std::string_view key) const;
 
-  std::vector<std::string> ReadKeys() const;
-  std::vector<std::string> WrittenKeys() const;  // every Write call, stored or not
   std::vector<std::string> StoredKeys() const;   // in the order first stored
 
   std::vector<BagAccess> reads;

@@ -35,7 +35,6 @@ void RecordingContainer::Click() {
 
 void RecordingContainer::TravimoError(int32_t& ReadError) {
   events.push_back({.name = "TravimoError", .number = ReadError});
-  if (onTravimoError) onTravimoError(ReadError);
 }
 
 std::vector<int32_t> RecordingContainer::ErrorNumbers() const {

@@ -40,7 +40,6 @@ class RecordingContainer : public Container, public TravimoEvents {
   FontPtr ambientFont = std::make_shared<StdFont>();
   std::vector<std::string> changes;
   std::vector<RecordedEvent> events;
-  std::function<void(int32_t&)> onTravimoError;
   std::function<void()> onClick;
 };
 

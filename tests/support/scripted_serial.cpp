@@ -47,10 +47,7 @@ class ScriptedSerial::Connection : public SerialConnection {
       throw RuntimeError(CommError::WriteFailed, "MSComm",
                          "Cannot write to " + device_ + ": the line hung up");
     }
-    const std::string text(bytes.begin(), bytes.end());
-    if (!backend_) return;
-    backend_->written_ += text;
-    if (backend_->onWrite_) backend_->onWrite_(text);
+    if (backend_) backend_->written_.append(bytes.begin(), bytes.end());
   }
 
   void SetModemLines(bool, bool) override {}
@@ -116,10 +113,6 @@ void ScriptedSerial::SendAfterOpen(double delay, std::string bytes) {
 
 void ScriptedSerial::HangUpAfterOpen(double delay) {
   script_.push_back({delay, {}, true});
-}
-
-void ScriptedSerial::SendNow(std::string bytes) {
-  if (open_) open_->Append(bytes);
 }
 
 void ScriptedSerial::Clear() {

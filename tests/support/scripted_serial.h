@@ -27,10 +27,6 @@ class ScriptedSerial : public SerialBackend {
   void HangUpAfterOpen(double delay);
   // Opening fails with 8002 (device missing or busy).
   void FailOpen(bool fail) { failOpen_ = fail; }
-  // Called with every write; may script a reply through SendNow().
-  void OnWrite(std::function<void(const std::string&)> handler) { onWrite_ = std::move(handler); }
-  // Bytes readable at once on the open connection.
-  void SendNow(std::string bytes);
   void Clear();
 
   // Observation.
@@ -52,7 +48,6 @@ class ScriptedSerial : public SerialBackend {
   std::vector<Step> script_;
   Connection* open_ = nullptr;
   bool failOpen_ = false;
-  std::function<void(const std::string&)> onWrite_;
   std::string written_;
   int openCount_ = 0;
   PortOptions lastOptions_;
