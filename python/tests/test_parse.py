@@ -35,7 +35,7 @@ def test_parse_file_matches_the_cli(cli, tmp_path, name):
     kind, sample, options = CASES[name]
     data = travimo.sample_transfer(kind, **sample)
     if name == "brevane":  # a Latin-1 identification survives both ways
-        data = data.replace(b"ID1", b"Z\xfcrich")
+        data = data.replace(b"PM2 reel 4410", b"Z\xfcrich")
     path = tmp_path / f"{name}.dat"
     path.write_bytes(data)
     arguments = [cli, "parse", str(path), "--format", "json"]

@@ -63,7 +63,7 @@ TEST(CliDemo, OstrelAndBrevanePrintTheSimulatedMeasurements) {
     for (size_t m = 0; m < kScans; ++m) {
       const json& record = doc["records"][m];
       EXPECT_EQ(record["ScanData"]["values"].size(), kPoints);
-      EXPECT_EQ(record["DateTime"].get<std::string>().substr(0, 10), "2024-03-15");
+      EXPECT_EQ(record["DateTime"].get<std::string>().substr(0, 10), "2026-11-20");
     }
     if (c.type != "brevane") continue;
     const auto samples = sim::SampleBrevaneMeasurements(kScans, kPoints);
