@@ -225,6 +225,11 @@ CLI::App* AddRead(CLI::App& app, Commands& commands) {
                    "Serial device to read from: a path such as /dev/ttyUSB0, or a device "
                    "server's port as socket://HOST:PORT or rfc2217://HOST:PORT")
       ->type_name("DEVICE")
+      ->check(Checked(
+          [](const std::string& text) -> std::string {
+            return text.empty() ? "name a device, such as /dev/ttyUSB0, not an empty text" : "";
+          },
+          "DEVICE"))
       ->excludes(port);
   AddChoice(*read, "--type", c.settings.type, kTypes, "Instrument: lorvex, brevane or ostrel");
   AddParseSettings(*read, c.settings);
@@ -288,9 +293,11 @@ CLI::App* AddSimulate(CLI::App& app, Commands& commands) {
 CLI::App* AddParse(CLI::App& app, Commands& commands) {
   auto* parse = app.add_subcommand("parse", "Decode a saved raw-data file offline");
   ParseCommand& c = commands.parse;
-  parse->add_option("FILE", c.file, "The raw-data file (the bytes a read received)")
+  parse->add_option("FILE", c.file, "The raw-data file (the bytes a read received); - for standard input")
       ->required()
-      ->check(CLI::ExistingFile);
+      ->check(Checked(
+          [](const std::string& path) { return path == "-" ? std::string() : CLI::ExistingFile(path); },
+          "FILE"));
   AddChoice(*parse, "--type", c.force, kKinds,
             "Force this parser instead of choosing it by the text: lorvex, brevane or ostrel");
   AddParseSettings(*parse, c.settings);
@@ -352,7 +359,6 @@ void AddArchiveCommands(CLI::App& app, Commands& commands) {
   reparse->add_flag("--save", r.save,
                     "Keep the result in the archive as a new read that names read N");
   AddArchivePath(*reparse, r.archive);
-  reparse->footer(ExitStatusHelp());
 
   auto* exportReads =
       app.add_subcommand("export", "Write several archived reads into one CSV or JSON file");
@@ -387,6 +393,19 @@ void AddArchiveCommands(CLI::App& app, Commands& commands) {
                  commands.archive);
 }
 #endif
+
+// A first word that is no command is most likely a typing error: name the commands.
+std::optional<std::string> UnknownCommand(CLI::App& app, int argc, const char* const* argv) {
+  if (argc < 2 || argv[1][0] == '-') return std::nullopt;
+  const std::string word = argv[1];
+  std::string names;
+  for (const auto* command : app.get_subcommands([](CLI::App*) { return true; })) {
+    if (command->get_name() == word) return std::nullopt;
+    names += (names.empty() ? "" : ", ") + command->get_name();
+  }
+  return "travimo: unknown command '" + word + "'; the commands are: " + names +
+         "\nRun travimo --help for what each does.\n";
+}
 
 int Dispatch(const CLI::App& app, Commands& commands, Console& console) {
 #ifndef TRAVIMO_NO_ARCHIVE
@@ -424,21 +443,26 @@ int Run(int argc, const char* const* argv, const Streams& streams) {
   CLI::App app{"travimo - retrieve the stored measurements of a Lorvex, Brevane or Ostrel",
                "travimo"};
   app.set_version_flag("--version", VersionLine(kLibraryVersion));
-  app.footer(ExitStatusHelp());
   app.require_subcommand(1);
 
   Commands commands;
-  AddRead(app, commands)->footer(ExitStatusHelp());
-  AddDemo(app, commands)->footer(ExitStatusHelp());
+  AddRead(app, commands);
+  AddDemo(app, commands);
   AddSimulate(app, commands);
-  AddParse(app, commands)->footer(ExitStatusHelp());
+  AddParse(app, commands);
   app.add_subcommand("ports", "List serial devices and the CommPort number of each");
   app.add_subcommand("describe", "Show the control's members, events and enumerations");
   app.add_subcommand("about", "Show the control's About page");
 #ifndef TRAVIMO_NO_ARCHIVE
   AddArchiveCommands(app, commands);
 #endif
+  // Set after the commands, so that it is shown once, not in each command's help.
+  app.footer(ExitStatusHelp());
 
+  if (const auto unknown = UnknownCommand(app, argc, argv)) {
+    streams.err << *unknown;
+    return ExitStatus::Usage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

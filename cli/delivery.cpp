@@ -8,14 +8,15 @@
 
 namespace travimo::cli {
 
-int Delivery::TakeReadOutcome() {
+int Delivery::TakeReadOutcome(const FailureContext& failure) {
   Travimo& control = session_.Control();
   const auto& errors = session_.Site().Errors();
   if (errors.empty()) {
     deliverable_ = true;
     return ExitStatus::Ok;
   }
-  const int status = ReportError(console_.err, errors.back(), control.LastErrorDescription());
+  const int status =
+      ReportFailure(console_.err, errors.back(), control.LastErrorDescription(), failure);
   const auto& raw = session_.RawData().LastSave();
   if (raw && !raw->succeeded) {
     Failed();

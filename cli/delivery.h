@@ -3,6 +3,7 @@
 // records to deliver, and the recovery file (recovery.h) for the received
 // bytes when an output, the archive or the raw-data file fails.
 #include "cli/console.h"
+#include "cli/error_advice.h"
 #include "cli/session.h"
 
 namespace travimo::cli {
@@ -13,7 +14,8 @@ class Delivery {
 
   // The status of the read itself, reported. A read whose only fault was its
   // raw-data file still delivers: the bytes are kept and decoded here.
-  int TakeReadOutcome();
+  // failure: what the user is told to do about a failed read.
+  int TakeReadOutcome(const FailureContext& failure);
   bool Deliverable() const { return deliverable_; }
   // Something could not be written: the received bytes are kept (once), or
   // the user is told the raw-data file that already holds them.

@@ -1,12 +1,16 @@
 #include "cli/read_run.h"
 
+#include <chrono>
+
 #include "cli/delivery.h"
+#include "cli/error_advice.h"
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
 #include "cli/native_platform.h"
 #include "cli/output_checks.h"
 #include "cli/progress.h"
 #include "cli/property_file.h"
+#include "exports/record_view.h"
 #include "model/error.h"
 
 namespace travimo::cli {
@@ -49,6 +53,28 @@ void PressButton(ControlSession& session, const ReadRequest& request, Console& c
   progress.Finish(errors.empty() ? "Done" : (errors.back() == UserCancel ? "Cancelled" : "Failed"));
 }
 
+// What the user needs to know about a read that failed.
+FailureContext FailureOf(ControlSession& session, const ReadRequest& request, double waited) {
+  Travimo& control = session.Control();
+  FailureContext c;
+  c.commPort = control.CommPort();
+  c.deviceGiven = !request.device.empty();
+  c.device = c.deviceGiven ? request.device : NativeDeviceFor(c.commPort);
+  c.lineSettings = control.Settings();
+  c.waitedSeconds = waited;
+  c.receivedBytes = session.Serial().Received().size();
+  const int32_t dataType = control.ScanDataType();
+  if (control.TravimoType() != Lorvex) {
+    c.sent = "sending nothing (the instrument sends its transfer when it is started there)";
+  } else if (dataType >= Moisture && dataType <= Burst) {
+    c.sent = "sending \"D\" and the byte " + std::to_string(dataType) + " (a request for " +
+             exports::LorvexQuantity(dataType) + " scans)";
+  } else {
+    c.sent = "sending nothing (ScanDataType " + std::to_string(dataType) + " asks for no data)";
+  }
+  return c;
+}
+
 }  // namespace
 
 int RunRead(ControlSession& session, const ReadRequest& request, const OutputOptions& output,
@@ -68,10 +94,12 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
 #ifndef TRAVIMO_NO_ARCHIVE
   const int64_t started = archive::NowUtcMs();
 #endif
+  const auto pressed = std::chrono::steady_clock::now();
   PressButton(session, request, console);
+  const std::chrono::duration<double> waited = std::chrono::steady_clock::now() - pressed;
 
   Delivery delivery(session, console);
-  int status = delivery.TakeReadOutcome();
+  int status = delivery.TakeReadOutcome(FailureOf(session, request, waited.count()));
   if (!request.propsFile.empty()) {
     try {
       SaveProperties(control, request.propsFile);

@@ -146,6 +146,7 @@ TEST_F(CliParse, FailuresGiveTheirNumberNameAndStatus) {
   };
   const std::vector<Case> cases = {
       {"too short for a scan", "P123", {}, 3, "error 1 (ComportReadError): Can Not Read Comport"},
+      {"no transfer at all", "localhost\n", {}, 3, "bad.dat holds no instrument transfer (10 bytes)"},
       {"blue line",
        sim::EncodeLorvexTransfer(sim::SampleLorvexScans(1, 0, 512)),
        {"--blue-line", "on"},

@@ -16,7 +16,9 @@ TEST(CliRead, MissingDeviceIsAComportErrorNamingTheDevice) {
   const CliRun byPath = RunCli({"read", "--device", "/dev/travimo-no-such-port"});
   EXPECT_EQ(byPath.status, 6);
   EXPECT_NE(byPath.err.find("8002 (ComportError)"), std::string::npos) << byPath.err;
-  EXPECT_NE(byPath.err.find("/dev/travimo-no-such-port"), std::string::npos) << byPath.err;
+  EXPECT_NE(byPath.err.find("Cannot open /dev/travimo-no-such-port: No such"), std::string::npos)
+      << byPath.err;  // named by its path, not by a port number
+  EXPECT_NE(byPath.err.find("travimo ports lists"), std::string::npos) << byPath.err;
   EXPECT_TRUE(byPath.out.empty());
 
   // Port 250 is /dev/ttyS249, which no machine has.
@@ -87,9 +89,25 @@ TEST_F(CliReadSimulated, UnreadablePropertyFileIsAFileError) {
   WriteBytes(props, "{ not json");
   const CliRun run = RunCli(Read({"--props", props}));
   EXPECT_EQ(run.status, 9);
-  EXPECT_NE(run.err.find("broken.json"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("broken.json\": not valid JSON (line 1, column "), std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.err.find("json.exception"), std::string::npos) << run.err;
   EXPECT_EQ(simulator_->Stats().requests, 0);  // no read was started
   EXPECT_EQ(ReadBytes(props), "{ not json");   // nor was the file overwritten
+}
+
+TEST_F(CliReadSimulated, SilentInstrumentGetsTheUsualCauses) {
+  sim::Script silent;
+  silent.silent = true;
+  Start(silent);
+  const CliRun run = RunCli(Read({"--data", "temperature"}));
+  EXPECT_EQ(run.status, 3) << run.err;
+  for (const std::string& told : std::vector<std::string>{
+           "error 1 (ComportReadError)", "Nothing arrived from " + simulator_->SlavePath() + " in ",
+        "after sending \"D\" and the byte 1 (a request for temperature scans)", "cable",
+        "line settings (9600,n,8,1 here", "instrument not sending"}) {
+    EXPECT_NE(run.err.find(told), std::string::npos) << told << " not in\n" << run.err;
+  }
 }
 
 // Ctrl-C, and a hang-up of the terminal as SIGTERM.

@@ -1,6 +1,6 @@
 #pragma once
 // Runs the built travimo binary as a user would: arguments in, standard output,
-// standard error and exit status out. Standard input is /dev/null.
+// standard error and exit status out. Standard input is /dev/null unless given.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -40,6 +40,7 @@ struct CliRunOptions {
   bool stdoutClosed = false;              // a pipe whose reader has gone
   std::string workingDirectory;
   std::vector<std::string> environment;  // NAME=value added to the test's own
+  std::string input = "/dev/null";  // the file standard input reads
 };
 
 // Reads the tests make are archived in a folder of this process, never the user's.
@@ -68,7 +69,7 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& 
   if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return {};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, options.input.c_str(), O_RDONLY, 0);
   if (options.stdoutFile) {
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, options.stdoutFile->c_str(),
                                      O_WRONLY, 0);

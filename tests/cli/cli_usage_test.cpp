@@ -2,6 +2,9 @@
 // help, version and the informational commands.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+
 #include "cli/cli_runner.h"
 
 namespace travimo::testing {
@@ -15,6 +18,7 @@ TEST(CliUsage, BadArgumentsAreUsageErrors) {
       {"read", "--port", "0"},
       {"read", "--type", "quenta"},
       {"read", "--port", "1", "--device", "/dev/ttyUSB0"},
+      {"read", "--device", ""},
       {"read", "--settings", "9600,q,8,1"},
       {"read", "--format", "xml"},
       {"read", "--points", "100"},
@@ -34,14 +38,59 @@ TEST(CliUsage, BadArgumentsAreUsageErrors) {
   }
 }
 
-TEST(CliUsage, HelpDocumentsTheExitStatuses) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--help"}, {"read", "--help"}, {"parse", "--help"}}) {
-    const CliRun run = RunCli(args);
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("Exit status"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("10  cancelled"), std::string::npos);
+TEST(CliUsage, UnknownCommandIsNamedWithTheCommands) {
+  const CliRun run = RunCli({"raed", "--device", "/dev/ttyUSB0"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("unknown command 'raed'"), std::string::npos) << run.err;
+  for (const char* command : {"read,", "demo,", "parse,", "ports,"}) {
+    EXPECT_NE(run.err.find(command), std::string::npos) << run.err;
   }
+}
+
+TEST(CliUsage, ExitStatusesAreDocumentedOnceInTheMainHelp) {
+  const CliRun main = RunCli({"--help"});
+  EXPECT_EQ(main.status, 0);
+  EXPECT_NE(main.out.find("Exit status"), std::string::npos) << main.out;
+  EXPECT_NE(main.out.find("10  cancelled"), std::string::npos);
+  for (const char* command : {"read", "parse", "demo"}) {
+    const CliRun run = RunCli({command, "--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.find("Exit status"), std::string::npos) << command;
+  }
+}
+
+// The installed completion script offers the commands and options the tool has.
+TEST(CliUsage, BashCompletionOffersCommandsAndOptions) {
+  const auto complete = [](const std::string& words, int index) {
+    const std::string script = "shopt -s extglob; PATH=" +
+                               std::filesystem::path(TRAVIMO_CLI_PATH).parent_path().string() +
+                               ":$PATH; source " TRAVIMO_SOURCE_DIR
+                               "/packaging/travimo.bash-completion; COMP_WORDS=(" + words +
+                               "); COMP_CWORD=" + std::to_string(index) +
+                               "; _travimo; echo \"${COMPREPLY[*]}\"";
+    FILE* pipe = popen(("bash -c '" + script + "'").c_str(), "r");
+    std::string out;
+    char buffer[4096];
+    for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    if (pipe) pclose(pipe);
+    return " " + out.substr(0, out.find('\n')) + " ";
+  };
+  const std::string commands = complete("travimo \"\"", 1);
+  for (const char* command : {" read ", " demo ", " parse ", " ports ", " --help "}) {
+    EXPECT_NE(commands.find(command), std::string::npos) << commands;
+  }
+  EXPECT_EQ(complete("travimo demo --la", 2), " --layout ");
+  EXPECT_EQ(complete("travimo demo --layout w", 3), " wide ");
+}
+
+TEST(CliUsage, DashIsStandardInputAndOutput) {
+  const std::string raw = std::string(TRAVIMO_SOURCE_DIR) + "/examples/ostrel-3-measurements.dat";
+  CliRunOptions options;
+  options.input = raw;
+  const CliRun piped = RunCli({"parse", "-", "--format", "json", "-o", "-"}, options);
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(piped.out, RunCli({"parse", raw, "--format", "json"}).out);
+  EXPECT_FALSE(std::filesystem::exists("-"));
 }
 
 TEST(CliUsage, VersionIsTheAboutPagesLine) {

@@ -1,5 +1,7 @@
 #include "platform/posix/json_property_bag.h"
 
+#include <algorithm>
+
 #include "formats/json_values.h"
 #include "formats/record_json.h"
 #include "model/error.h"
@@ -25,6 +27,22 @@ std::string Quoted(std::string_view text) {
 [[noreturn]] void FileError(int32_t number, const std::string& file, const std::string& why) {
   throw RuntimeError(number, std::string(kSource),
                      StandardDescription(number) + ": " + Quoted(file) + ": " + why);
+}
+
+// "line 3, column 7" for the byte the JSON parser stopped at (1-based), so
+// that the parser's own text never reaches the user.
+std::string PlaceIn(std::string_view text, size_t byte) {
+  const size_t end = std::min(byte > 0 ? byte - 1 : 0, text.size());
+  size_t line = 1, column = 1;
+  for (size_t i = 0; i < end; ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
 // ---- encoding ---------------------------------------------------------------
@@ -156,8 +174,12 @@ JsonPropertyBag JsonPropertyBag::FromText(std::string_view text, const std::stri
   bag.doc_->name = name;
   try {
     bag.doc_->properties = Json::parse(text);
-  } catch (const Json::exception& e) {  // a syntax error, or a number beyond a double's range
-    FileError(ErrorNumber::PathFileAccess, name, std::string("not valid JSON: ") + e.what());
+  } catch (const Json::parse_error& e) {
+    FileError(ErrorNumber::PathFileAccess, name,
+              "not valid JSON (" + PlaceIn(text, e.byte) +
+                  "): correct the file, or remove it to start from the initial properties");
+  } catch (const Json::exception&) {  // a number beyond a double's range
+    FileError(ErrorNumber::PathFileAccess, name, "a number in it is too large for any property");
   }
   if (!bag.doc_->properties.is_object())
     FileError(ErrorNumber::PathFileAccess, name, "not a JSON object of saved properties");
