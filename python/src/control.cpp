@@ -14,6 +14,7 @@
 #include "platform/posix/json_property_bag.h"
 #include "python_control.h"
 #include "records_result.h"
+#include "archive_binding.h"
 
 namespace travimo::python {
 
@@ -79,12 +80,18 @@ Records Decode(PythonControl& c, const py::object& data, const py::object& kind)
   return RecordsOf(CollectResults(c.Control(), FilledKind(before, c.Control())));
 }
 
-Records Read(PythonControl& c) {
+Records Read(PythonControl& c, const py::object& archive) {
   const CollectionSnapshot before = SnapshotOf(c.Control());
   c.Site().errors.clear();
+  const int64_t started = archive::NowUtcMs();
   c.RunYielding([&c] { c.Control().ReadTravimo(); });
+  const ReadResults results = CollectResults(c.Control(), FilledKind(before, c.Control()));
+  // Kept before a failure is raised: a failed read keeps what arrived.
+  const auto entry = KeepInArchive(c, archive, results, started);
   RaiseLastError(c);
-  return RecordsOf(CollectResults(c.Control(), FilledKind(before, c.Control())));
+  Records records = RecordsOf(results);
+  records.archiveEntry = entry;
+  return records;
 }
 
 bool IsProperty(const std::string& name) {
@@ -143,9 +150,12 @@ void BindProperties(py::class_<PythonControl>& cls) {
 }
 
 void BindMethods(py::class_<PythonControl>& cls) {
-  cls.def("read_travimo", &Read,
+  cls.def("read_travimo", &Read, "archive"_a = py::none(),
           "Reads the instrument and returns its Records. Raises TravimoError for a\n"
-          "failed read and KeyboardInterrupt when Ctrl-C cancelled it.")
+          "failed read and KeyboardInterrupt when Ctrl-C cancelled it.\n\n"
+          "archive=True keeps the read (failed or not) in the default archive, a path\n"
+          "in that one; an archive that cannot take it is a RuntimeWarning, never the\n"
+          "read's end.")
       .def(
           "ReadTravimo",
           [](PythonControl& c) { c.RunYielding([&c] { c.Control().ReadTravimo(); }); },

@@ -1,6 +1,7 @@
 // The compiled part of the travimo package.
 #include <pybind11/pybind11.h>
 
+#include "archive_binding.h"
 #include "bindings.h"
 #include "errors.h"
 
@@ -12,4 +13,5 @@ PYBIND11_MODULE(_travimo, module) {
   travimo::python::BindRecords(module);
   travimo::python::BindControl(module);
   travimo::python::BindSimulator(module);
+  travimo::python::BindArchive(module);
 }

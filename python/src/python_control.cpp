@@ -84,7 +84,7 @@ PythonControl::PythonControl(const py::object& device, bool userMode, const std:
       traced_(serial_, trace_.get()),
       container_(userMode) {
   host_.OnMessageBox(WarnInstead);
-  control_ = std::make_unique<Travimo>(ControlSite{container_, host_, files_, traced_});
+  control_ = std::make_unique<Travimo>(ControlSite{container_, host_, files_, recording_});
   if (init) control_->InitProperties();
 }
 

@@ -17,6 +17,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_host.h"
 #include "platform/posix/trace_file.h"
+#include "platform/recording_serial.h"
 #include "platform/serial_trace.h"
 
 namespace travimo::python {
@@ -68,6 +69,8 @@ class PythonControl {
 
   Travimo& Control() { return *control_; }
   PythonContainer& Site() { return container_; }
+  // What the last read received, kept after the control let go of it.
+  const RecordingSerial& Serial() const { return recording_; }
 
   // Runs work that yields to the host loop (a read, BKWait) without the GIL.
   // Ctrl-C cancels the transfer; the KeyboardInterrupt is raised once the work
@@ -82,6 +85,7 @@ class PythonControl {
   posix::DeviceBackend serial_;
   std::unique_ptr<posix::TraceFile> trace_;
   TracingBackend traced_;
+  RecordingSerial recording_{traced_};
   PythonContainer container_;
   std::unique_ptr<Travimo> control_;
 };

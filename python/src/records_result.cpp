@@ -1,5 +1,7 @@
 #include "records_result.h"
 
+#include <pybind11/stl.h>
+
 #include "convert.h"
 
 namespace travimo::python {
@@ -46,6 +48,8 @@ void BindRecordsResult(py::module_& module) {
       .def_readonly("instrument", &Records::instrument)
       .def_readonly("data_type", &Records::dataType)
       .def_readonly("temp_units", &Records::tempUnits)
+      .def_readonly("archive_entry", &Records::archiveEntry,
+                    "The read's number in the archive when it was kept there, else None.")
       .def_property_readonly("type_letters",
                              [](const Records& r) { return py::list(r.typeLetters); })
       .def("__len__", [](const Records& r) { return r.items.size(); })

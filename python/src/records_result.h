@@ -5,6 +5,7 @@
 #include <pybind11/pybind11.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "control/read_results.h"
@@ -19,6 +20,7 @@ struct Records {
   int32_t tempUnits = 0;
   py::list items;
   py::list typeLetters;  // Lorvex only: one letter (or "") per record
+  std::optional<int64_t> archiveEntry;  // the read's number in the archive, once kept
 };
 
 // The Python view of the control's results: records as Python objects.

@@ -10,12 +10,16 @@ over a serial line, for Python:
 
 Control is the control itself, with its properties under their own names;
 read() and parse_file() are the one-call forms; Simulator is an instrument
-on a pseudo-terminal for trying it without hardware.
+on a pseudo-terminal for trying it without hardware; Archive looks through
+the reads kept in an archive.
 """
 
+import collections
+import datetime
 import os
 
 from ._travimo import (  # noqa: F401
+    _Archive,
     BlueLineTriggerType,
     CBrevaneCls,
     CLorvexCls,
@@ -39,7 +43,7 @@ from ._travimo import (  # noqa: F401
 )
 
 __all__ = [
-    "BlueLineTriggerType", "CBrevaneCls", "CLorvexCls", "Control", "COstrelCls", "CScanDataCls",
+    "Archive", "ArchivedRead", "BlueLineTriggerType", "CBrevaneCls", "CLorvexCls", "Control", "COstrelCls", "CScanDataCls",
     "NumberOfPointsEnum", "Records", "SingleArray", "Simulator", "StdFont", "StdPicture",
     "TemperatureTypeEnum", "TravimoDataTypeEnum", "TravimoError", "TravimoErrors",
     "TravimoTypeEnum", "members", "parse_file", "read", "sample_transfer",
@@ -87,7 +91,7 @@ def _apply(control, type=None, data=None, points=None, units=None, settings=None
 
 
 def read(device=None, port=None, type="lorvex", data=None, points=None, units=None,
-         settings=None, blue_line=None, raw=None, props=None, trace=None):
+         settings=None, blue_line=None, raw=None, props=None, trace=None, archive=None):
     """Reads an instrument once and returns its Records.
 
     device is the serial device (every port number goes to it): a path,
@@ -97,7 +101,10 @@ def read(device=None, port=None, type="lorvex", data=None, points=None, units=No
     or the enumerations' values; what is left out keeps the value the type
     sets, or the one of the property file props. settings is the line text
     ("9600,n,8,1"); raw saves the received bytes to that file; trace appends
-    a trace of the serial traffic to that file ("-" for stderr).
+    a trace of the serial traffic to that file ("-" for stderr). archive=True
+    keeps the read, failed or not, in the default archive, a path in that
+    one (see Archive); the Records' archive_entry is its number there. An
+    archive that cannot keep it is a RuntimeWarning, never the read's end.
 
     Raises TravimoError when the read fails, KeyboardInterrupt after Ctrl-C.
     """
@@ -106,7 +113,7 @@ def read(device=None, port=None, type="lorvex", data=None, points=None, units=No
         control.load_properties(props)
     _apply(control, type, data, points, units, settings, blue_line, port, raw)
     try:
-        return control.read_travimo()
+        return control.read_travimo(archive=archive)
     finally:
         if props is not None:
             control.save_properties(props)
@@ -124,6 +131,69 @@ def parse_file(path, kind=None, data=None, points=None, units=None, blue_line=No
     control = Control()
     _apply(control, data=data, points=points, units=units, blue_line=blue_line)
     return control.decode(text, kind)
+
+
+ArchivedRead = collections.namedtuple(
+    "ArchivedRead", "number time utc_offset_minutes source device instrument records "
+                    "error_number error_name parent")
+ArchivedRead.__doc__ = """One archived read: its number, when it started (UTC), the local
+offset then, where it came from ("read", "demo", "parse", "import", "reparse",
+"python", "gui"), the device, the instrument, how many records it gave, its
+error number (0 for success) and name, and the read whose bytes a reparse
+decoded (None for the others)."""
+
+
+def _utc_ms(when):
+    # Naive datetimes and dates are UTC, as the command line's --since is.
+    if when is None:
+        return None
+    if isinstance(when, str):
+        when = datetime.datetime.fromisoformat(when.replace("Z", "+00:00"))
+    if isinstance(when, datetime.date) and not isinstance(when, datetime.datetime):
+        when = datetime.datetime(when.year, when.month, when.day)
+    if when.tzinfo is None:
+        when = when.replace(tzinfo=datetime.timezone.utc)
+    return int(when.timestamp() * 1000)
+
+
+class Archive:
+    """The reads kept in an archive: path, or the default one
+    ($XDG_DATA_HOME/travimo/archive.sqlite) when None.
+
+        archive = travimo.Archive()
+        for entry in archive.reads(since="2026-12-01", type="lorvex"):
+            records = archive.records(entry.number)
+
+    Raises TravimoError for a file that is no archive or one of a newer version.
+    """
+
+    def __init__(self, path=None):
+        self._store = _Archive(None if path is None else os.fspath(path))
+
+    @property
+    def path(self):
+        return self._store.path
+
+    def reads(self, since=None, until=None, type=None, id_code=None, device=None, failed=False):
+        """The archived reads, oldest first, as ArchivedRead: those made at or after
+        since and before until (datetime, date or ISO text; naive is UTC), of one
+        instrument type ("lorvex", "ostrel", "brevane"), with a record of
+        id_code, from device, or only the failed ones."""
+        rows = self._store.reads(_utc_ms(since), _utc_ms(until), type, id_code, device, failed)
+        utc = datetime.timezone.utc
+        return [ArchivedRead(row[0], datetime.datetime.fromtimestamp(row[1] / 1000, utc), *row[2:])
+                for row in rows]
+
+    def records(self, n):
+        """The Records of read n, the same objects as a decode makes."""
+        return self._store.records(n)
+
+    def raw(self, n):
+        """The bytes read n received, exactly (checked against their SHA-256)."""
+        return self._store.raw(n)
+
+    def __repr__(self):
+        return f"Archive({self.path!r})"
 
 
 def _to_dict(record):
