@@ -124,6 +124,7 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
     entry.device = metadata.device;
     metadata.readUtcMs = started;
     archiveStatus = ArchiveRead(request.archive, entry, console, &metadata.archiveEntry);
+    if (!request.archive.off && !metadata.archiveEntry) delivery.Failed();
   }
 #endif
   if (!delivery.Deliverable()) return status;

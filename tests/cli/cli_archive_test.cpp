@@ -152,28 +152,43 @@ TEST(CliArchive, FilesComeInByParseAndImportAndGoOutTogether) {
   EXPECT_EQ(unkept.out, parsed.out);
 }
 
-// The read is delivered either way; only a named archive changes the status.
+// The read is delivered either way and its bytes go to a recovery file; only
+// a named archive changes the status.
 TEST(CliArchive, AnUnusableArchiveNeverCostsTheRead) {
   const TempDir dir;
   const std::string corrupt = dir.File("corrupt.sqlite");
   WriteBytes(corrupt, std::string(4096, 'x'));
-  const std::string home = dir.File("home");
-  std::filesystem::create_directories(home + "/travimo");
-  WriteBytes(home + "/travimo/archive.sqlite", std::string(4096, 'x'));
-
-  const CliRun named = RunCli({"demo", "--scans", "1", "--format", "csv", "--archive", corrupt});
-  EXPECT_EQ(named.status, 9);
-  EXPECT_NE(named.out.find("Lorvex,1,"), std::string::npos) << named.out;
-  EXPECT_NE(named.err.find(corrupt), std::string::npos) << named.err;
-  EXPECT_NE(named.err.find("error 75"), std::string::npos) << named.err;
-
-  const std::string saved = std::getenv("XDG_DATA_HOME");
-  setenv("XDG_DATA_HOME", home.c_str(), 1);
-  const CliRun byDefault = RunCli({"demo", "--scans", "1", "--format", "csv"});
-  setenv("XDG_DATA_HOME", saved.c_str(), 1);
-  EXPECT_EQ(byDefault.status, 0) << byDefault.err;
-  EXPECT_NE(byDefault.out.find("Lorvex,1,"), std::string::npos) << byDefault.out;
-  EXPECT_NE(byDefault.err.find("not archived"), std::string::npos) << byDefault.err;
+  std::filesystem::create_directories(dir.File("home/travimo"));
+  WriteBytes(dir.File("home/travimo/archive.sqlite"), std::string(4096, 'x'));
+  struct Case {
+    const char* name;
+    std::vector<std::string> archive;
+    int status;
+  };
+  const std::vector<Case> cases = {{"named", {"--archive", corrupt}, 9},
+                                   {"default", {}, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string state = dir.File(std::string("state-") + c.name);
+    CliRunOptions options;
+    options.environment = {"XDG_STATE_HOME=" + state, "XDG_DATA_HOME=" + dir.File("home")};
+    std::vector<std::string> args = {"demo", "--scans", "1", "--format", "csv"};
+    args.insert(args.end(), c.archive.begin(), c.archive.end());
+    const CliRun demo = RunCli(args, options);
+    EXPECT_EQ(demo.status, c.status) << demo.err;
+    EXPECT_NE(demo.out.find("Lorvex,1,"), std::string::npos) << demo.out;
+    EXPECT_NE(demo.err.find("not archived: error 75"), std::string::npos) << demo.err;
+    EXPECT_NE(demo.err.find(c.archive.empty() ? "home/travimo/archive.sqlite" : corrupt),
+              std::string::npos)
+        << demo.err;
+    std::vector<std::string> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(state + "/travimo")) {
+      if (entry.path().extension() == ".dat") kept.push_back(entry.path());
+    }
+    ASSERT_EQ(kept.size(), 1u) << demo.err;
+    EXPECT_NE(demo.err.find(kept[0]), std::string::npos) << demo.err;
+    EXPECT_EQ(RunCli({"parse", kept[0], "--format", "csv"}).out, demo.out);
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -80,9 +81,16 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& 
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
   if (!options.workingDirectory.empty())
     posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory.c_str());
-  std::vector<std::string> environment;
-  for (char** e = environ; *e != nullptr; ++e) environment.emplace_back(*e);
-  environment.insert(environment.end(), options.environment.begin(), options.environment.end());
+  // The options' variables replace inherited ones of the same name.
+  std::vector<std::string> environment = options.environment;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string_view entry(*e);
+    const auto name = entry.substr(0, entry.find('=') + 1);
+    if (std::none_of(options.environment.begin(), options.environment.end(),
+                     [&](const std::string& given) { return given.starts_with(name); })) {
+      environment.emplace_back(entry);
+    }
+  }
   std::vector<char*> envp;
   for (auto& entry : environment) envp.push_back(entry.data());
   envp.push_back(nullptr);
