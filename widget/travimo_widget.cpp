@@ -14,6 +14,12 @@ using travimo::qt::ToStdString;
 
 namespace {
 constexpr int16_t kEscape = 27;
+
+// The focus moves to another widget of the form. A menu or another window
+// taking the keyboard is no such move: the focus comes back when it closes.
+bool FocusLeftForTheForm(const QFocusEvent& event) {
+  return event.reason() != Qt::PopupFocusReason && event.reason() != Qt::ActiveWindowFocusReason;
+}
 }  // namespace
 
 TravimoWidget::TravimoWidget(QWidget* parent)
@@ -114,7 +120,7 @@ void TravimoWidget::focusInEvent(QFocusEvent* event) {
 
 void TravimoWidget::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
-  control_->LostFocus();
+  if (FocusLeftForTheForm(*event)) control_->LostFocus();
 }
 
 // Keys the button does not take (Escape among them) come up to the widget.
@@ -160,7 +166,7 @@ bool TravimoWidget::eventFilter(QObject* watched, QEvent* event) {
         control_->GotFocus();
         break;
       case QEvent::FocusOut:
-        control_->LostFocus();
+        if (FocusLeftForTheForm(*static_cast<QFocusEvent*>(event))) control_->LostFocus();
         break;
       default:
         ForwardMouse(event);

@@ -65,7 +65,16 @@ void ReadCycle::AcquireData() {
   } catch (...) {
     ErrorPath(NumberOfCurrentError());
   }
+  phase_ = ReadPhase::Idle;
   running_ = false;
+}
+
+// The quiet wait counts from the last byte, or from the start before the first.
+PhaseProgress ReadCycle::Progress() const {
+  if (phase_ == ReadPhase::Quiet) {
+    return {m_Transfer.empty() ? ReadPhase::FirstByte : ReadPhase::Quiet, m_Deadline};
+  }
+  return {phase_, pauseEnds_};
 }
 
 void ReadCycle::RunStages() {
@@ -111,6 +120,7 @@ void ReadCycle::SetUp() {
     m_Deadline = Now() + kFirstCharacterWait;
     host_.ButtonCaption("Waiting!");
   }
+  phase_ = ReadPhase::Starting;
   BKWait(1);
 }
 
@@ -120,6 +130,7 @@ bool ReadCycle::PassedDeadline() {
 
 void ReadCycle::QuietWait() {
   HostServices& services = host_.Host();
+  phase_ = ReadPhase::Quiet;
   while (!QuietWaitDone()) {
     // Data, a cancel or the end of the quiet interval ends the sleep.
     services.YieldUntil(Deadline(cycleBase_, m_Deadline).WakeTime());
@@ -148,6 +159,7 @@ void ReadCycle::Poll() {
   const int32_t recordLength =
       !m_Transfer.empty() && m_Transfer.front() == 'S' ? kUnboundedRecord : kRecordLength;
   host_.ButtonCaption("Reading");
+  phase_ = ReadPhase::Polling;
   int passes = 0;
   do {
     int32_t pause = 2;
@@ -236,6 +248,7 @@ void ReadCycle::Wait(int32_t seconds, bool untilLineEnds) {
   HostServices& services = host_.Host();
   const double start = services.MonotonicSeconds();
   const Deadline end(start, start + seconds);
+  pauseEnds_ = start + seconds;
   while (!end.PassedAt(services.MonotonicSeconds())) {
     if (untilLineEnds && host_.Comm().LineEnded()) return;
     services.YieldUntil(end.WakeTime());

@@ -40,6 +40,13 @@ class ReadCycleHost {
   virtual void RaiseTravimoError(int32_t number) = 0;
 };
 
+// What a running cycle waits for, for hosts that show progress.
+enum class ReadPhase { Idle, Starting, FirstByte, Quiet, Polling };
+struct PhaseProgress {
+  ReadPhase phase = ReadPhase::Idle;
+  double endsAt = 0.0;  // host monotonic seconds; data arriving may move it
+};
+
 class ReadCycle {
  public:
   explicit ReadCycle(ReadCycleHost& host) : host_(host) {}
@@ -53,6 +60,7 @@ class ReadCycle {
 
   bool Running() const { return running_; }
   const std::string& Transfer() const { return m_Transfer; }
+  PhaseProgress Progress() const;
 
  private:
   void RunStages();
@@ -80,6 +88,8 @@ class ReadCycle {
   bool running_ = false;
   bool timer1WasEnabled_ = false;
   double cycleBase_ = 0.0;  // monotonic time the cycle's comparisons are taken from
+  ReadPhase phase_ = ReadPhase::Idle;
+  double pauseEnds_ = 0.0;
 };
 
 }  // namespace travimo

@@ -151,6 +151,7 @@ class Travimo : private ParseContext, private ReadCycleHost {
   Colour SurfaceBackColor() const { return surfaceBackColor_; }  // behind the frame
   bool Reading() const { return readCycle_.Running(); }
   const std::string& ReceivedSoFar() const { return readCycle_.Transfer(); }
+  PhaseProgress ReadProgress() const { return readCycle_.Progress(); }
   // The description of the failure behind the last TravimoError event; empty
   // when it carried none (a query's DataAccessError, say).
   const std::string& LastErrorDescription() const { return lastErrorDescription_; }

@@ -11,8 +11,10 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -29,6 +31,7 @@
 #include "platform/posix/json_property_bag.h"
 #include "platform/posix/termios_serial.h"
 #include "widget/gui/about_dialog.h"
+#include "widget/gui/offline_decode.h"
 #include "widget/gui/property_browser.h"
 #include "widget/gui/scan_plot.h"
 #include "widget/travimo_widget.h"
@@ -91,22 +94,14 @@ MainWindow::MainWindow(const QString& configPath, QWidget* parent)
   travimo_->setMinimumSize(180, 56);
   travimo_->setPortResolver([this](int16_t port) { return DeviceForPort(port); });
 
-  table_ = new QTableWidget(this);
-  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSelectionMode(QAbstractItemView::SingleSelection);
-  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table_->verticalHeader()->setVisible(false);
-  table_->setAlternatingRowColors(true);
-  plot_ = new ScanPlot(this);
+  results_ = new ResultsView(this);
   browser_ = new PropertyBrowser(*travimo_, this);
-
-  auto* results = new QSplitter(Qt::Vertical, this);
-  results->addWidget(table_);
-  results->addWidget(plot_);
-  results->setStretchFactor(1, 2);
+  progressTimer_ = new QTimer(this);
+  progressTimer_->setInterval(200);
+  connect(progressTimer_, &QTimer::timeout, this, &MainWindow::ShowProgress);
 
   auto* right = new QSplitter(Qt::Vertical, this);
-  right->addWidget(results);
+  right->addWidget(results_);
   right->addWidget(browser_);
   right->setStretchFactor(0, 3);
   right->setStretchFactor(1, 1);
@@ -131,7 +126,6 @@ MainWindow::MainWindow(const QString& configPath, QWidget* parent)
             RefreshSettings();
             browser_->Refresh();
           });
-  connect(table_, &QTableWidget::itemSelectionChanged, this, &MainWindow::ShowSelectedScan);
 
   LoadSettings();
   RefreshSettings();
@@ -145,21 +139,27 @@ MainWindow::~MainWindow() {
 
 void MainWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
-  file->addAction("&Open raw-data file…", QKeySequence::Open, this,
-                  &MainWindow::OpenRawDataFileDialog);
+  idleActions_.push_back(file->addAction("&Open raw-data file…", QKeySequence::Open, this,
+                                         &MainWindow::OpenRawDataFileDialog));
   file->addAction("&Save settings", QKeySequence::Save, this, &MainWindow::saveSettings);
   file->addSeparator();
   file->addAction("&Quit", QKeySequence::Quit, this, &QWidget::close);
 
   QMenu* instrument = menuBar()->addMenu("&Instrument");
-  instrument->addAction("&Read", QKeySequence(Qt::Key_F5), travimo_, &TravimoWidget::click);
-  instrument->addAction("Read &without caption (ReadTravimo)", travimo_,
-                        &TravimoWidget::readTravimo);
+  idleActions_.push_back(
+      instrument->addAction("&Read", QKeySequence(Qt::Key_F5), travimo_, &TravimoWidget::click));
+  idleActions_.push_back(instrument->addAction("Read &without caption (ReadTravimo)", travimo_,
+                                               &TravimoWidget::readTravimo));
+  cancelAction_ = instrument->addAction("&Cancel read", this, &MainWindow::cancelRead);
+  cancelAction_->setEnabled(false);
 
   QMenu* demo = menuBar()->addMenu("&Demo");
-  demo->addAction("Simulated &Lorvex", this, [this] { startDemo(sim::Mode::Lorvex); });
-  demo->addAction("Simulated &Ostrel", this, [this] { startDemo(sim::Mode::Ostrel); });
-  demo->addAction("Simulated &Brevane", this, [this] { startDemo(sim::Mode::Brevane); });
+  idleActions_.push_back(
+      demo->addAction("Simulated &Lorvex", this, [this] { startDemo(sim::Mode::Lorvex); }));
+  idleActions_.push_back(
+      demo->addAction("Simulated &Ostrel", this, [this] { startDemo(sim::Mode::Ostrel); }));
+  idleActions_.push_back(
+      demo->addAction("Simulated &Brevane", this, [this] { startDemo(sim::Mode::Brevane); }));
 
   QMenu* view = menuBar()->addMenu("&View");
   QAction* hidden = view->addAction("Show &hidden members");
@@ -174,6 +174,7 @@ QWidget* MainWindow::BuildSettingsPanel() {
   auto* panel = new QWidget(this);
   auto* layout = new QVBoxLayout(panel);
   auto* box = new QGroupBox("Port and instrument", panel);
+  settingsBox_ = box;
   auto* form = new QFormLayout(box);
 
   deviceEdit_ = new QLineEdit(box);
@@ -205,6 +206,13 @@ QWidget* MainWindow::BuildSettingsPanel() {
   auto* read = new QGroupBox("Read", panel);
   auto* readLayout = new QVBoxLayout(read);
   readLayout->addWidget(travimo_);
+  // Never takes the focus: a focus move away from the control cancels on its own.
+  cancelButton_ = new QPushButton("Cancel read (Esc)", read);
+  cancelButton_->setObjectName("cancelRead");
+  cancelButton_->setFocusPolicy(Qt::NoFocus);
+  cancelButton_->setEnabled(false);
+  connect(cancelButton_, &QPushButton::clicked, this, &MainWindow::cancelRead);
+  readLayout->addWidget(cancelButton_);
   readLayout->addWidget(new QLabel("Click to read; Escape cancels.", read));
   layout->addWidget(read);
   layout->addStretch(1);
@@ -320,14 +328,56 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::ReadStarted() {
   beforeRead_ = SnapshotOf(travimo_->control());
-  Status(QString("Reading from %1…")
-             .arg(QString::fromStdString(DeviceForPort(travimo_->control().CommPort()))));
+  readFailure_.reset();
+  readStarted_ = travimo_->host().MonotonicSeconds();
+  readStartedUtcMs_ = QDateTime::currentMSecsSinceEpoch();
+  readDevice_ = DeviceForPort(travimo_->control().CommPort());
+  lock_.Engage(*centralWidget(), *travimo_, {settingsBox_, browser_});
+  for (QAction* action : idleActions_) action->setEnabled(false);
+  cancelAction_->setEnabled(true);
+  cancelButton_->setEnabled(true);
+  progressTimer_->start();
+  ShowProgress();
+  Status(QString("Reading from %1…").arg(QString::fromStdString(readDevice_)));
+}
+
+void MainWindow::ShowProgress() {
+  const Travimo& control = travimo_->control();
+  if (!control.Reading()) return;
+  const double now = travimo_->host().MonotonicSeconds();
+  results_->status()->ShowProgress(ProgressText(control.ReceivedSoFar().size(), now - readStarted_,
+                                                control.ReadProgress(), now));
 }
 
 void MainWindow::ReadFinished() {
-  const auto kind = ReplacedKind(beforeRead_, travimo_->control());
+  progressTimer_->stop();
+  results_->status()->ShowProgress({});
+  cancelButton_->setEnabled(false);
+  cancelAction_->setEnabled(false);
+  for (QAction* action : idleActions_) action->setEnabled(true);
+  lock_.Release();
+  if (readFailure_) {
+    results_->status()->ShowFailure(*readFailure_);
+    results_->MarkStale();
+    Status(readFailure_->Headline());
+  } else {
+    results_->status()->ClearFailure();
+    const TransferKind kind = FilledKind(beforeRead_, travimo_->control());
+    ReadResults results = CollectResults(travimo_->control(), kind);
+    const QString origin =
+        QString("%1 %2 · read %3 from %4")
+            .arg(results.Count())
+            .arg(Text(KindName(kind)) + (results.Count() == 1 ? " record" : " records"))
+            .arg(QDateTime::fromMSecsSinceEpoch(readStartedUtcMs_).toString("yyyy-MM-dd HH:mm:ss"))
+            .arg(QString::fromStdString(readDevice_));
+    Status(QString("%1 %2 %3 read")
+               .arg(results.Count())
+               .arg(Text(KindName(kind)))
+               .arg(results.Count() == 1 ? "record" : "records"));
+    results_->Show(std::move(results), origin);
+  }
   beforeRead_ = {};
-  if (kind) ShowResults(*kind);
+  browser_->Refresh();
   if (simulator_) {
     simulator_->Stop();
     simulator_.reset();
@@ -335,52 +385,17 @@ void MainWindow::ReadFinished() {
   }
 }
 
+void MainWindow::cancelRead() {
+  if (travimo_->reading()) travimo_->control().CancelTransfer(true);
+}
+
 void MainWindow::ReportError(int number) {
-  const auto name = MemberName("TravimoErrors", number);
-  QString text = QString("TravimoError %1").arg(number);
-  if (name) text += " (" + Text(*name) + ")";
-  const std::string& description = travimo_->control().LastErrorDescription();
-  if (!description.empty()) text += ": " + Text(description);
-  Status(text);
-}
-
-void MainWindow::ShowResults(TransferKind kind) {
-  shownKind_ = kind;
-  rows_ = ScanRows(CollectResults(travimo_->control(), kind));
-  const QStringList columns = ScanColumns(kind);
-  table_->clear();
-  table_->setColumnCount(static_cast<int>(columns.size()));
-  table_->setHorizontalHeaderLabels(columns);
-  table_->setRowCount(static_cast<int>(rows_.size()));
-  for (int row = 0; row < static_cast<int>(rows_.size()); ++row) {
-    const QStringList& cells = rows_[static_cast<size_t>(row)].cells;
-    for (int column = 0; column < cells.size(); ++column) {
-      table_->setItem(row, column, new QTableWidgetItem(cells[column]));
-    }
-  }
-  table_->resizeColumnsToContents();
-  Status(QString("%1 %2 %3 read")
-             .arg(rows_.size())
-             .arg(Text(KindName(kind)))
-             .arg(rows_.size() == 1 ? "record" : "records"));
-  if (!rows_.empty()) {
-    table_->selectRow(0);
-  } else {
-    plot_->Show(nullptr, {});
-  }
-  browser_->Refresh();
-}
-
-void MainWindow::ShowSelectedScan() {
-  const auto selected = table_->selectionModel()->selectedRows();
-  if (selected.isEmpty()) {
-    plot_->Show(nullptr, {});
+  const ReadFailure failure = FailureOf(number, travimo_->control().LastErrorDescription());
+  if (travimo_->reading()) {
+    readFailure_ = failure;
     return;
   }
-  const auto index = static_cast<size_t>(selected.front().row());
-  if (index >= rows_.size()) return;
-  const ScanRow& row = rows_[index];
-  plot_->Show(&row, QString("%1 record %2").arg(Text(KindName(shownKind_))).arg(row.position));
+  Status(failure.Headline());
 }
 
 bool MainWindow::openRawDataFile(const QString& path) {
@@ -390,12 +405,21 @@ bool MainWindow::openRawDataFile(const QString& path) {
     return false;
   }
   const QByteArray bytes = file.readAll();
-  std::string text(bytes.constData(), static_cast<size_t>(bytes.size()));
-  const TransferKind kind = ClassifyTransfer(text);
-  travimo_->control().DecodeTransfer(std::move(text));
-  const QString error = status_->text();
-  ShowResults(kind);
-  if (error.startsWith("TravimoError")) Status(error);
+  Decoded decoded = DecodeOffline(std::string(bytes.constData(), static_cast<size_t>(bytes.size())),
+                                  DecodeSettingsOf(*travimo_));
+  if (decoded.errorNumber != 0) {
+    const ReadFailure failure = FailureOf(decoded.errorNumber, decoded.errorDescription);
+    results_->status()->ShowFailure(failure);
+    results_->MarkStale();
+    Status(QString("%1 does not decode: %2").arg(path, failure.Headline()));
+    return false;
+  }
+  results_->status()->ClearFailure();
+  const int count = decoded.results.Count();
+  const QString kind = Text(KindName(decoded.results.kind));
+  results_->Show(std::move(decoded.results),
+                 QString("%1 %2 %3 · file %4").arg(count).arg(kind, count == 1 ? "record" : "records", path));
+  Status(QString("%1 %2 %3 decoded from %4").arg(count).arg(kind, count == 1 ? "record" : "records", path));
   return true;
 }
 

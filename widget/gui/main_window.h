@@ -1,8 +1,9 @@
 #pragma once
 // travimo-gui's window: the instrument settings, the read button (the
-// control itself), the scans of the last read or file, a plot of the selected
-// scan, and a property browser. Settings persist through the control's own
-// ReadProperties/WriteProperties in a JSON property file.
+// control itself), the records of the last read or file with their origin,
+// a plot of the current record, and a property browser. The control's
+// properties persist through its own ReadProperties/WriteProperties in a
+// JSON property file.
 #include <QMainWindow>
 #include <memory>
 #include <optional>
@@ -11,14 +12,20 @@
 
 #include "formats/dispatch.h"
 #include "sim/simulator.h"
-#include "widget/gui/scan_rows.h"
+#include "widget/gui/form_lock.h"
+#include "widget/gui/read_status.h"
+#include "widget/gui/results_view.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSpinBox;
 class QTableWidget;
+class QTimer;
 class TravimoWidget;
 
 namespace travimo::gui {
@@ -37,8 +44,10 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   TravimoWidget* travimo() const { return travimo_; }
-  QTableWidget* scanTable() const { return table_; }
-  ScanPlot* plot() const { return plot_; }
+  ResultsView* results() const { return results_; }
+  QTableWidget* scanTable() const { return results_->table(); }
+  ScanPlot* plot() const { return results_->plot(); }
+  QPushButton* cancelButton() const { return cancelButton_; }
   PropertyBrowser* propertyBrowser() const { return browser_; }
   QString statusText() const;
 
@@ -52,6 +61,8 @@ class MainWindow : public QMainWindow {
   void startDemo(travimo::sim::Mode mode);
   bool saveSettings();
   void showAbout();
+  // Asks the running read to stop, as Escape on the control does.
+  void cancelRead();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -61,10 +72,9 @@ class MainWindow : public QMainWindow {
   QWidget* BuildSettingsPanel();
   void LoadSettings();
   void RefreshSettings();
-  void ShowResults(TransferKind kind);
-  void ShowSelectedScan();
   void ReadStarted();
   void ReadFinished();
+  void ShowProgress();
   void ReportError(int number);
   void Status(const QString& text);
   void OpenRawDataFileDialog();
@@ -72,10 +82,14 @@ class MainWindow : public QMainWindow {
 
   QString configPath_;
   TravimoWidget* travimo_ = nullptr;
-  QTableWidget* table_ = nullptr;
-  ScanPlot* plot_ = nullptr;
+  ResultsView* results_ = nullptr;
   PropertyBrowser* browser_ = nullptr;
   QLabel* status_ = nullptr;
+  QGroupBox* settingsBox_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QAction* cancelAction_ = nullptr;
+  std::vector<QAction*> idleActions_;  // what must wait for a running read to end
+  QTimer* progressTimer_ = nullptr;
 
   QLineEdit* deviceEdit_ = nullptr;
   QSpinBox* portSpin_ = nullptr;
@@ -89,9 +103,12 @@ class MainWindow : public QMainWindow {
   QCheckBox* rawDataCheck_ = nullptr;
   QLineEdit* rawFileEdit_ = nullptr;
 
-  TransferKind shownKind_ = TransferKind::Lorvex;
-  std::vector<ScanRow> rows_;
+  FormLock lock_;
   CollectionSnapshot beforeRead_;
+  double readStarted_ = 0.0;  // host monotonic seconds
+  int64_t readStartedUtcMs_ = 0;
+  std::string readDevice_;
+  std::optional<ReadFailure> readFailure_;
   std::unique_ptr<sim::Simulator> simulator_;
   std::string demoDevice_;
   bool refreshing_ = false;

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -16,6 +18,8 @@
 #include "widget/gui/about_dialog.h"
 #include "widget/gui/main_window.h"
 #include "widget/gui/property_browser.h"
+#include "widget/gui/read_status.h"
+#include "widget/gui/results_view.h"
 #include "widget/gui/scan_plot.h"
 #include "widget/travimo_widget.h"
 
@@ -40,6 +44,14 @@ QStringList Column(const QTableWidget& table, const QString& header) {
   for (int row = 0; column >= 0 && row < table.rowCount(); ++row)
     cells << table.item(row, column)->text();
   return cells;
+}
+
+// The banner's colour where its text does not reach, as the screen shows it.
+QColor BannerPixel(MainWindow& window) {
+  QLabel* banner = window.results()->status()->banner();
+  const QImage shot = window.grab().toImage();
+  const QPoint corner = banner->mapTo(&window, QPoint(2, 2));
+  return shot.pixelColor(corner * shot.devicePixelRatio());
 }
 
 void WriteFile(const QString& path, const std::string& data) {
@@ -112,6 +124,94 @@ class GuiTest : public QObject {
     const QString path = QString(TRAVIMO_SCREENSHOT_DIR) + "/" + shot + ".png";
     QVERIFY(window.grab().save(path));
     qInfo("screenshot: %s", qPrintable(path));
+  }
+
+  void onlyEscapeTheButtonOrCancelStopARead_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("cancels");
+    QTest::newRow("click on the table") << "table" << false;
+    QTest::newRow("click on the property browser") << "browser" << false;
+    QTest::newRow("Escape") << "escape" << true;
+    QTest::newRow("Cancel button") << "cancel" << true;
+  }
+  void onlyEscapeTheButtonOrCancelStopARead() {
+    QFETCH(QString, action);
+    QFETCH(bool, cancels);
+    travimo::sim::Script script;
+    script.mode = travimo::sim::Mode::Ostrel;
+    script.scans = 2;
+    script.firstByteDelay = 2.5;
+    travimo::sim::Simulator simulator(script);
+    simulator.Start();
+    MainWindow window(dir_.filePath("gui.json"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.travimo()->host().Locale(QLocale::c());
+    window.useDevice(QString::fromStdString(simulator.SlavePath()));
+    window.travimo()->setProperty("TravimoType", 3);
+    const int points = window.travimo()->numberOfPoints();
+    // Earlier data, from a file of another instrument: the settings stay as they are.
+    QVERIFY(window.openRawDataFile(TRAVIMO_EXAMPLES_DIR "/brevane-3-measurements.dat"));
+    QCOMPARE(window.scanTable()->rowCount(), 3);
+    QCOMPARE(window.travimo()->travimoType(), 3);
+    QCOMPARE(window.travimo()->numberOfPoints(), points);
+
+    QSignalSpy errors(window.travimo(), &TravimoWidget::travimoError);
+    QString progress;
+    bool focusKept = false;
+    QTimer::singleShot(1500, &window, [&] {
+      progress = window.results()->status()->progress()->text();
+      QWidget* table = window.scanTable()->viewport();
+      if (action == "table") QTest::mouseClick(table, Qt::LeftButton, {}, QPoint(20, 20));
+      if (action == "browser") QTest::mouseClick(window.propertyBrowser()->viewport(), Qt::LeftButton);
+      if (action == "escape") QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+      if (action == "cancel") QTest::mouseClick(window.cancelButton(), Qt::LeftButton);
+      focusKept = QApplication::focusWidget() == window.travimo()->button();
+    });
+    QTest::mouseClick(window.travimo()->button(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty() && !window.travimo()->reading() &&
+                                 window.results()->status()->progress()->isHidden(),
+                             20000);
+    QVERIFY2(progress.contains("waiting for the first byte"), qPrintable(progress));
+    QVERIFY(focusKept);
+    QCOMPARE(window.scanTable()->focusPolicy(), Qt::StrongFocus);  // given back
+    QLabel* origin = window.results()->status()->origin();
+    if (!cancels) {
+      QCOMPARE(errors.count(), 0);
+      QCOMPARE(window.scanTable()->rowCount(), 2);
+      QVERIFY2(origin->text().contains("2 Ostrel records · read "), qPrintable(origin->text()));
+      QVERIFY(window.results()->status()->banner()->isHidden());
+      return;
+    }
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.front().front().toInt(), 9999);
+    QCOMPARE(window.scanTable()->rowCount(), 3);  // the file's records, marked as older
+    QVERIFY2(origin->text().startsWith("Previous read's data: 3 Brevane records"),
+             qPrintable(origin->text()));
+    QVERIFY(window.results()->status()->banner()->text().contains("9999 (UserCancel)"));
+    const QColor banner = BannerPixel(window);
+    QVERIFY2(banner.red() > 150 && banner.green() < 90, qPrintable(banner.name()));
+    QVERIFY(window.grab().save(QString(TRAVIMO_SCREENSHOT_DIR) + "/travimo-gui-cancelled.png"));
+  }
+
+  void progressNamesBytesTimeAndThePhase_data() {
+    QTest::addColumn<int>("phase");
+    QTest::addColumn<double>("endsAt");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("first byte") << int(travimo::ReadPhase::FirstByte) << 125.2
+                                << "1234 bytes · 1:05 · waiting for the first byte, 26 s left";
+    QTest::newRow("polling") << int(travimo::ReadPhase::Polling) << 101.0
+                             << "1234 bytes · 1:05 · polling for the rest, 2 s left";
+    QTest::newRow("past its end") << int(travimo::ReadPhase::Quiet) << 90.0
+                                  << "1234 bytes · 1:05 · receiving, 0 s left";
+    QTest::newRow("idle") << int(travimo::ReadPhase::Idle) << 0.0 << "1234 bytes · 1:05";
+  }
+  void progressNamesBytesTimeAndThePhase() {
+    QFETCH(int, phase);
+    QFETCH(double, endsAt);
+    QFETCH(QString, expected);
+    const travimo::PhaseProgress progress{static_cast<travimo::ReadPhase>(phase), endsAt};
+    QCOMPARE(travimo::gui::ProgressText(1234, 65.4, progress, 99.5), expected);
   }
 
   void settingsSurviveARestartAndABrokenFileLeavesTheDefaults() {
