@@ -28,7 +28,7 @@ TravimoWidget::TravimoWidget(QWidget* parent)
       serial_([this](int16_t port) { return resolver_(port); }),
       button_(new QPushButton(this)) {
   control_ =
-      std::make_unique<travimo::Travimo>(travimo::ControlSite{*this, host_, files_, traced_});
+      std::make_unique<travimo::Travimo>(travimo::ControlSite{*this, host_, files_, recorded_});
   control_->cmdReadData().OnChanged([this](ButtonChange change) { SyncButton(change); });
   control_->InitProperties();
 

@@ -12,6 +12,7 @@
 #include "control/travimo.h"
 #include "platform/posix/device_backend.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/recording_serial.h"
 #include "platform/serial_trace.h"
 #include "widget/qt_host.h"
 
@@ -62,6 +63,8 @@ class TravimoWidget : public QWidget, private travimo::Container, private travim
   // A form being designed: the control's UserMode is false.
   void setDesignMode(bool design) { designMode_ = design; }
   bool reading() const { return control_->Reading(); }
+  // Every byte the line delivered to the last read, kept also when it failed.
+  const std::string& received() const { return recorded_.Received(); }
 
   QString caption() const;
   void setCaption(const QString& value);
@@ -162,6 +165,7 @@ class TravimoWidget : public QWidget, private travimo::Container, private travim
   PortResolver resolver_;
   travimo::posix::DeviceBackend serial_;
   travimo::TracingBackend traced_{serial_};
+  travimo::RecordingSerial recorded_{traced_};
   QPushButton* button_;
   std::unique_ptr<travimo::Travimo> control_;
   bool designMode_ = false;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -25,6 +26,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "archive/read_entry.h"
 #include "control/about_page.h"
 #include "model/enums.h"
 #include "model/error.h"
@@ -40,8 +42,10 @@ namespace travimo::gui {
 
 namespace {
 
-// The GUI's own key beside the control's properties in the settings file.
-constexpr const char* kDeviceKey = "GuiDevicePath";
+// Where earlier versions kept the device, among the control's properties.
+constexpr const char* kOldDeviceKey = "GuiDevicePath";
+// The records the control saves with its properties are kept in the archive instead.
+constexpr const char* kRecordKeys[] = {"LorvexData", "OstrelData", "BrevaneData"};
 
 QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -87,7 +91,7 @@ QString DefaultConfigPath() {
 }
 
 MainWindow::MainWindow(const QString& configPath, QWidget* parent)
-    : QMainWindow(parent), configPath_(configPath) {
+    : QMainWindow(parent), configPath_(configPath), program_(configPath) {
   setWindowTitle("Travimo");
   travimo_ = new TravimoWidget(this);
   travimo_->setObjectName("travimo");
@@ -127,10 +131,10 @@ MainWindow::MainWindow(const QString& configPath, QWidget* parent)
             browser_->Refresh();
           });
 
+  resize(1200, 760);
   LoadSettings();
   RefreshSettings();
   browser_->Refresh();
-  resize(1200, 760);
 }
 
 MainWindow::~MainWindow() {
@@ -282,13 +286,14 @@ std::string MainWindow::DeviceForPort(int16_t port) const {
 
 void MainWindow::LoadSettings() {
   try {
+    if (!program_.Geometry().isEmpty()) restoreGeometry(program_.Geometry());
+    if (program_.HasDevice()) deviceEdit_->setText(program_.Device());
     JsonPropertyBag bag = JsonPropertyBag::Load(configPath_.toStdString());
     if (!bag.Existed()) return;
     travimo_->control().ReadProperties(bag);
-    const PropertyValue device = bag.Read(kDeviceKey, std::string());
-    if (const auto* text = std::get_if<std::string>(&device)) {
-      deviceEdit_->setText(QString::fromStdString(*text));
-    }
+    const PropertyValue device = bag.Read(kOldDeviceKey, std::string());
+    const auto* text = std::get_if<std::string>(&device);
+    if (text && !program_.HasDevice()) deviceEdit_->setText(QString::fromStdString(*text));
     Status("Settings loaded from " + configPath_);
   } catch (const RuntimeError& error) {
     Status(QString("Settings not loaded: %1").arg(Text(error.Description())));
@@ -300,10 +305,18 @@ bool MainWindow::saveSettings() {
     const std::filesystem::path path = configPath_.toStdString();
     JsonPropertyBag bag = JsonPropertyBag::Load(path);  // keeps keys others wrote
     travimo_->control().WriteProperties(bag);
-    bag.Write(kDeviceKey, deviceEdit_->text().toStdString(), std::string());
+    for (const char* key : kRecordKeys) bag.Write(key, PropertyValue(), PropertyValue());
+    bag.Write(kOldDeviceKey, std::string(), std::string());
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
     bag.Save(path);
+    program_.Device(deviceEdit_->text());
+    program_.Geometry(saveGeometry());
+    QString problem;
+    if (!program_.Save(problem)) {
+      Status("Window settings not saved: " + problem);
+      return false;
+    }
     Status("Settings saved to " + configPath_);
     return true;
   } catch (const RuntimeError& error) {
@@ -356,24 +369,26 @@ void MainWindow::ReadFinished() {
   cancelAction_->setEnabled(false);
   for (QAction* action : idleActions_) action->setEnabled(true);
   lock_.Release();
+  const TransferKind kind = FilledKind(beforeRead_, travimo_->control());
+  ReadResults results = CollectResults(travimo_->control(), kind);
+  const std::optional<int64_t> entry = ArchiveRead(results);
   if (readFailure_) {
     results_->status()->ShowFailure(*readFailure_);
     results_->MarkStale();
-    Status(readFailure_->Headline());
+    if (entry) Status(readFailure_->Headline());
   } else {
     results_->status()->ClearFailure();
-    const TransferKind kind = FilledKind(beforeRead_, travimo_->control());
-    ReadResults results = CollectResults(travimo_->control(), kind);
-    const QString origin =
+    QString origin =
         QString("%1 %2 · read %3 from %4")
             .arg(results.Count())
             .arg(Text(KindName(kind)) + (results.Count() == 1 ? " record" : " records"))
             .arg(QDateTime::fromMSecsSinceEpoch(readStartedUtcMs_).toString("yyyy-MM-dd HH:mm:ss"))
             .arg(QString::fromStdString(readDevice_));
-    Status(QString("%1 %2 %3 read")
-               .arg(results.Count())
-               .arg(Text(KindName(kind)))
-               .arg(results.Count() == 1 ? "record" : "records"));
+    if (entry) {
+      origin += QString(" · archived as read %1").arg(*entry);
+      Status(QString("%1 %2 %3 read").arg(results.Count()).arg(Text(KindName(kind)))
+                 .arg(results.Count() == 1 ? "record" : "records"));
+    }
     results_->Show(std::move(results), origin);
   }
   beforeRead_ = {};
@@ -383,6 +398,24 @@ void MainWindow::ReadFinished() {
     simulator_.reset();
     demoDevice_.clear();
   }
+}
+
+std::optional<int64_t> MainWindow::ArchiveRead(const ReadResults& results) {
+  try {
+    archive::ReadEntry entry = archive::EntryOfRead(
+        travimo_->control(), travimo_->received(), results, readFailure_ ? readFailure_->number : 0,
+        readStartedUtcMs_, archive::NowUtcMs());
+    entry.source = simulator_ ? "demo" : "gui";
+    entry.device = readDevice_;
+    return archive::KeepRead(archivePath_.toStdString(), entry);
+  } catch (const RuntimeError& error) {
+    Status(QString("The read was not archived: error %1: %2")
+               .arg(error.Number())
+               .arg(Text(error.Description())));
+  } catch (const std::exception& error) {
+    Status(QString("The read was not archived: %1").arg(error.what()));
+  }
+  return std::nullopt;
 }
 
 void MainWindow::cancelRead() {
@@ -424,9 +457,13 @@ bool MainWindow::openRawDataFile(const QString& path) {
 }
 
 void MainWindow::OpenRawDataFileDialog() {
-  const QString path = QFileDialog::getOpenFileName(this, "Open raw-data file", QDir::currentPath(),
+  const QString start =
+      program_.LastDirectory().isEmpty() ? QDir::currentPath() : program_.LastDirectory();
+  const QString path = QFileDialog::getOpenFileName(this, "Open raw-data file", start,
                                                     "Raw data (*.dat *.txt);;All files (*)");
-  if (!path.isEmpty()) openRawDataFile(path);
+  if (path.isEmpty()) return;
+  program_.LastDirectory(QFileInfo(path).path());
+  openRawDataFile(path);
 }
 
 void MainWindow::startDemo(sim::Mode mode) {

@@ -13,6 +13,7 @@
 #include "formats/dispatch.h"
 #include "sim/simulator.h"
 #include "widget/gui/form_lock.h"
+#include "widget/gui/program_settings.h"
 #include "widget/gui/read_status.h"
 #include "widget/gui/results_view.h"
 
@@ -33,7 +34,8 @@ namespace travimo::gui {
 class PropertyBrowser;
 class ScanPlot;
 
-// ~/.config/travimo/gui.json, or under $XDG_CONFIG_HOME when it is set.
+// The control's properties: ~/.config/travimo/gui.json, or under
+// $XDG_CONFIG_HOME when it is set. The program's own settings sit beside it.
 QString DefaultConfigPath();
 
 class MainWindow : public QMainWindow {
@@ -54,6 +56,8 @@ class MainWindow : public QMainWindow {
   // The device the port stands for; empty means the port's usual device.
   void useDevice(const QString& path);
   QString device() const;
+  // Reads are kept in the archive at path; empty is the default archive.
+  void useArchive(const QString& path) { archivePath_ = path; }
 
  public slots:
   bool openRawDataFile(const QString& path);
@@ -74,6 +78,9 @@ class MainWindow : public QMainWindow {
   void RefreshSettings();
   void ReadStarted();
   void ReadFinished();
+  // The read's bytes, settings, outcome and records to the archive; the
+  // entry's number, or nothing when it could not be kept (told in the status).
+  std::optional<int64_t> ArchiveRead(const ReadResults& results);
   void ShowProgress();
   void ReportError(int number);
   void Status(const QString& text);
@@ -81,6 +88,8 @@ class MainWindow : public QMainWindow {
   std::string DeviceForPort(int16_t port) const;
 
   QString configPath_;
+  ProgramSettings program_;
+  QString archivePath_;
   TravimoWidget* travimo_ = nullptr;
   ResultsView* results_ = nullptr;
   PropertyBrowser* browser_ = nullptr;

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "archive/archive_store.h"
 #include "control/about_page.h"
 #include "sim/lorvex_encoder.h"
 #include "sim/simulator.h"
@@ -52,6 +53,12 @@ QColor BannerPixel(MainWindow& window) {
   const QImage shot = window.grab().toImage();
   const QPoint corner = banner->mapTo(&window, QPoint(2, 2));
   return shot.pixelColor(corner * shot.devicePixelRatio());
+}
+
+std::string ReadFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll().toStdString();
 }
 
 void WriteFile(const QString& path, const std::string& data) {
@@ -148,6 +155,8 @@ class GuiTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&window));
     window.travimo()->host().Locale(QLocale::c());
     window.useDevice(QString::fromStdString(simulator.SlavePath()));
+    const QString archive = dir_.filePath(QString("archive-%1.sqlite").arg(action));
+    window.useArchive(archive);
     window.travimo()->setProperty("TravimoType", 3);
     const int points = window.travimo()->numberOfPoints();
     // Earlier data, from a file of another instrument: the settings stay as they are.
@@ -176,6 +185,11 @@ class GuiTest : public QObject {
     QVERIFY(focusKept);
     QCOMPARE(window.scanTable()->focusPolicy(), Qt::StrongFocus);  // given back
     QLabel* origin = window.results()->status()->origin();
+    const auto reads = travimo::archive::OpenSqliteArchive(archive.toStdString())->History({});
+    QCOMPARE(reads.size(), size_t{1});
+    QCOMPARE(reads.front().source, std::string("gui"));
+    QCOMPARE(reads.front().errorNumber, cancels ? 9999 : 0);
+    QCOMPARE(reads.front().records, cancels ? 0 : 2);
     if (!cancels) {
       QCOMPARE(errors.count(), 0);
       QCOMPARE(window.scanTable()->rowCount(), 2);
@@ -221,12 +235,25 @@ class GuiTest : public QObject {
       window.travimo()->setProperty("CommPort", 4);
       window.travimo()->setProperty("FlashColor", 0x000000FFu);
       window.useDevice("/dev/ttyUSB7");
+      window.resize(900, 640);
+      // Records the control holds belong in the archive, not in its property file.
+      window.travimo()->control().DecodeTransfer(ReadFile(TRAVIMO_EXAMPLES_DIR "/lorvex-3-scans.dat"));
       QVERIFY(window.saveSettings());
     }
+    const QString saved = QString::fromStdString(ReadFile(path));
+    QVERIFY2(saved.contains("\"CommPort\"") && !saved.contains("LorvexData"), qPrintable(saved));
+    QVERIFY(!saved.contains("ttyUSB7"));
     MainWindow window(path);
     QCOMPARE(window.travimo()->commPort(), 4);
     QCOMPARE(window.travimo()->flashColor(), 0x000000FFu);
     QCOMPARE(window.device(), QString("/dev/ttyUSB7"));
+    QCOMPARE(window.size(), QSize(900, 640));
+
+    // An earlier version's device key among the control's properties still counts.
+    const QString old = dir_.filePath("old/gui.json");
+    QVERIFY(QDir().mkpath(dir_.filePath("old")));
+    WriteFile(old, "{\"CommPort\": 2, \"GuiDevicePath\": \"/dev/ttyACM3\"}\n");
+    QCOMPARE(MainWindow(old).device(), QString("/dev/ttyACM3"));
 
     WriteFile(path, "{ not json");
     MainWindow broken(path);
@@ -285,6 +312,9 @@ class GuiTest : public QObject {
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setStyle("Fusion");
+  // Reads a test does not archive on purpose go to an archive of its own.
+  QTemporaryDir data;
+  qputenv("XDG_DATA_HOME", data.path().toUtf8());
   GuiTest test;
   return QTest::qExec(&test, argc, argv);
 }
