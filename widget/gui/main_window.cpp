@@ -15,6 +15,8 @@
 #include <QDateTime>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
@@ -33,6 +35,7 @@
 #include "platform/posix/json_property_bag.h"
 #include "platform/posix/termios_serial.h"
 #include "widget/gui/about_dialog.h"
+#include "widget/gui/export_dialog.h"
 #include "widget/gui/offline_decode.h"
 #include "widget/gui/property_browser.h"
 #include "widget/gui/scan_plot.h"
@@ -145,6 +148,8 @@ void MainWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   idleActions_.push_back(file->addAction("&Open raw-data file…", QKeySequence::Open, this,
                                          &MainWindow::OpenRawDataFileDialog));
+  file->addAction("&Export…", QKeySequence(Qt::CTRL | Qt::Key_E), this, &MainWindow::ExportShown);
+  file->addAction("&Print plot…", QKeySequence::Print, this, &MainWindow::PrintPlot);
   file->addAction("&Save settings", QKeySequence::Save, this, &MainWindow::saveSettings);
   file->addSeparator();
   file->addAction("&Quit", QKeySequence::Quit, this, &QWidget::close);
@@ -389,7 +394,12 @@ void MainWindow::ReadFinished() {
       Status(QString("%1 %2 %3 read").arg(results.Count()).arg(Text(KindName(kind)))
                  .arg(results.Count() == 1 ? "record" : "records"));
     }
-    results_->Show(std::move(results), origin);
+    exports::ExportMetadata metadata;
+    metadata.device = readDevice_;
+    metadata.readUtcMs = readStartedUtcMs_;
+    metadata.archiveEntry = entry;
+    metadata.settings = exports::ParseSettingsOf(travimo_->control(), kind);
+    results_->Show(std::move(results), origin, std::move(metadata));
   }
   beforeRead_ = {};
   browser_->Refresh();
@@ -450,9 +460,16 @@ bool MainWindow::openRawDataFile(const QString& path) {
   results_->status()->ClearFailure();
   const int count = decoded.results.Count();
   const QString kind = Text(KindName(decoded.results.kind));
+  const QString records = count == 1 ? "record" : "records";
+  const DecodeSettings used = DecodeSettingsOf(*travimo_);
+  exports::ExportMetadata metadata;
+  metadata.settings = exports::ParseSettingsOf(
+      decoded.results.kind, {used.scanDataType, used.tempUnits, used.numberOfPoints,
+                             used.blueLineTrigger, decoded.arrayStart});
   results_->Show(std::move(decoded.results),
-                 QString("%1 %2 %3 · file %4").arg(count).arg(kind, count == 1 ? "record" : "records", path));
-  Status(QString("%1 %2 %3 decoded from %4").arg(count).arg(kind, count == 1 ? "record" : "records", path));
+                 QString("%1 %2 %3 · file %4").arg(count).arg(kind, records, path),
+                 std::move(metadata));
+  Status(QString("%1 %2 %3 decoded from %4").arg(count).arg(kind, records, path));
   return true;
 }
 
@@ -484,6 +501,32 @@ void MainWindow::startDemo(sim::Mode mode) {
   Status(QString("Simulated instrument on %1").arg(QString::fromStdString(demoDevice_)));
   // After the menu has closed: the read runs inside the event loop.
   QTimer::singleShot(0, travimo_, &TravimoWidget::click);
+}
+
+std::unique_ptr<QDialog> MainWindow::exportDialog() {
+  if (results_->Empty()) return nullptr;
+  return std::make_unique<ExportDialog>(results_->Results(), results_->Metadata(),
+                                        program_.LastDirectory(), this);
+}
+
+void MainWindow::ExportShown() {
+  auto dialog = exportDialog();
+  if (!dialog) {
+    Status("Nothing to export: read, or open a file, first.");
+    return;
+  }
+  if (dialog->exec() != QDialog::Accepted) return;
+  const QString saved = static_cast<ExportDialog&>(*dialog).savedPath();
+  program_.LastDirectory(QFileInfo(saved).path());
+  Status("Exported to " + saved);
+}
+
+void MainWindow::PrintPlot() {
+  QPrinter printer;
+  printer.setPageOrientation(QPageLayout::Landscape);
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  plot()->Print(printer);
 }
 
 void MainWindow::showAbout() {

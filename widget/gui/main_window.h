@@ -20,6 +20,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -65,6 +66,8 @@ class MainWindow : public QMainWindow {
   void startDemo(travimo::sim::Mode mode);
   bool saveSettings();
   void showAbout();
+  // The export dialog for the shown records; null when none are shown.
+  std::unique_ptr<QDialog> exportDialog();
   // Asks the running read to stop, as Escape on the control does.
   void cancelRead();
 
@@ -85,6 +88,8 @@ class MainWindow : public QMainWindow {
   void ReportError(int number);
   void Status(const QString& text);
   void OpenRawDataFileDialog();
+  void ExportShown();
+  void PrintPlot();
   std::string DeviceForPort(int16_t port) const;
 
   QString configPath_;

@@ -32,6 +32,7 @@ Decoded DecodeOffline(std::string bytes, const DecodeSettings& settings) {
   offline.control().DecodeTransfer(std::move(bytes));
   const TransferKind kind = FilledKind(before, offline.control());
   decoded.results = CollectResults(offline.control(), kind);
+  decoded.arrayStart = offline.arrayStart();
   if (decoded.errorNumber != 0) {
     // Records a failed parse may have left half made are not shown.
     decoded.results.lorvex.clear();

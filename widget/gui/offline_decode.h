@@ -26,6 +26,7 @@ struct Decoded {
   ReadResults results;
   int32_t errorNumber = 0;  // 0: decoded
   std::string errorDescription;
+  int32_t arrayStart = 0;  // as the parse left it
 };
 
 // The parser the text calls for, on a fresh control given settings.

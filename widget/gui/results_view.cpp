@@ -43,8 +43,10 @@ ResultsView::ResultsView(QWidget* parent) : QWidget(parent) {
   connect(table_, &QTableWidget::currentCellChanged, this, &ResultsView::ShowCurrentRow);
 }
 
-void ResultsView::Show(ReadResults results, const QString& origin) {
+void ResultsView::Show(ReadResults results, const QString& origin,
+                       exports::ExportMetadata metadata) {
   results_ = std::move(results);
+  metadata_ = std::move(metadata);
   origin_ = origin;
   rows_ = ScanRows(results_);
   const QStringList columns = ScanColumns(results_.kind);

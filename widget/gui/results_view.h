@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "control/read_results.h"
+#include "exports/export_metadata.h"
 #include "widget/gui/read_status.h"
 #include "widget/gui/scan_rows.h"
 
@@ -21,10 +22,11 @@ class ResultsView : public QWidget {
  public:
   explicit ResultsView(QWidget* parent = nullptr);
 
-  void Show(ReadResults results, const QString& origin);
+  void Show(ReadResults results, const QString& origin, exports::ExportMetadata metadata);
   // A later read failed: the shown records are the previous read's.
   void MarkStale();
   const ReadResults& Results() const { return results_; }
+  const exports::ExportMetadata& Metadata() const { return metadata_; }
   bool Empty() const { return rows_.empty(); }
   // The selected cells as tab-separated lines, with the column headers.
   QString SelectionText() const;
@@ -41,6 +43,7 @@ class ResultsView : public QWidget {
   QTableWidget* table_;
   ScanPlot* plot_;
   ReadResults results_;
+  exports::ExportMetadata metadata_;
   std::vector<ScanRow> rows_;
   QString origin_;
 };

@@ -2,6 +2,8 @@
 
 #include <QChart>
 #include <QLineSeries>
+#include <QPagedPaintDevice>
+#include <QPainter>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -65,6 +67,11 @@ void ScanPlot::Show(const ScanRow* row, const QString& title) {
 
 int ScanPlot::SeriesCount() const {
   return static_cast<int>(chart()->series().size());
+}
+
+void ScanPlot::Print(QPagedPaintDevice& page) {
+  QPainter painter(&page);
+  render(&painter);
 }
 
 }  // namespace travimo::gui

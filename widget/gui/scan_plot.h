@@ -2,6 +2,8 @@
 // The plot of one record's series against their element index.
 #include <QChartView>
 
+class QPagedPaintDevice;
+
 #include "widget/gui/scan_rows.h"
 
 namespace travimo::gui {
@@ -15,6 +17,8 @@ class ScanPlot : public QChartView {
   // Null clears the plot.
   void Show(const ScanRow* row, const QString& title);
   int SeriesCount() const;
+  // The plot on one page, scaled to fill it.
+  void Print(QPagedPaintDevice& page);
 };
 
 }  // namespace travimo::gui

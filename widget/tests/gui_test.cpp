@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QSignalSpy>
@@ -17,6 +20,7 @@
 #include "sim/lorvex_encoder.h"
 #include "sim/simulator.h"
 #include "widget/gui/about_dialog.h"
+#include "widget/gui/export_dialog.h"
 #include "widget/gui/main_window.h"
 #include "widget/gui/property_browser.h"
 #include "widget/gui/read_status.h"
@@ -296,6 +300,65 @@ class GuiTest : public QObject {
     QCOMPARE(window.travimo()->inBufferSize(), size);
     QCOMPARE(buffer->text(PropertyBrowser::Value), QString::number(size));
     QVERIFY2(window.statusText().contains("refused"), qPrintable(window.statusText()));
+  }
+
+  void exportWritesEveryFormatWithTheToolsWriters_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("start");
+    using F = travimo::gui::ExportFormat;
+    QTest::newRow("csv") << int(F::Csv) << "out.csv" << QByteArray("instrument,record,scan_number");
+    QTest::newRow("wide csv") << int(F::WideCsv) << "wide.csv" << QByteArray("instrument,Lorvex,");
+    QTest::newRow("json") << int(F::Json) << "out.json" << QByteArray("{");
+    QTest::newRow("png") << int(F::Png) << "plot.png" << QByteArray("\x89PNG");
+    QTest::newRow("svg") << int(F::Svg) << "plot.svg" << QByteArray("<?xml");
+    QTest::newRow("pdf") << int(F::Pdf) << "plot.pdf" << QByteArray("%PDF");
+    QTest::newRow("no such directory") << int(F::Csv) << "missing/out.csv" << QByteArray();
+  }
+  void exportWritesEveryFormatWithTheToolsWriters() {
+    QFETCH(int, format);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, start);
+    MainWindow window(dir_.filePath("gui.json"));
+    QVERIFY(!window.exportDialog());  // nothing shown yet
+    QVERIFY(window.openRawDataFile(TRAVIMO_EXAMPLES_DIR "/lorvex-3-scans.dat"));
+    auto dialog = window.exportDialog();
+    auto& exporter = static_cast<travimo::gui::ExportDialog&>(*dialog);
+    exporter.formatBox()->setCurrentIndex(exporter.formatBox()->findData(format));
+    exporter.pathEdit()->setText(dir_.filePath(file));
+    if (start.isEmpty()) {
+      QVERIFY(!exporter.exportNow());
+      QVERIFY(exporter.problem()->text().startsWith("Error 75"));
+      return;
+    }
+    QVERIFY2(exporter.exportNow(), qPrintable(exporter.problem()->text()));
+    const std::string written = ReadFile(dir_.filePath(file));
+    QVERIFY2(QByteArray::fromStdString(written).startsWith(start), written.substr(0, 60).c_str());
+    if (format == int(travimo::gui::ExportFormat::Json)) {
+      QVERIFY(QString::fromStdString(written).contains("\"count\": 3"));
+    }
+    if (format == int(travimo::gui::ExportFormat::Csv)) {
+      exporter.show();
+      QVERIFY(exporter.grab().save(QString(TRAVIMO_SCREENSHOT_DIR) + "/travimo-gui-export.png"));
+    }
+  }
+
+  void selectedCellsCopyAsTabsAndThePlotPrints() {
+    MainWindow window(dir_.filePath("gui.json"));
+    QVERIFY(window.openRawDataFile(TRAVIMO_EXAMPLES_DIR "/ostrel-3-measurements.dat"));
+    QTableWidget& table = *window.scanTable();
+    const auto column = static_cast<int>(Headers(table).indexOf("MeasurementNumber"));
+    table.clearSelection();
+    table.item(0, 0)->setSelected(true);
+    table.item(2, column)->setSelected(true);
+    QCOMPARE(window.results()->SelectionText(),
+             QString("#\tMeasurementNumber\n1\t\n\t%1\n").arg(table.item(2, column)->text()));
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir_.filePath("plot-print.pdf"));
+    window.plot()->Print(printer);
+    QVERIFY(QByteArray::fromStdString(ReadFile(dir_.filePath("plot-print.pdf"))).startsWith("%PDF"));
   }
 
   void aboutDialogShowsTheVersion() {
