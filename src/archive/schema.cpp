@@ -81,6 +81,15 @@ CREATE INDEX records_by_measurement ON records (measurement_number);
 ALTER TABLE reads ADD COLUMN parent_id INTEGER REFERENCES reads(id);
 CREATE INDEX reads_by_parent ON reads (parent_id);
 )sql",
+    // The bytes in a table of their own: a history reads only the small rows.
+    R"sql(
+CREATE TABLE read_bytes (
+  read_id INTEGER PRIMARY KEY REFERENCES reads(id) ON DELETE CASCADE,
+  raw BLOB NOT NULL
+);
+INSERT INTO read_bytes (read_id, raw) SELECT id, raw FROM reads;
+ALTER TABLE reads DROP COLUMN raw;
+)sql",
 };
 
 int UserVersion(Connection& db) {

@@ -4,7 +4,7 @@
 
 namespace travimo::archive {
 
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 // Applies every migration past the file's version up to target, each in its
 // own transaction. Fails with 75 for a file written by a newer version.

@@ -120,7 +120,7 @@ TEST_F(ArchiveTest, AFailedReadKeepsWhatArrived) {
 
 TEST_F(ArchiveTest, DamagedBytesAreFoundByCheckAndRefusedByLoad) {
   const int64_t id = archive::OpenSqliteArchive(file)->Add(Decoded(sim::EncodeBrevane({{}})));
-  Sql(file, "UPDATE reads SET raw = X'00' WHERE id = " + std::to_string(id));
+  Sql(file, "UPDATE read_bytes SET raw = X'00' WHERE read_id = " + std::to_string(id));
   auto store = archive::OpenSqliteArchive(file);
   const auto result = store->Check();
   EXPECT_FALSE(result.ok);
@@ -162,9 +162,12 @@ TEST_F(ArchiveTest, AFileThatIsNoUsableArchiveFailsWithItsNameAndWhy) {
   }
 }
 
-// A read as version 1 wrote it: one Lorvex scan of the points 1.0 and 2.0.
+// A read as versions 1 and 2 wrote it: one Lorvex scan of the points 1.0 and 2.0.
 constexpr const char* kVersion1Read = R"sql(
-INSERT INTO reads VALUES (7, 1600000000000, 1600000002000, 120, '1.0.0', 'read', '/dev/ttyS0', 1,
+INSERT INTO reads (id, started_utc_ms, ended_utc_ms, utc_offset_min, program_version, source,
+  device, port, line_settings, type_asked, parser, scan_data_type, temp_units, number_of_points,
+  blue_line_trigger, array_start, result_data_type, result_temp_units, error_number, error_name,
+  error_description, record_count, raw_length, raw_sha256, raw) VALUES (7, 1600000000000, 1600000002000, 120, '1.0.0', 'read', '/dev/ttyS0', 1,
   '9600,N,8,1', 1, 'Lorvex', 0, 0, 512, 2, 1, 0, 0, 0, '', '', 1, 3,
   'ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad', X'616263');
 INSERT INTO records VALUES (7, 0, 1, 'Lorvex', 'B', NULL, NULL);
