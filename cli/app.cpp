@@ -155,6 +155,15 @@ void AddTrace(CLI::App& app, std::string& trace, const std::string& help) {
   app.add_option("--trace", trace, help)->type_name("FILE");
 }
 
+// "" stands for the control's default name, as OutPutFileName has it.
+void AddRawFile(CLI::App& app, ControlSettings& settings) {
+  app.add_option_function<std::string>(
+         "--raw", [&settings](const std::string& name) { settings.rawFile = name; },
+         "Save the received bytes to FILE (\"\" for RawData.dat) and the read's settings to "
+         "FILE.json")
+      ->type_name("FILE");
+}
+
 // The instrument the simulator plays and what it holds.
 void AddSimulatedInstrument(CLI::App& app, std::optional<int32_t>& type, int& scans,
                             const std::string& scansHelp) {
@@ -234,8 +243,7 @@ CLI::App* AddRead(CLI::App& app, Commands& commands) {
   AddChoice(*read, "--type", c.settings.type, kTypes, "Instrument: lorvex, brevane or ostrel");
   AddParseSettings(*read, c.settings);
   AddLineSettings(*read, c.settings);
-  read->add_option("--raw", c.settings.rawFile, "Save the received bytes to FILE")
-      ->type_name("FILE");
+  AddRawFile(*read, c.settings);
   read->add_option("--props", c.propsFile,
                    "JSON property file: loaded before the read (if it exists), saved after")
       ->type_name("FILE");
@@ -255,6 +263,7 @@ CLI::App* AddDemo(CLI::App& app, Commands& commands) {
                          "Scans (or measurements) the instrument holds (default 3)");
   AddParseSettings(*demo, c.settings);
   AddTrace(*demo, c.trace, "Append a trace of the serial traffic to FILE (- for stderr)");
+  AddRawFile(*demo, c.settings);
   AddOutputOptions(*demo, c.output);
 #ifndef TRAVIMO_NO_ARCHIVE
   AddArchiveOptions(*demo, c.archive);

@@ -2,15 +2,12 @@
 // read that saved them when their sidecar still describes them.
 #include <sys/stat.h>
 
-#include <fstream>
-#include <nlohmann/json.hpp>
-
 #include "archive/archive_store.h"
-#include "archive/sha256.h"
 #include "cli/archive_commands.h"
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
 #include "cli/native_files.h"
+#include "cli/raw_sidecar.h"
 #include "model/error.h"
 
 namespace travimo::cli {
@@ -39,36 +36,18 @@ std::optional<int64_t> UtcMsOf(std::string text) {
 // sidecar that does not is told on err and left out.
 std::optional<ReadOrigin> OriginFromSidecar(const std::string& file, const std::string& bytes,
                                             std::ostream& err) {
-  const std::string name = file + ".json";
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return std::nullopt;
-  const auto doc = nlohmann::json::parse(in, nullptr, false);
-  const std::vector<uint8_t> data(bytes.begin(), bytes.end());
+  const std::optional<RawDataSidecar> sidecar = MatchingSidecar(file, bytes, err);
+  if (!sidecar) return std::nullopt;
   ReadOrigin origin;
-  try {
-    if (!doc.is_object() || !doc.contains("travimoRawDataSettings")) {
-      err << "travimo: read settings not applied: \"" << name << "\" is no raw-data settings file\n";
-      return std::nullopt;
-    }
-    if (doc.value("bytes", uint64_t{0}) != bytes.size() ||
-        doc.value("sha256", std::string()) != archive::Sha256Hex(data)) {
-      err << "travimo: read settings not applied: \"" << name << "\" describes other bytes than \""
-          << file << "\"\n";
-      return std::nullopt;
-    }
-    origin.settings.type = doc.value("TravimoType", int32_t{Lorvex});
-    origin.settings.dataType = doc.value("ScanDataType", int32_t{Moisture});
-    origin.settings.units = doc.value("Temp_Units", int32_t{Celsius});
-    origin.settings.points = doc.value("NumberOfPoints", int32_t{Max512});
-    origin.settings.blueLine = doc.value("BlueLineTrigger", int32_t{BlueLineAuto});
-    origin.device = doc.value("device", std::string());
-    origin.lineSettings = doc.value("Settings", std::string());
-    origin.startedUtcMs = UtcMsOf(doc.value("started", std::string()));
-    origin.endedUtcMs = UtcMsOf(doc.value("ended", std::string()));
-  } catch (const nlohmann::json::exception&) {
-    err << "travimo: read settings not applied: \"" << name << "\" has a member of the wrong kind\n";
-    return std::nullopt;
-  }
+  origin.settings.type = sidecar->travimoType;
+  origin.settings.dataType = sidecar->scanDataType;
+  origin.settings.units = sidecar->tempUnits;
+  origin.settings.points = sidecar->numberOfPoints;
+  origin.settings.blueLine = sidecar->blueLineTrigger;
+  origin.device = sidecar->device;
+  origin.lineSettings = sidecar->lineSettings;
+  origin.startedUtcMs = UtcMsOf(sidecar->started);
+  origin.endedUtcMs = UtcMsOf(sidecar->ended);
   return origin;
 }
 

@@ -12,6 +12,7 @@
 #include "cli/exit_status.h"
 #include "cli/native_files.h"
 #include "cli/offline_decode.h"
+#include "cli/raw_sidecar.h"
 #include "model/error.h"
 
 namespace travimo::cli {
@@ -62,7 +63,9 @@ int RunParseCommand(const ParseCommand& command, Console& console) {
   FailureContext failure;
   failure.inputFile = command.file == "-" ? "standard input" : command.file;
   failure.receivedBytes = text.size();
-  const OfflineDecode decode = DecodeOffline(std::move(text), command.settings, command.force);
+  ControlSettings settings = command.settings;
+  if (command.file != "-") ApplyMatchingSidecar(command.file, text, settings, console.err);
+  const OfflineDecode decode = DecodeOffline(std::move(text), settings, command.force);
   exports::ExportMetadata metadata;
   metadata.settings = exports::ParseSettingsOf(
       decode.results.kind, {decode.scanDataType, decode.tempUnits, decode.numberOfPoints,

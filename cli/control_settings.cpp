@@ -10,8 +10,8 @@ void ApplySettings(Travimo& control, const ControlSettings& settings) {
   if (settings.blueLine) control.BlueLineTrigger(*settings.blueLine);
   if (settings.settings) control.Settings(*settings.settings);
   if (settings.port) control.CommPort(*settings.port);
-  if (!settings.rawFile.empty()) {
-    control.OutPutFileName(settings.rawFile);
+  if (settings.rawFile) {
+    control.OutPutFileName(*settings.rawFile);
     control.SaveRawData(true);
   }
 }

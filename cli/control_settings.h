@@ -17,7 +17,7 @@ struct ControlSettings {
   std::optional<int32_t> blueLine;      // BlueLineTriggerType
   std::optional<std::string> settings;  // "9600,n,8,1"
   std::optional<int16_t> port;          // CommPort
-  std::string rawFile;                  // SaveRawData with OutPutFileName when not empty
+  std::optional<std::string> rawFile;   // SaveRawData with this OutPutFileName
 };
 
 // Through the control's own Lets, the type first: its Let resets the points,

@@ -4,20 +4,43 @@
 
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
+#include "cli/raw_sidecar.h"
 #include "cli/recovery.h"
+#include "model/error.h"
+#include "platform/utc_time.h"
 
 namespace travimo::cli {
+
+namespace {
+
+RawDataSidecar Ended(RawDataSidecar sidecar, const ControlSession& session) {
+  sidecar.ended = UtcTimestampNow();
+  sidecar.device = session.Serial().LastDevice();
+  return sidecar;
+}
+
+}  // namespace
+
+Delivery::Delivery(ControlSession& session, Console& console, RawDataSidecar started)
+    : session_(session), console_(console), sidecar_(Ended(std::move(started), session)) {}
 
 int Delivery::TakeReadOutcome(const FailureContext& failure) {
   Travimo& control = session_.Control();
   const auto& errors = session_.Site().Errors();
+  const auto& raw = session_.RawData().LastSave();
   if (errors.empty()) {
     deliverable_ = true;
+    if (!raw || !raw->succeeded) return ExitStatus::Ok;
+    try {
+      SaveRawSidecar(raw->name, sidecar_, raw->bytes);
+    } catch (const RuntimeError& error) {
+      ReportError(console_.err, error.Number(), error.Description());
+      return ExitStatus::File;
+    }
     return ExitStatus::Ok;
   }
   const int status =
       ReportFailure(console_.err, errors.back(), control.LastErrorDescription(), failure);
-  const auto& raw = session_.RawData().LastSave();
   if (raw && !raw->succeeded) {
     Failed();
     // A line that failed before its end keeps its bytes but gives no records.
@@ -38,17 +61,19 @@ void Delivery::Failed() {
     console_.err << "travimo: the received bytes are in " << raw->name << '\n';
     return;
   }
-  KeepInRecovery(raw ? std::string_view(raw->bytes) : session_.Serial().Received(), console_.err);
+  KeepInRecovery(raw ? std::string_view(raw->bytes) : session_.Serial().Received(), console_.err,
+                 &sidecar_);
 }
 
-void StopAtOnce(ControlSession& session, Console& console) {
+void StopAtOnce(ControlSession& session, Console& console, const RawDataSidecar& started) {
   try {
     MSComm& comm = session.Control().MSComm1();
     if (comm.PortOpen()) comm.PortOpen(false);
   } catch (...) {  // ending anyway; the kernel closes what is left
   }
   console.err << "travimo: stopped at once\n";
-  KeepInRecovery(session.Serial().Received(), console.err);
+  const RawDataSidecar sidecar = Ended(started, session);
+  KeepInRecovery(session.Serial().Received(), console.err, &sidecar);
   console.err.flush();
   std::_Exit(ExitStatus::Cancelled);
 }

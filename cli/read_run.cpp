@@ -12,6 +12,7 @@
 #include "cli/property_file.h"
 #include "exports/record_view.h"
 #include "model/error.h"
+#include "rawdata/control_sidecar.h"
 
 namespace travimo::cli {
 
@@ -41,13 +42,14 @@ int Prepare(Travimo& control, const ReadRequest& request, Console& console) {
 }
 
 // Pressing the button runs the read with the captions a user sees.
-void PressButton(ControlSession& session, const ReadRequest& request, Console& console) {
+void PressButton(ControlSession& session, const ReadRequest& request,
+                 const RawDataSidecar& started, Console& console) {
   Travimo& control = session.Control();
   if (!request.showProgress) {
     control.Value(true);
     return;
   }
-  ReadProgress progress(session, console, [&] { StopAtOnce(session, console); });
+  ReadProgress progress(session, console, [&] { StopAtOnce(session, console, started); });
   control.Value(true);
   const auto& errors = session.Site().Errors();
   progress.Finish(errors.empty() ? "Done" : (errors.back() == UserCancel ? "Cancelled" : "Failed"));
@@ -89,16 +91,17 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
       status != ExitStatus::Ok) {
     return status;
   }
+  const RawDataSidecar settingsAtStart = SidecarOfControl(control);
   const CollectionSnapshot before = SnapshotOf(control);
   session.Site().ClearErrors();
 #ifndef TRAVIMO_NO_ARCHIVE
   const int64_t started = archive::NowUtcMs();
 #endif
   const auto pressed = std::chrono::steady_clock::now();
-  PressButton(session, request, console);
+  PressButton(session, request, settingsAtStart, console);
   const std::chrono::duration<double> waited = std::chrono::steady_clock::now() - pressed;
 
-  Delivery delivery(session, console);
+  Delivery delivery(session, console, settingsAtStart);
   int status = delivery.TakeReadOutcome(FailureOf(session, request, waited.count()));
   if (!request.propsFile.empty()) {
     try {

@@ -1,12 +1,12 @@
 #include "cli/recovery.h"
 
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "cli/native_files.h"
+#include "cli/raw_sidecar.h"
 #include "model/error.h"
+#include "platform/utc_time.h"
 
 namespace travimo::cli {
 
@@ -14,21 +14,17 @@ namespace {
 
 // "received-20261207-101500": the UTC second the bytes were kept.
 std::string StampedName() {
-  using namespace std::chrono;
-  const auto now = floor<seconds>(system_clock::now());
-  const year_month_day day{floor<days>(now)};
-  const hh_mm_ss time{now - floor<days>(now)};
-  char text[40];
-  std::snprintf(text, sizeof text, "received-%04d%02u%02u-%02ld%02ld%02ld",
-                static_cast<int>(day.year()), static_cast<unsigned>(day.month()),
-                static_cast<unsigned>(day.day()), static_cast<long>(time.hours().count()),
-                static_cast<long>(time.minutes().count()), static_cast<long>(time.seconds().count()));
-  return text;
+  std::string name = "received-";
+  for (const char c : UtcTimestampNow()) {  // "2026-12-07T10:15:00Z"
+    if (c >= '0' && c <= '9') name += c;
+    if (c == 'T') name += '-';
+  }
+  return name;
 }
 
 }  // namespace
 
-std::string KeepReceivedBytes(std::string_view bytes) {
+std::string KeepReceivedBytes(std::string_view bytes, const RawDataSidecar* sidecar) {
   const std::string dir = UserStateDirectory();
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::u8path(dir), error);
@@ -41,16 +37,17 @@ std::string KeepReceivedBytes(std::string_view bytes) {
   for (int n = 2; std::filesystem::exists(std::filesystem::u8path(path), error); ++n)
     path = stem + "-" + std::to_string(n) + ".dat";
   SaveUserFile(path, bytes);
+  if (sidecar != nullptr) SaveRawSidecar(path, *sidecar, bytes);
   return path;
 }
 
-void KeepInRecovery(std::string_view bytes, std::ostream& err) {
+void KeepInRecovery(std::string_view bytes, std::ostream& err, const RawDataSidecar* sidecar) {
   if (bytes.empty()) {
     err << "travimo: nothing had been received\n";
     return;
   }
   try {
-    const std::string path = KeepReceivedBytes(bytes);
+    const std::string path = KeepReceivedBytes(bytes, sidecar);
     err << "travimo: the " << bytes.size() << " received bytes are kept in " << path
         << " (decode them with: travimo parse " << path << ")\n";
   } catch (const RuntimeError& error) {

@@ -11,7 +11,11 @@
 #include "control_properties.h"
 #include "convert.h"
 #include "errors.h"
+#include "platform/posix/atomic_file.h"
 #include "platform/posix/json_property_bag.h"
+#include "platform/posix/regular_file.h"
+#include "platform/utc_time.h"
+#include "rawdata/control_sidecar.h"
 #include "python_control.h"
 #include "records_result.h"
 #include "archive_binding.h"
@@ -80,18 +84,54 @@ Records Decode(PythonControl& c, const py::object& data, const py::object& kind)
   return RecordsOf(CollectResults(c.Control(), FilledKind(before, c.Control())));
 }
 
+// A raw-data file saved by the read gets its settings sidecar.
+void WriteSidecar(PythonControl& c, RawDataSidecar sidecar) {
+  const auto& saved = c.RawData().LastSave();
+  if (!saved || !saved->succeeded) return;
+  sidecar.ended = UtcTimestampNow();
+  sidecar.device = c.Serial().LastDevice();
+  DescribeBytes(sidecar, saved->bytes);
+  try {
+    posix::ReplaceFileContent(SidecarPathFor(saved->name), SidecarText(sidecar));
+  } catch (const RuntimeError& error) {
+    ThrowTravimoError(error.Number(), error.Description(), error.Source());
+  }
+}
+
 Records Read(PythonControl& c, const py::object& archive) {
   const CollectionSnapshot before = SnapshotOf(c.Control());
   c.Site().errors.clear();
+  c.RawData().Forget();
+  const RawDataSidecar sidecar = SidecarOfControl(c.Control());
   const int64_t started = archive::NowUtcMs();
   c.RunYielding([&c] { c.Control().ReadTravimo(); });
   const ReadResults results = CollectResults(c.Control(), FilledKind(before, c.Control()));
   // Kept before a failure is raised: a failed read keeps what arrived.
   const auto entry = KeepInArchive(c, archive, results, started);
   RaiseLastError(c);
+  WriteSidecar(c, sidecar);
   Records records = RecordsOf(results);
   records.archiveEntry = entry;
   return records;
+}
+
+py::tuple ReadRawFile(const std::string& path) {
+  std::string bytes;
+  try {
+    bytes = posix::ReadRegularFile(path);
+  } catch (const RuntimeError& error) {
+    ThrowTravimoError(error.Number(), error.Description(), error.Source());
+  }
+  const SidecarLookup lookup = FindMatchingSidecar(
+      path, bytes, [](const std::string& name) { return posix::ReadRegularFile(name); });
+  py::object settings = py::none();
+  if (const auto& s = lookup.sidecar) {
+    settings = py::dict("type"_a = s->travimoType, "data"_a = s->scanDataType,
+                        "points"_a = s->numberOfPoints, "units"_a = s->tempUnits,
+                        "blue_line"_a = s->blueLineTrigger);
+  }
+  return py::make_tuple(py::bytes(bytes), settings,
+                        lookup.note.empty() ? py::object(py::none()) : py::str(lookup.note));
 }
 
 bool IsProperty(const std::string& name) {
@@ -319,6 +359,9 @@ void BindControl(py::module_& module) {
             return names;
           },
           "The names of the control's properties, in interface order.");
+  module.def("_read_raw_file", &ReadRawFile, "path"_a,
+             "The bytes of a raw-data file (a regular file of bounded size), the settings of\n"
+             "its sidecar when that describes them (a dict, else None), and a note for the user.");
 }
 
 }  // namespace travimo::python

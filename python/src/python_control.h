@@ -19,6 +19,7 @@
 #include "platform/posix/trace_file.h"
 #include "platform/recording_serial.h"
 #include "platform/serial_trace.h"
+#include "rawdata/raw_data_capture.h"
 
 namespace travimo::python {
 
@@ -71,6 +72,7 @@ class PythonControl {
   PythonContainer& Site() { return container_; }
   // What the last read received, kept after the control let go of it.
   const RecordingSerial& Serial() const { return recording_; }
+  RawDataCapture& RawData() { return files_; }
 
   // Runs work that yields to the host loop (a read, BKWait) without the GIL.
   // Ctrl-C cancels the transfer; the KeyboardInterrupt is raised once the work
@@ -81,7 +83,8 @@ class PythonControl {
 
  private:
   posix::PosixHost host_;
-  posix::PosixFileSystem files_;
+  posix::PosixFileSystem disk_;
+  RawDataCapture files_{disk_};
   posix::DeviceBackend serial_;
   std::unique_ptr<posix::TraceFile> trace_;
   TracingBackend traced_;

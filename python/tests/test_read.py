@@ -100,3 +100,22 @@ def test_ctrl_c_cancels_a_waiting_read(instrument):
     assert result["errors"] == [travimo.TravimoErrors.UserCancel]
     assert result["seconds"] < 5
     assert result["reading"] is False
+
+
+def test_a_raw_file_keeps_its_reads_settings_for_parse_file(tmp_path, capsys):
+    raw = tmp_path / "RawData.dat"
+    with travimo.Simulator(type="lorvex", scans=2, points=16) as sim:
+        read = travimo.read(device=sim.device, data="temperature", units="fahrenheit", raw=raw)
+    sidecar = json.loads((tmp_path / "RawData.dat.json").read_text())
+    assert sidecar["ScanDataType"] == 1 and sidecar["Temp_Units"] == 1
+    assert sidecar["bytes"] == len(raw.read_bytes())
+
+    parsed = travimo.parse_file(raw)
+    assert "RawData.dat.json" in capsys.readouterr().err
+    assert parsed.temp_units == read.temp_units
+    np.testing.assert_array_equal(parsed[0].ScanData.values, read[0].ScanData.values)
+    assert travimo.parse_file(raw, units="celsius").temp_units != read.temp_units
+
+    raw.write_bytes(raw.read_bytes() + b"x")
+    travimo.parse_file(raw)
+    assert "not applied" in capsys.readouterr().err

@@ -17,6 +17,7 @@ the reads kept in an archive.
 import collections
 import datetime
 import os
+import sys
 
 from ._travimo import (  # noqa: F401
     _Archive,
@@ -38,6 +39,7 @@ from ._travimo import (  # noqa: F401
     TravimoErrors,
     TravimoTypeEnum,
     __version__,
+    _read_raw_file,
     members,
     sample_transfer,
 )
@@ -124,12 +126,18 @@ def parse_file(path, kind=None, data=None, points=None, units=None, blue_line=No
 
     The text decides the parser unless kind ("lorvex", "ostrel", "brevane")
     says otherwise; data, points, units and blue_line shape a Lorvex parse as
-    for read(). Returns the Records; raises TravimoError when the parser fails.
+    for read(). When the file's settings sidecar (path + ".json", written by
+    read() with raw) describes these very bytes, the read's settings apply
+    wherever an argument is left out; stderr says so. Returns the Records;
+    raises TravimoError when the file cannot be read or the parser fails.
     """
-    with open(path, "rb") as file:
-        text = file.read()
+    text, saved, note = _read_raw_file(os.fspath(path))
+    if note:
+        print(f"travimo: {note}", file=sys.stderr)
+    given = {"data": data, "points": points, "units": units, "blue_line": blue_line}
+    settings = {**(saved or {}), **{k: v for k, v in given.items() if v is not None}}
     control = Control()
-    _apply(control, data=data, points=points, units=units, blue_line=blue_line)
+    _apply(control, **settings)
     return control.decode(text, kind)
 
 

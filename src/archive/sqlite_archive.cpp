@@ -5,8 +5,8 @@
 #include "archive/archive_store.h"
 #include "archive/record_rows.h"
 #include "archive/schema.h"
-#include "archive/sha256.h"
 #include "model/error.h"
+#include "rawdata/sha256.h"
 
 namespace travimo::archive {
 

@@ -7,7 +7,6 @@
 #include "archive/archive_fixture.h"
 #include "archive/archive_location.h"
 #include "archive/schema.h"
-#include "archive/sha256.h"
 #include "model/brevane_record.h"
 #include "model/field_table.h"
 #include "sim/brevane_encoder.h"
@@ -212,18 +211,6 @@ TEST_F(ArchiveTest, FilesOfEveryEarlierVersionAreBroughtUpToDate) {
     EXPECT_EQ(store->History({}).back().parentId, reparsed.parentId);
     EXPECT_TRUE(store->Check().ok);
   }
-}
-
-// Lengths around the padding boundaries of a 64-byte block.
-TEST(Sha256Test, KnownDigests) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
-      {std::string(1000, 'a'), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3"},
-  };
-  for (const auto& [text, digest] : cases) EXPECT_EQ(archive::Sha256Hex(Bytes(text)), digest);
 }
 
 TEST(ArchiveLocationTest, DefaultPathFollowsXdgThenHome) {

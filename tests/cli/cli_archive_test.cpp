@@ -3,8 +3,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "archive/sha256.h"
 #include "cli/cli_runner.h"
+#include "rawdata/sha256.h"
 #include "sim/brevane_encoder.h"
 #include "sim/lorvex_encoder.h"
 
@@ -79,7 +79,7 @@ std::string SidecarOf(const std::string& bytes, int32_t dataType, const std::str
                         {"device", "/dev/ttyUSB3"},
                         {"started", started},
                         {"bytes", bytes.size()},
-                        {"sha256", archive::Sha256Hex(data)}}
+                        {"sha256", Sha256Hex(data)}}
       .dump();
 }
 

@@ -1,17 +1,22 @@
 // What a read does for the files around it: outputs checked before the
 // instrument is asked, received bytes kept when an output fails afterwards,
-// failures of standard output and a second signal.
+// failures of standard output, a second signal, and the settings sidecar of
+// a raw-data file.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 
+#include <nlohmann/json.hpp>
+
 #include "cli/cli_runner.h"
+#include "rawdata/sha256.h"
 #include "sim/simulator.h"
 
 namespace travimo::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using nlohmann::json;
 
 std::string DefaultLorvexTransfer() {
   sim::TransferRequest request;
@@ -30,26 +35,14 @@ std::vector<fs::path> RecoveryFiles(const std::string& state) {
   return files;
 }
 
-class CliFiles : public ::testing::Test {
+class CliFiles : public SimulatedReadTest {
  protected:
-  void Start(sim::Script script = {}) {
-    simulator_ = std::make_unique<sim::Simulator>(script);
-    simulator_->Start();
-  }
-  std::vector<std::string> Read(std::vector<std::string> extra) {
-    std::vector<std::string> args = {"read", "--device", simulator_->SlavePath()};
-    args.insert(args.end(), extra.begin(), extra.end());
-    return args;
-  }
   CliRunOptions WithState() {
     CliRunOptions options;
     options.environment = {"XDG_STATE_HOME=" + State()};
     return options;
   }
   std::string State() const { return dir_.File("state"); }
-
-  TempDir dir_;
-  std::unique_ptr<sim::Simulator> simulator_;
 };
 
 TEST_F(CliFiles, UnwritableOutputsStopTheReadBeforeTheInstrumentIsAsked) {
@@ -108,6 +101,7 @@ TEST_F(CliFiles, AnOutputThatFailsAfterTheReadStillDelivers) {
   ASSERT_EQ(kept.size(), 1u) << run.err;
   EXPECT_EQ(ReadBytes(kept[0]), expected);
   EXPECT_NE(run.err.find(kept[0].string()), std::string::npos) << "the path is printed";
+  EXPECT_EQ(json::parse(ReadBytes(kept[0].string() + ".json"))["bytes"], expected.size());
 
   // The results cannot be written: the plot still is, and the bytes are kept.
   run = RunCli(Read({"-o", full + "/out.csv", "--plot", dir_.File("plot2.svg")}), WithState());
@@ -170,6 +164,40 @@ TEST(CliParseInput, OnlyARegularFileIsRead) {
     EXPECT_EQ(run.status, 9) << file;
     EXPECT_NE(run.err.find(file), std::string::npos) << run.err;
   }
+}
+
+TEST(CliSidecar, ARawFileCarriesItsReadsSettingsToParse) {
+  TempDir dir;
+  CliRunOptions here;
+  here.workingDirectory = dir.File("");
+  const CliRun demo = RunCli({"demo", "--raw", "", "--data", "temperature", "--units",
+                              "fahrenheit", "--format", "json"},
+                             here);
+  ASSERT_EQ(demo.status, 0) << demo.err;
+  const std::string raw = dir.File("RawData.dat");
+  const std::string bytes = ReadBytes(raw);
+  const json sidecar = json::parse(ReadBytes(raw + ".json"));
+  EXPECT_EQ(sidecar["TravimoType"], 1);
+  EXPECT_EQ(sidecar["ScanDataType"], 1);
+  EXPECT_EQ(sidecar["Temp_Units"], 1);
+  EXPECT_EQ(sidecar["NumberOfPoints"], 512);
+  EXPECT_EQ(sidecar["bytes"], bytes.size());
+  EXPECT_EQ(sidecar["sha256"], Sha256Hex(bytes));
+  EXPECT_FALSE(sidecar["device"].get<std::string>().empty());
+
+  CliRun parsed = RunCli({"parse", raw, "--format", "json"});
+  ASSERT_EQ(parsed.status, 0) << parsed.err;
+  EXPECT_NE(parsed.err.find("RawData.dat.json"), std::string::npos) << parsed.err;
+  EXPECT_EQ(json::parse(parsed.out)["records"], json::parse(demo.out)["records"]);
+  EXPECT_EQ(json::parse(parsed.out)["tempUnits"], "Fahrenheit");
+
+  parsed = RunCli({"parse", raw, "--format", "json", "--units", "celsius"});
+  EXPECT_EQ(json::parse(parsed.out)["tempUnits"], "Celsius") << "an explicit option wins";
+
+  WriteBytes(raw, bytes + "x");
+  parsed = RunCli({"parse", raw, "--format", "json"});
+  EXPECT_NE(parsed.err.find("not applied"), std::string::npos) << parsed.err;
+  EXPECT_EQ(json::parse(parsed.out)["dataType"], "Moisture");
 }
 
 }  // namespace

@@ -27,20 +27,7 @@ TEST(CliRead, MissingDeviceIsAComportErrorNamingTheDevice) {
   EXPECT_NE(byPort.err.find("/dev/ttyS249"), std::string::npos) << byPort.err;
 }
 
-class CliReadSimulated : public ::testing::Test {
- protected:
-  void Start(sim::Script script) {
-    simulator_ = std::make_unique<sim::Simulator>(script);
-    simulator_->Start();
-  }
-  std::vector<std::string> Read(std::vector<std::string> extra) {
-    std::vector<std::string> args = {"read", "--device", simulator_->SlavePath()};
-    args.insert(args.end(), extra.begin(), extra.end());
-    return args;
-  }
-  TempDir dir_;
-  std::unique_ptr<sim::Simulator> simulator_;
-};
+class CliReadSimulated : public SimulatedReadTest {};
 
 TEST_F(CliReadSimulated, PropertiesAreLoadedBeforeAndSavedAfter) {
   Start({});

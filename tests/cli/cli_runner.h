@@ -14,10 +14,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "sim/simulator.h"
 
 extern char** environ;
 
@@ -213,5 +218,22 @@ inline std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
   }
   return rows;
 }
+
+// A test that reads a simulated instrument through the tool.
+class SimulatedReadTest : public ::testing::Test {
+ protected:
+  void Start(sim::Script script = {}) {
+    simulator_ = std::make_unique<sim::Simulator>(script);
+    simulator_->Start();
+  }
+  std::vector<std::string> Read(std::vector<std::string> extra) {
+    std::vector<std::string> args = {"read", "--device", simulator_->SlavePath()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  }
+
+  TempDir dir_;
+  std::unique_ptr<sim::Simulator> simulator_;
+};
 
 }  // namespace travimo::testing

@@ -7,25 +7,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "model/error.h"
 #include "platform/posix/atomic_file.h"
 #include "platform/posix/monotonic_clock.h"
+#include "platform/utc_time.h"
 #include "platform/version.h"
 
 namespace travimo::posix {
 
 namespace {
-
-std::string UtcNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return text;
-}
 
 std::string Stamp(double seconds) {
   char text[32];
@@ -76,7 +67,7 @@ TraceFile::TraceFile(const std::string& path) : path_(path) {
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
   }
   start_ = MonotonicSeconds();
-  Put(Stamp(0) + "trace started " + UtcNow() + " by travimo " +
+  Put(Stamp(0) + "trace started " + UtcTimestampNow() + " by travimo " +
       std::to_string(kLibraryVersion.major) + "." + std::to_string(kLibraryVersion.minor) + "." +
       std::to_string(kLibraryVersion.revision) + ", pid " + std::to_string(::getpid()) + "\n");
 }
