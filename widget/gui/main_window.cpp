@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QDateTime>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPrintDialog>
@@ -36,6 +37,7 @@
 #include "platform/posix/termios_serial.h"
 #include "widget/gui/about_dialog.h"
 #include "widget/gui/export_dialog.h"
+#include "widget/gui/history_panel.h"
 #include "widget/gui/offline_decode.h"
 #include "widget/gui/property_browser.h"
 #include "widget/gui/scan_plot.h"
@@ -119,6 +121,15 @@ MainWindow::MainWindow(const QString& configPath, QWidget* parent)
   main->setStretchFactor(1, 1);
   setCentralWidget(main);
 
+  history_ = new HistoryPanel([this] { return DecodeSettingsOf(*travimo_); }, this);
+  historyDock_ = new QDockWidget("History", this);
+  historyDock_->setObjectName("historyDock");
+  historyDock_->setWidget(history_);
+  addDockWidget(Qt::RightDockWidgetArea, historyDock_);
+  historyDock_->hide();
+  connect(history_, &HistoryPanel::exportRequested, this,
+          [this] { ExportFrom(*history_->results()); });
+
   status_ = new QLabel(this);
   statusBar()->addWidget(status_, 1);
   BuildMenus();
@@ -148,7 +159,8 @@ void MainWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   idleActions_.push_back(file->addAction("&Open raw-data file…", QKeySequence::Open, this,
                                          &MainWindow::OpenRawDataFileDialog));
-  file->addAction("&Export…", QKeySequence(Qt::CTRL | Qt::Key_E), this, &MainWindow::ExportShown);
+  file->addAction("&Export…", QKeySequence(Qt::CTRL | Qt::Key_E), this,
+                  [this] { ExportFrom(*results_); });
   file->addAction("&Print plot…", QKeySequence::Print, this, &MainWindow::PrintPlot);
   file->addAction("&Save settings", QKeySequence::Save, this, &MainWindow::saveSettings);
   file->addSeparator();
@@ -171,6 +183,7 @@ void MainWindow::BuildMenus() {
       demo->addAction("Simulated &Brevane", this, [this] { startDemo(sim::Mode::Brevane); }));
 
   QMenu* view = menuBar()->addMenu("&View");
+  view->addAction("&History", QKeySequence(Qt::CTRL | Qt::Key_H), this, &MainWindow::showHistory);
   QAction* hidden = view->addAction("Show &hidden members");
   hidden->setCheckable(true);
   connect(hidden, &QAction::toggled, browser_, &PropertyBrowser::ShowHidden);
@@ -377,6 +390,7 @@ void MainWindow::ReadFinished() {
   const TransferKind kind = FilledKind(beforeRead_, travimo_->control());
   ReadResults results = CollectResults(travimo_->control(), kind);
   const std::optional<int64_t> entry = ArchiveRead(results);
+  if (entry && historyDock_->isVisible()) history_->refresh();
   if (readFailure_) {
     results_->status()->ShowFailure(*readFailure_);
     results_->MarkStale();
@@ -503,14 +517,26 @@ void MainWindow::startDemo(sim::Mode mode) {
   QTimer::singleShot(0, travimo_, &TravimoWidget::click);
 }
 
-std::unique_ptr<QDialog> MainWindow::exportDialog() {
-  if (results_->Empty()) return nullptr;
-  return std::make_unique<ExportDialog>(results_->Results(), results_->Metadata(),
+std::unique_ptr<QDialog> MainWindow::exportDialog(const ResultsView* view) {
+  if (!view) view = results_;
+  if (view->Empty()) return nullptr;
+  return std::make_unique<ExportDialog>(view->Results(), view->Metadata(),
                                         program_.LastDirectory(), this);
 }
 
-void MainWindow::ExportShown() {
-  auto dialog = exportDialog();
+void MainWindow::useArchive(const QString& path) {
+  archivePath_ = path;
+  history_->useArchive(path);
+}
+
+void MainWindow::showHistory() {
+  history_->refresh();
+  historyDock_->show();
+  historyDock_->raise();
+}
+
+void MainWindow::ExportFrom(const ResultsView& view) {
+  auto dialog = exportDialog(&view);
   if (!dialog) {
     Status("Nothing to export: read, or open a file, first.");
     return;

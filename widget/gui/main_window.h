@@ -21,6 +21,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QDialog;
+class QDockWidget;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -32,6 +33,7 @@ class TravimoWidget;
 
 namespace travimo::gui {
 
+class HistoryPanel;
 class PropertyBrowser;
 class ScanPlot;
 
@@ -58,7 +60,9 @@ class MainWindow : public QMainWindow {
   void useDevice(const QString& path);
   QString device() const;
   // Reads are kept in the archive at path; empty is the default archive.
-  void useArchive(const QString& path) { archivePath_ = path; }
+  void useArchive(const QString& path);
+  HistoryPanel* history() const { return history_; }
+  void showHistory();
 
  public slots:
   bool openRawDataFile(const QString& path);
@@ -67,7 +71,7 @@ class MainWindow : public QMainWindow {
   bool saveSettings();
   void showAbout();
   // The export dialog for the shown records; null when none are shown.
-  std::unique_ptr<QDialog> exportDialog();
+  std::unique_ptr<QDialog> exportDialog(const ResultsView* view = nullptr);
   // Asks the running read to stop, as Escape on the control does.
   void cancelRead();
 
@@ -88,7 +92,7 @@ class MainWindow : public QMainWindow {
   void ReportError(int number);
   void Status(const QString& text);
   void OpenRawDataFileDialog();
-  void ExportShown();
+  void ExportFrom(const ResultsView& view);
   void PrintPlot();
   std::string DeviceForPort(int16_t port) const;
 
@@ -98,6 +102,8 @@ class MainWindow : public QMainWindow {
   TravimoWidget* travimo_ = nullptr;
   ResultsView* results_ = nullptr;
   PropertyBrowser* browser_ = nullptr;
+  HistoryPanel* history_ = nullptr;
+  QDockWidget* historyDock_ = nullptr;
   QLabel* status_ = nullptr;
   QGroupBox* settingsBox_ = nullptr;
   QPushButton* cancelButton_ = nullptr;

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -16,11 +17,14 @@
 #include <QTest>
 
 #include "archive/archive_store.h"
+#include "archive/read_entry.h"
 #include "control/about_page.h"
 #include "sim/lorvex_encoder.h"
 #include "sim/simulator.h"
 #include "widget/gui/about_dialog.h"
 #include "widget/gui/export_dialog.h"
+#include "widget/gui/history_panel.h"
+#include "widget/gui/offline_decode.h"
 #include "widget/gui/main_window.h"
 #include "widget/gui/property_browser.h"
 #include "widget/gui/read_status.h"
@@ -49,6 +53,19 @@ QStringList Column(const QTableWidget& table, const QString& header) {
   for (int row = 0; column >= 0 && row < table.rowCount(); ++row)
     cells << table.item(row, column)->text();
   return cells;
+}
+
+// Pixels of the chart's line colours: a plot with a line drawn has many.
+int PlottedPixels(QWidget& plot) {
+  const QImage shot = plot.grab().toImage();
+  int count = 0;
+  for (int y = 0; y < shot.height(); ++y) {
+    for (int x = 0; x < shot.width(); ++x) {
+      const QColor c = shot.pixelColor(x, y);
+      count += c.blue() > c.red() + 80 && c.saturation() > 100 ? 1 : 0;
+    }
+  }
+  return count;
 }
 
 // The banner's colour where its text does not reach, as the screen shows it.
@@ -131,6 +148,7 @@ class GuiTest : public QObject {
     QVERIFY(window.plot()->SeriesCount() >= 1);
     window.scanTable()->selectRow(1);
     QTest::qWait(100);  // the chart lays itself out on a later event
+    QVERIFY(PlottedPixels(*window.plot()) > 200);
     QVERIFY(QDir().mkpath(TRAVIMO_SCREENSHOT_DIR));
     const QString path = QString(TRAVIMO_SCREENSHOT_DIR) + "/" + shot + ".png";
     QVERIFY(window.grab().save(path));
@@ -359,6 +377,52 @@ class GuiTest : public QObject {
     printer.setOutputFileName(dir_.filePath("plot-print.pdf"));
     window.plot()->Print(printer);
     QVERIFY(QByteArray::fromStdString(ReadFile(dir_.filePath("plot-print.pdf"))).startsWith("%PDF"));
+  }
+
+  void historyListsFiltersShowsAndDecodesArchivedReads() {
+    const std::string archive = dir_.filePath("history.sqlite").toStdString();
+    const auto keep = [&](const char* file, const char* device, int32_t error) {
+      const std::string bytes = ReadFile(QString(TRAVIMO_EXAMPLES_DIR "/") + file);
+      auto entry = travimo::archive::EntryAt(1765000000000, 1765000004000, error,
+                                             error ? "the line hung up" : "");
+      entry.source = "gui";
+      entry.device = device;
+      entry.raw.assign(bytes.begin(), bytes.end());
+      if (!error) entry.results = travimo::gui::DecodeOffline(bytes, {}).results;
+      return travimo::archive::KeepRead(archive, entry);
+    };
+    const int64_t lorvex = keep("lorvex-3-scans.dat", "/dev/ttyUSB0", 0);
+    keep("ostrel-3-measurements.dat", "/dev/ttyACM1", 0);
+    const int64_t failed = keep("brevane-3-measurements.dat", "/dev/ttyUSB0", 8020);
+
+    MainWindow window(dir_.filePath("gui.json"));
+    window.useArchive(QString::fromStdString(archive));
+    window.show();
+    window.showHistory();
+    travimo::gui::HistoryPanel& history = *window.history();
+    QCOMPARE(history.visibleReads(), 3);
+    history.filter()->setText("ttyacm");
+    QCOMPARE(history.visibleReads(), 1);
+    history.filter()->setText("8020");
+    QCOMPARE(history.visibleReads(), 1);
+    history.filter()->clear();
+
+    history.selectRead(failed);
+    QVERIFY(!history.results()->status()->banner()->isHidden());
+    QVERIFY(history.hex()->toPlainText().startsWith("00000000  53 "));  // the bytes a failed read kept
+
+    history.selectRead(lorvex);
+    QCOMPARE(history.results()->table()->rowCount(), 3);
+    QVERIFY(history.results()->status()->banner()->isHidden());
+    QTest::qWait(100);
+    QVERIFY(PlottedPixels(*history.results()->plot()) > 200);
+    QVERIFY(window.grab().save(QString(TRAVIMO_SCREENSHOT_DIR) + "/travimo-gui-history.png"));
+
+    window.travimo()->setProperty("ScanDataType", 1);  // the same bytes read as temperatures
+    history.decodeAgain();
+    QVERIFY(history.results()->status()->origin()->text().contains("decoded again"));
+    QCOMPARE(history.results()->Results().dataType, 1);
+    QCOMPARE(history.results()->Metadata().archiveEntry, std::optional<int64_t>(lorvex));
   }
 
   void aboutDialogShowsTheVersion() {
