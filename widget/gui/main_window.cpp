@@ -33,7 +33,9 @@
 #include "control/about_page.h"
 #include "model/enums.h"
 #include "model/error.h"
+#include "rawdata/raw_data_sidecar.h"
 #include "platform/posix/json_property_bag.h"
+#include "platform/posix/regular_file.h"
 #include "platform/posix/termios_serial.h"
 #include "widget/gui/about_dialog.h"
 #include "widget/gui/export_dialog.h"
@@ -456,14 +458,22 @@ void MainWindow::ReportError(int number) {
 }
 
 bool MainWindow::openRawDataFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    Status(QString("Cannot open %1: %2").arg(path, file.errorString()));
+  std::string bytes;
+  try {
+    bytes = posix::ReadRegularFile(path.toStdString());
+  } catch (const RuntimeError& error) {
+    Status(QString("Cannot open %1: %2").arg(path, Text(error.Description())));
     return false;
   }
-  const QByteArray bytes = file.readAll();
-  Decoded decoded = DecodeOffline(std::string(bytes.constData(), static_cast<size_t>(bytes.size())),
-                                  DecodeSettingsOf(*travimo_));
+  // The read's own settings when its sidecar still describes these bytes.
+  DecodeSettings used = DecodeSettingsOf(*travimo_);
+  const SidecarLookup sidecar = FindMatchingSidecar(
+      path.toStdString(), bytes, [](const std::string& name) { return posix::ReadRegularFile(name); });
+  if (const auto& read = sidecar.sidecar) {
+    used = {read->travimoType, read->scanDataType, read->tempUnits, read->numberOfPoints,
+            read->blueLineTrigger};
+  }
+  Decoded decoded = DecodeOffline(std::move(bytes), used);
   if (decoded.errorNumber != 0) {
     const ReadFailure failure = FailureOf(decoded.errorNumber, decoded.errorDescription);
     results_->status()->ShowFailure(failure);
@@ -475,7 +485,6 @@ bool MainWindow::openRawDataFile(const QString& path) {
   const int count = decoded.results.Count();
   const QString kind = Text(KindName(decoded.results.kind));
   const QString records = count == 1 ? "record" : "records";
-  const DecodeSettings used = DecodeSettingsOf(*travimo_);
   exports::ExportMetadata metadata;
   metadata.settings = exports::ParseSettingsOf(
       decoded.results.kind, {used.scanDataType, used.tempUnits, used.numberOfPoints,
@@ -483,7 +492,8 @@ bool MainWindow::openRawDataFile(const QString& path) {
   results_->Show(std::move(decoded.results),
                  QString("%1 %2 %3 · file %4").arg(count).arg(kind, records, path),
                  std::move(metadata));
-  Status(QString("%1 %2 %3 decoded from %4").arg(count).arg(kind, records, path));
+  const QString note = sidecar.note.empty() ? QString() : " · " + Text(sidecar.note);
+  Status(QString("%1 %2 %3 decoded from %4").arg(count).arg(kind, records, path) + note);
   return true;
 }
 

@@ -19,6 +19,7 @@
 #include "archive/archive_store.h"
 #include "archive/read_entry.h"
 #include "control/about_page.h"
+#include "rawdata/raw_data_sidecar.h"
 #include "sim/lorvex_encoder.h"
 #include "sim/simulator.h"
 #include "widget/gui/about_dialog.h"
@@ -294,6 +295,21 @@ class GuiTest : public QObject {
     MainWindow window(dir_.filePath("gui.json"));
     QVERIFY(window.openRawDataFile(path));
     QCOMPARE(Column(*window.scanTable(), "Type"), (QStringList{"A", "B"}));
+    QCOMPARE(window.results()->Results().dataType, 0);
+
+    // The read's settings, from a sidecar that still describes the bytes; the form keeps its own.
+    travimo::RawDataSidecar sidecar;
+    sidecar.scanDataType = 1;
+    travimo::DescribeBytes(sidecar, ReadFile(path));
+    WriteFile(path + ".json", travimo::SidecarText(sidecar));
+    QVERIFY(window.openRawDataFile(path));
+    QCOMPARE(window.results()->Results().dataType, 1);
+    QCOMPARE(window.travimo()->scanDataType(), 0);
+    // Bytes the sidecar does not describe are decoded with the form's settings.
+    WriteFile(path, travimo::sim::EncodeLorvexTransfer({scans[0]}));
+    QVERIFY(window.openRawDataFile(path));
+    QCOMPARE(window.results()->Results().dataType, 0);
+    QCOMPARE(window.scanTable()->rowCount(), 1);
     QVERIFY(!window.openRawDataFile(dir_.filePath("missing.dat")));
     QVERIFY(window.statusText().startsWith("Cannot open"));
   }
