@@ -51,9 +51,10 @@ void AddParseSettings(CLI::App& app, ControlSettings& settings) {
 }
 
 // A check that turns a function's complaint into a usage error.
+// Nameless, so that help shows the option's type name alone.
 template <class Parse>
-CLI::Validator Checked(Parse parse, const std::string& name) {
-  return CLI::Validator([parse](std::string& text) { return parse(text); }, name);
+CLI::Validator Checked(Parse parse) {
+  return CLI::Validator([parse](std::string& text) { return parse(text); }, "");
 }
 
 std::string CheckPlotFile(const std::string& path) {
@@ -108,8 +109,7 @@ void AddOutputOptions(CLI::App& app, OutputOptions& output) {
           ->check(Checked(
               [](const std::string& text) -> std::string {
                 return exports::DelimiterFromText(text) ? "" : "the delimiter is one of , ; | tab";
-              },
-              "CHAR"));
+              }));
   app.add_option_function<std::string>(
          "--plot",
          [&output](const std::string& path) {
@@ -118,12 +118,12 @@ void AddOutputOptions(CLI::App& app, OutputOptions& output) {
          },
          "Also draw the scans as a line plot in FILE: .svg, .png or .pdf")
       ->type_name("FILE")
-      ->check(Checked(CheckPlotFile, "FILE"));
+      ->check(Checked(CheckPlotFile));
   app.add_option_function<std::string>(
          "--plot-size", [&output](const std::string& text) { CheckPlotSize(text, &output.plot); },
          "The plot's size, WIDTHxHEIGHT in pixels (PNG) or points (SVG, PDF); default 900x500")
       ->type_name("WxH")
-      ->check(Checked([](const std::string& text) { return CheckPlotSize(text, nullptr); }, "WxH"));
+      ->check(Checked([](const std::string& text) { return CheckPlotSize(text, nullptr); }));
   // CSV options alone ask for CSV; with another format they are a mistake.
   app.parse_complete_callback([&output, format, layout, delimiter] {
     if (layout->count() == 0 && delimiter->count() == 0) return;
@@ -237,8 +237,7 @@ CLI::App* AddRead(CLI::App& app, Commands& commands) {
       ->check(Checked(
           [](const std::string& text) -> std::string {
             return text.empty() ? "name a device, such as /dev/ttyUSB0, not an empty text" : "";
-          },
-          "DEVICE"))
+          }))
       ->excludes(port);
   AddChoice(*read, "--type", c.settings.type, kTypes, "Instrument: lorvex, brevane or ostrel");
   AddParseSettings(*read, c.settings);
@@ -305,8 +304,7 @@ CLI::App* AddParse(CLI::App& app, Commands& commands) {
   parse->add_option("FILE", c.file, "The raw-data file (the bytes a read received); - for standard input")
       ->required()
       ->check(Checked(
-          [](const std::string& path) { return path == "-" ? std::string() : CLI::ExistingFile(path); },
-          "FILE"));
+          [](const std::string& path) { return path == "-" ? std::string() : CLI::ExistingFile(path); }));
   AddChoice(*parse, "--type", c.force, kKinds,
             "Force this parser instead of choosing it by the text: lorvex, brevane or ostrel");
   AddParseSettings(*parse, c.settings);
