@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QDateTime>
 #include <QDockWidget>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPrintDialog>
@@ -38,6 +39,7 @@
 #include "platform/posix/regular_file.h"
 #include "platform/posix/termios_serial.h"
 #include "widget/gui/about_dialog.h"
+#include "widget/gui/device_list.h"
 #include "widget/gui/export_dialog.h"
 #include "widget/gui/history_panel.h"
 #include "widget/gui/offline_decode.h"
@@ -100,6 +102,7 @@ QString DefaultConfigPath() {
 MainWindow::MainWindow(const QString& configPath, QWidget* parent)
     : QMainWindow(parent), configPath_(configPath), program_(configPath) {
   setWindowTitle("Travimo");
+  setWindowIcon(QIcon::fromTheme("travimo-gui"));
   travimo_ = new TravimoWidget(this);
   travimo_->setObjectName("travimo");
   travimo_->setMinimumSize(180, 56);
@@ -201,7 +204,7 @@ QWidget* MainWindow::BuildSettingsPanel() {
   settingsBox_ = box;
   auto* form = new QFormLayout(box);
 
-  deviceEdit_ = new QLineEdit(box);
+  deviceEdit_ = new DeviceList("/dev", box);
   portSpin_ = new QSpinBox(box);
   portSpin_->setRange(1, 99);
   lineSettingsEdit_ = new QLineEdit(box);
@@ -266,7 +269,7 @@ QWidget* MainWindow::BuildSettingsPanel() {
   connect(rawDataCheck_, &QCheckBox::toggled, this, [this](bool on) {
     if (!refreshing_) travimo_->setProperty("SaveRawData", on);
   });
-  connect(deviceEdit_, &QLineEdit::textChanged, this, [this] { RefreshSettings(); });
+  connect(deviceEdit_, &QComboBox::editTextChanged, this, [this] { RefreshSettings(); });
   return panel;
 }
 
@@ -274,7 +277,7 @@ void MainWindow::RefreshSettings() {
   if (refreshing_) return;
   refreshing_ = true;
   portSpin_->setValue(travimo_->commPort());
-  deviceEdit_->setPlaceholderText(
+  deviceEdit_->lineEdit()->setPlaceholderText(
       QString::fromStdString(posix::DefaultDeviceFor(static_cast<int16_t>(travimo_->commPort()))));
   if (!lineSettingsEdit_->hasFocus()) lineSettingsEdit_->setText(travimo_->settings());
   if (!rawFileEdit_->hasFocus()) rawFileEdit_->setText(travimo_->outPutFileName());
@@ -289,16 +292,16 @@ void MainWindow::RefreshSettings() {
 }
 
 void MainWindow::useDevice(const QString& path) {
-  deviceEdit_->setText(path);
+  deviceEdit_->setDevice(path);
 }
 
 QString MainWindow::device() const {
-  return deviceEdit_->text();
+  return deviceEdit_->device();
 }
 
 std::string MainWindow::DeviceForPort(int16_t port) const {
   if (!demoDevice_.empty()) return demoDevice_;
-  const QString chosen = deviceEdit_->text().trimmed();
+  const QString chosen = deviceEdit_->device();
   return chosen.isEmpty() ? posix::DefaultDeviceFor(port) : chosen.toStdString();
 }
 
@@ -307,13 +310,13 @@ std::string MainWindow::DeviceForPort(int16_t port) const {
 void MainWindow::LoadSettings() {
   try {
     if (!program_.Geometry().isEmpty()) restoreGeometry(program_.Geometry());
-    if (program_.HasDevice()) deviceEdit_->setText(program_.Device());
+    if (program_.HasDevice()) deviceEdit_->setDevice(program_.Device());
     JsonPropertyBag bag = JsonPropertyBag::Load(configPath_.toStdString());
     if (!bag.Existed()) return;
     travimo_->control().ReadProperties(bag);
     const PropertyValue device = bag.Read(kOldDeviceKey, std::string());
     const auto* text = std::get_if<std::string>(&device);
-    if (text && !program_.HasDevice()) deviceEdit_->setText(QString::fromStdString(*text));
+    if (text && !program_.HasDevice()) deviceEdit_->setDevice(QString::fromStdString(*text));
     Status("Settings loaded from " + configPath_);
   } catch (const RuntimeError& error) {
     Status(QString("Settings not loaded: %1").arg(Text(error.Description())));
@@ -330,7 +333,7 @@ bool MainWindow::saveSettings() {
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
     bag.Save(path);
-    program_.Device(deviceEdit_->text());
+    program_.Device(deviceEdit_->device());
     program_.Geometry(saveGeometry());
     QString problem;
     if (!program_.Save(problem)) {

@@ -33,6 +33,7 @@ class TravimoWidget;
 
 namespace travimo::gui {
 
+class DeviceList;
 class HistoryPanel;
 class PropertyBrowser;
 class ScanPlot;
@@ -111,7 +112,7 @@ class MainWindow : public QMainWindow {
   std::vector<QAction*> idleActions_;  // what must wait for a running read to end
   QTimer* progressTimer_ = nullptr;
 
-  QLineEdit* deviceEdit_ = nullptr;
+  DeviceList* deviceEdit_ = nullptr;
   QSpinBox* portSpin_ = nullptr;
   QLineEdit* lineSettingsEdit_ = nullptr;
   QComboBox* typeCombo_ = nullptr;

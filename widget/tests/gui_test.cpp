@@ -23,6 +23,7 @@
 #include "sim/lorvex_encoder.h"
 #include "sim/simulator.h"
 #include "widget/gui/about_dialog.h"
+#include "widget/gui/device_list.h"
 #include "widget/gui/export_dialog.h"
 #include "widget/gui/history_panel.h"
 #include "widget/gui/offline_decode.h"
@@ -439,6 +440,22 @@ class GuiTest : public QObject {
     QVERIFY(history.results()->status()->origin()->text().contains("decoded again"));
     QCOMPARE(history.results()->Results().dataType, 1);
     QCOMPARE(history.results()->Metadata().archiveEntry, std::optional<int64_t>(lorvex));
+  }
+
+  void deviceListFollowsDevicesPluggedInAndOut() {
+    const QString dev = dir_.filePath("dev");
+    QVERIFY(QDir().mkpath(dev));
+    travimo::gui::DeviceList list(dev);
+    list.setDevice("/dev/ttyS9");
+    QCOMPARE(list.count(), 0);
+    WriteFile(dev + "/ttyUSB3", "");
+    QTRY_COMPARE(list.count(), 1);
+    QCOMPARE(list.device(), QString("/dev/ttyS9"));  // what the user typed stays
+    QCOMPARE(list.itemData(0).toString(), dev + "/ttyUSB3");
+    emit list.activated(0);
+    QCOMPARE(list.device(), dev + "/ttyUSB3");
+    QVERIFY(QFile::remove(dev + "/ttyUSB3"));
+    QTRY_COMPARE(list.count(), 0);
   }
 
   void aboutDialogShowsTheVersion() {
