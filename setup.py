@@ -54,6 +54,7 @@ setup(
     version=project_version(),
     packages=["travimo"],
     package_dir={"travimo": "python/travimo"},
+    package_data={"travimo": ["*.pyi", "py.typed"]},  # the stubs editors complete from
     ext_modules=[CMakeExtension("travimo._travimo")],
     cmdclass={"build_ext": CMakeBuild},
     # build/ is the CMake build of the README's commands; keep pip's apart.

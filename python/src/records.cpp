@@ -28,27 +28,55 @@ std::string Describe(const SingleArray& array) {
   return text.str();
 }
 
+// The elements as a read-only float32 view that keeps the Python object (and
+// so the array) alive: NumPy needs no copy, and nothing writes through it.
+py::array ViewOf(const py::object& self) {
+  const SingleArray& a = self.cast<const SingleArray&>();
+  py::array_t<float> view({static_cast<py::ssize_t>(a.Size())}, {sizeof(float)},
+                          a.Values().data(), self);
+  view.attr("flags").attr("writeable") = false;
+  return view;
+}
+
+float ElementAt(const SingleArray& a, int32_t index) {
+  if (!a.Contains(index)) {
+    throw py::index_error("index " + std::to_string(index) + " is outside " +
+                          std::to_string(a.LowerBound()) + ".." + std::to_string(a.UpperBound()));
+  }
+  return a.At(index);
+}
+
 void BindSingleArray(py::module_& m) {
   py::class_<SingleArray>(m, "SingleArray",
                           "An array of 4-byte floats with its own lower and upper bound.\n\n"
-                          "values gives a float32 NumPy copy (numpy.asarray works too); At(i)\n"
-                          "reads by the array's own index, from lower to upper.")
+                          "A sequence indexed by its own bounds: a[lower] .. a[upper] (an\n"
+                          "index outside them is an IndexError, never counted from the end),\n"
+                          "len(a), iteration in index order. numpy.asarray(a) is a read-only\n"
+                          "float32 view without a copy; values is a writable copy.")
       .def(py::init([](const py::object& values, int32_t lower) {
              return SingleArray(lower, ToSingleArray(values).Values());
            }),
            "values"_a = py::list(), "lower"_a = 0)
-      .def_property_readonly("lower", &SingleArray::LowerBound)
-      .def_property_readonly("upper", &SingleArray::UpperBound)
+      .def_property_readonly("lower", &SingleArray::LowerBound, "The lowest index.")
+      .def_property_readonly("upper", &SingleArray::UpperBound,
+                             "The highest index (lower - 1 when empty).")
       .def_property_readonly("values", &ToNumpy, "A float32 NumPy copy of the elements.")
       .def(
           "__array__",
-          [](const SingleArray& a, const py::object& dtype) -> py::object {
-            py::object array = ToNumpy(a);
-            return dtype.is_none() ? array : array.attr("astype")(dtype);
+          [](const py::object& self, const py::object& dtype, const py::object& copy) -> py::object {
+            const py::object f32 = py::dtype::of<float>();
+            const bool convert = !dtype.is_none() && !f32.equal(py::dtype::from_args(dtype));
+            if (convert && !copy.is_none() && !copy.cast<bool>()) {
+              throw py::value_error("a SingleArray holds float32; other types need a copy");
+            }
+            py::object view = ViewOf(self);
+            if (convert) return view.attr("astype")(dtype);
+            return !copy.is_none() && copy.cast<bool>() ? view.attr("copy")() : view;
           },
-          "dtype"_a = py::none())
+          "dtype"_a = py::none(), py::kw_only(), "copy"_a = py::none())
       .def("__len__", &SingleArray::Size)
-      .def("__iter__", [](const SingleArray& a) { return py::iter(py::cast(a.Values())); })
+      .def("__getitem__", &ElementAt, "index"_a)
+      .def("__iter__", [](const py::object& self) { return py::iter(ViewOf(self).attr("tolist")()); })
       .def("At", &SingleArray::At, "index"_a, "The element at index; error 9 outside the bounds.")
       .def("__eq__", [](const SingleArray& a, const SingleArray& b) { return a == b; })
       .def("__repr__", &Describe);

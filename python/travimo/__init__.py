@@ -6,12 +6,41 @@ over a serial line, for Python:
     import travimo
     records = travimo.read(device="/dev/ttyUSB0", type="lorvex", data="moisture")
     for scan in records:
-        print(scan.ScanNumber, scan.ScanData.values[:5])
+        print(scan.ScanNumber, list(scan.ScanData)[:5])
 
-Control is the control itself, with its properties under their own names;
-read() and parse_file() are the one-call forms; Simulator is an instrument
-on a pseudo-terminal for trying it without hardware; Archive looks through
-the reads kept in an archive.
+One call
+    read(device=..., type=..., ...)  reads an instrument once -> Records
+    parse_file(path, kind=None, ...) decodes a saved raw-data file -> Records
+
+Results
+    Records      the records of one read or decode: a sequence of CLorvexCls,
+                 COstrelCls or CBrevaneCls, with instrument and type_letters
+    CLorvexCls, COstrelCls, CBrevaneCls
+                 one record each; its fields are properties named as in the
+                 type library, listed in fields; to_dict() and from_dict()
+                 convert to and from a plain dict of those fields
+    SingleArray  a series of float32 with its own bounds: a[lower]..a[upper],
+                 len(), iteration, numpy.asarray() without a copy
+    CScanDataCls one series object, shared by the record that holds it
+
+The control
+    Control      the control itself, its properties under their own names,
+                 its methods (read_travimo, decode, BKWait, ...) and events
+                 (errors, on_error, on_click)
+    members()    the type library's members with their help strings
+
+Errors
+    TravimoError raised for a failed read or parse: number, name, source,
+                 description; TravimoErrors names the numbers
+
+Enumerations
+    TravimoTypeEnum, TravimoDataTypeEnum, NumberOfPointsEnum,
+    TemperatureTypeEnum, BlueLineTriggerType
+
+Trying it and looking back
+    Simulator    an instrument on a pseudo-terminal, for use without hardware
+    sample_transfer(...)  the bytes such an instrument sends
+    Archive      the reads kept in an archive; ArchivedRead one of them
 """
 
 import collections
@@ -93,7 +122,8 @@ def _apply(control, type=None, data=None, points=None, units=None, settings=None
 
 
 def read(device=None, port=None, type="lorvex", data=None, points=None, units=None,
-         settings=None, blue_line=None, raw=None, props=None, trace=None, archive=None):
+         settings=None, blue_line=None, raw=None, props=None, trace=None,
+         archive=None) -> "Records":
     """Reads an instrument once and returns its Records.
 
     device is the serial device (every port number goes to it): a path,
@@ -121,7 +151,8 @@ def read(device=None, port=None, type="lorvex", data=None, points=None, units=No
             control.save_properties(props)
 
 
-def parse_file(path, kind=None, data=None, points=None, units=None, blue_line=None):
+def parse_file(path, kind=None, data=None, points=None, units=None,
+               blue_line=None) -> "Records":
     """Decodes a saved raw-data file offline, as the end of a read would.
 
     The text decides the parser unless kind ("lorvex", "ostrel", "brevane")
@@ -204,11 +235,30 @@ class Archive:
         return f"Archive({self.path!r})"
 
 
-def _to_dict(record):
-    """Every field by its property name; series as SingleArray."""
-    return {name: getattr(record, name) for name in record.fields}
+def _to_dict(self) -> dict:
+    """Every field by its property name (see fields): series as SingleArray,
+    dates as datetime and as their day count. from_dict() takes it back."""
+    return {name: getattr(self, name) for name in self.fields}
+
+
+def _from_dict(cls, values: dict):
+    """A new record with the fields of values, a dict as to_dict() makes it;
+    fields left out keep a new record's values. A key that is no field is a
+    ValueError, before anything is set."""
+    unknown = [name for name in values if name not in cls.fields]
+    if unknown:
+        raise ValueError(f"{cls.__name__} has no field {unknown[0]!r}; its fields: "
+                         + ", ".join(cls.fields))
+    record = cls()
+    # In the order of fields: a date's day count comes after its datetime,
+    # so the exact value wins.
+    for name in cls.fields:
+        if name in values:
+            setattr(record, name, values[name])
+    return record
 
 
 for _cls in (CLorvexCls, COstrelCls, CBrevaneCls):
     _cls.to_dict = _to_dict
+    _cls.from_dict = classmethod(_from_dict)
 del _cls

@@ -1,0 +1,82 @@
+"""The Python interface itself: SingleArray as a sequence and an array, the
+records' dict round trip, and the shipped type stubs."""
+import ast
+import pathlib
+import pydoc
+import sys
+
+import numpy as np
+import pytest
+
+import travimo
+
+PACKAGE = pathlib.Path(travimo.__file__).parent
+SOURCE = pathlib.Path(__file__).resolve().parents[1]
+
+
+def test_single_array_is_a_sequence_by_its_own_bounds():
+    a = travimo.SingleArray([1.5, 2.5, 3.5], lower=-1)
+    assert len(a) == 3
+    assert [a[-1], a[0], a[1]] == [1.5, 2.5, 3.5]
+    assert list(a) == [1.5, 2.5, 3.5]
+    assert 2.5 in a
+    for outside in (-2, 2):  # never counted from the end
+        with pytest.raises(IndexError, match=r"-1\.\.1"):
+            a[outside]
+    assert list(travimo.SingleArray()) == []
+
+
+def test_single_array_gives_numpy_a_read_only_view():
+    a = travimo.SingleArray([1.0, 2.0, 3.0])
+    view = np.asarray(a)
+    assert view.dtype == np.float32 and not view.flags.writeable
+    assert np.shares_memory(view, np.asarray(a))  # no copy
+    del a
+    assert view.tolist() == [1.0, 2.0, 3.0]  # the view keeps its array alive
+    wider = np.asarray(travimo.SingleArray([0.5]), dtype=np.float64)
+    assert wider.dtype == np.float64 and wider.tolist() == [0.5]
+    copy = travimo.SingleArray([1.0]).values
+    copy[0] = 9.0  # values is the caller's own copy
+    assert copy.flags.writeable
+
+
+@pytest.mark.parametrize("kind,sample", [
+    ("lorvex", dict(scans=2, points=16)),
+    ("ostrel", dict(scans=2, points=16)),
+    ("brevane", dict(scans=2, points=12)),
+])
+def test_records_round_trip_through_dicts(kind, sample):
+    control = travimo.Control()
+    for record in control.decode(travimo.sample_transfer(kind, **sample), kind):
+        fields = record.to_dict()
+        assert list(fields) == list(record.fields)
+        again = type(record).from_dict(fields)
+        assert again.to_dict() == fields
+        assert again is not record
+
+
+def test_from_dict_refuses_an_unknown_field_before_setting_any():
+    with pytest.raises(ValueError, match="'Nonsense'"):
+        travimo.CLorvexCls.from_dict({"ScanNumber": 4, "Nonsense": 1})
+    assert travimo.CLorvexCls.from_dict({"ScanNumber": 4}).ScanNumber == 4
+
+
+def test_the_shipped_stubs_are_those_of_the_built_package():
+    stub = PACKAGE / "__init__.pyi"
+    assert (PACKAGE / "py.typed").exists()
+    tree = ast.parse(stub.read_text(encoding="utf-8"))
+    names = {node.name for node in tree.body if isinstance(node, (ast.ClassDef, ast.FunctionDef))}
+    assert set(travimo.__all__) <= names
+    sys.path.insert(0, str(SOURCE))
+    try:
+        import make_stubs
+    finally:
+        sys.path.pop(0)
+    assert make_stubs.stubs(travimo) == stub.read_text(encoding="utf-8"), \
+        "python/travimo/__init__.pyi is stale: run python/make_stubs.py"
+
+
+def test_help_reads_as_reference():
+    text = pydoc.render_doc(travimo, renderer=pydoc.plaintext)
+    for name in ("read(", "parse_file(", "SingleArray", "from_dict", "TravimoError"):
+        assert name in text
