@@ -13,6 +13,7 @@
 #include "errors.h"
 #include "platform/posix/atomic_file.h"
 #include "platform/posix/json_property_bag.h"
+#include "platform/posix/read.h"
 #include "platform/posix/regular_file.h"
 #include "platform/utc_time.h"
 #include "rawdata/control_sidecar.h"
@@ -273,6 +274,33 @@ void BindMethods(py::class_<PythonControl>& cls) {
           "ButtonClick",
           [](PythonControl& c) { c.RunYielding([&c] { c.Control().ButtonClick(); }); },
           "A user's click on the read button: a read, then the Click event.")
+      .def(
+          "_apply_read_options",
+          [](PythonControl& c, const py::object& type, const py::object& points,
+             const py::object& data, const py::object& units, const py::object& blueLine,
+             const py::object& settings, const py::object& port, const py::object& raw) {
+            const auto value = [](const char* enumeration, const py::object& v) {
+              return v.is_none() ? std::nullopt : std::optional(EnumValue(enumeration, v));
+            };
+            const auto text = [](const py::object& v) {
+              return py::str(py::module_::import("os").attr("fspath")(v)).cast<std::string>();
+            };
+            ReadOptions options;
+            options.type = value("TravimoTypeEnum", type);
+            options.points = value("NumberOfPointsEnum", points);
+            options.data = value("TravimoDataTypeEnum", data);
+            options.units = value("TemperatureTypeEnum", units);
+            options.blueLine = value("BlueLineTriggerType", blueLine);
+            if (!settings.is_none()) options.settings = text(settings);
+            if (!port.is_none()) options.port = ToInt16(port);
+            if (!raw.is_none()) options.raw = text(raw);
+            ApplyReadOptions(c.Control(), options);
+            c.RaiseCallbackError();
+          },
+          py::kw_only(), "type"_a = py::none(), "points"_a = py::none(), "data"_a = py::none(),
+          "units"_a = py::none(), "blue_line"_a = py::none(), "settings"_a = py::none(),
+          "port"_a = py::none(), "raw"_a = py::none(),
+          "Sets the read's properties as travimo::Read does (read() and parse_file() use it).")
       .def(
           "KeyPress", [](PythonControl& c, int16_t keyAscii) { c.Control().KeyPress(keyAscii); },
           "keyAscii"_a, "A key on the button; Escape (27) cancels a running read.");

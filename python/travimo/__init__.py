@@ -103,22 +103,12 @@ def _choice(what, names, value):
 
 def _apply(control, type=None, data=None, points=None, units=None, settings=None,
            blue_line=None, port=None, raw=None):
-    # The type first: its Let resets the points, the blue-line mode and the
-    # data type, which the other settings then override.
-    for name, value in (
-        ("TravimoType", _choice("type", _TYPES, type)),
-        ("NumberOfPoints", _choice("points", _POINTS, points)),
-        ("ScanDataType", _choice("data", _DATA, data)),
-        ("Temp_Units", _choice("units", _UNITS, units)),
-        ("BlueLineTrigger", _choice("blue_line", _BLUE_LINE, blue_line)),
-        ("Settings", settings),
-        ("CommPort", port),
-    ):
-        if value is not None:
-            control.set(name, value)
-    if raw is not None:
-        control.OutPutFileName = os.fspath(raw)
-        control.SaveRawData = True
+    # The names become values here; the order they are set in is the library's.
+    control._apply_read_options(
+        type=_choice("type", _TYPES, type), points=_choice("points", _POINTS, points),
+        data=_choice("data", _DATA, data), units=_choice("units", _UNITS, units),
+        blue_line=_choice("blue_line", _BLUE_LINE, blue_line), settings=settings, port=port,
+        raw=raw)
 
 
 def read(device=None, port=None, type="lorvex", data=None, points=None, units=None,

@@ -23,9 +23,9 @@ void SaveProperties(Travimo& control, const std::filesystem::path& props) {
   bag.Save(props);
 }
 
-// The type first: setting it resets the points, the blue-line mode and the
-// data type, which the other options then override.
-void Apply(Travimo& control, const ReadOptions& options) {
+}  // namespace
+
+void ApplyReadOptions(Travimo& control, const ReadOptions& options) {
   if (options.type) control.TravimoType(*options.type);
   if (options.points) control.NumberOfPoints(*options.points);
   if (options.data) control.ScanDataType(*options.data);
@@ -38,6 +38,8 @@ void Apply(Travimo& control, const ReadOptions& options) {
     control.SaveRawData(true);
   }
 }
+
+namespace {
 
 void ThrowIfFailed(const std::vector<int32_t>& errors, const Travimo& control) {
   if (errors.empty()) return;
@@ -55,7 +57,7 @@ ReadResults Read(const ReadOptions& options) {
   Travimo control(site.Services());
   control.InitProperties();
   LoadProperties(control, options.props);
-  Apply(control, options);
+  ApplyReadOptions(control, options);
   ThrowIfFailed(errors, control);  // a setting the control refused
 
   const CollectionSnapshot before = SnapshotOf(control);

@@ -35,4 +35,9 @@ struct ReadOptions {
 
 ReadResults Read(const ReadOptions& options = {});
 
+// Sets the control's properties from options as Read does, the type first
+// (setting it resets points, blue line and data type, which the others then
+// override); device, props, trace and locale are the caller's to apply.
+void ApplyReadOptions(Travimo& control, const ReadOptions& options);
+
 }  // namespace travimo
