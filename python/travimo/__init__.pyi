@@ -338,8 +338,9 @@ def read(device=..., port=..., type=..., data=..., points=..., units=..., settin
     command-line tool's names ("lorvex", "moisture", "512", "celsius", "auto")
     or the enumerations' values; what is left out keeps the value the type
     sets, or the one of the property file props. settings is the line text
-    ("9600,n,8,1"); raw saves the received bytes to that file; trace appends
-    a trace of the serial traffic to that file ("-" for stderr). archive=True
+    ("9600,n,8,1"); raw saves the received bytes to that file and the read's
+    settings beside it (raw + ".json", which parse_file applies); trace
+    appends a trace of the serial traffic to that file ("-" for stderr). archive=True
     keeps the read, failed or not, in the default archive, a path in that
     one (see Archive); the Records' archive_entry is its number there. An
     archive that cannot keep it is a RuntimeWarning, never the read's end.
