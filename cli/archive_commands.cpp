@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <iomanip>
 #include <nlohmann/json.hpp>
 
 #include "archive/archive_location.h"
@@ -41,11 +40,19 @@ std::string CsvField(const std::string& text) {
   return quoted + "\"";
 }
 
-void WriteHistory(const std::vector<archive::ReadSummary>& lines, OutputFormat format,
-                  std::ostream& out) {
+// Text padded with blanks to width, at least one blank after it.
+void Column(std::string& line, std::string_view text, size_t width) {
+  line += text;
+  line.append(text.size() < width ? width - text.size() : 1, ' ');
+}
+
+// Each line written as it is read, so a long history starts at once and
+// never sits in memory whole (JSON excepted: it is one document).
+void WriteHistory(archive::ArchiveStore& store, const archive::HistoryFilter& filter,
+                  OutputFormat format, std::ostream& out) {
   if (format == OutputFormat::Json) {
     nlohmann::json all = nlohmann::json::array();
-    for (const auto& l : lines) {
+    store.VisitHistory(filter, [&all](const archive::ReadSummary& l) {
       all.push_back({{"number", l.id},
                      {"time", UtcText(l.startedUtcMs)},
                      {"utcOffsetMinutes", l.utcOffsetMinutes},
@@ -56,26 +63,31 @@ void WriteHistory(const std::vector<archive::ReadSummary>& lines, OutputFormat f
                      {"errorNumber", l.errorNumber},
                      {"outcome", Outcome(l)},
                      {"parent", l.parentId ? nlohmann::json(*l.parentId) : nlohmann::json()}});
-    }
+    });
     out << all.dump(2) << '\n';
     return;
   }
   if (format == OutputFormat::Csv) {
     out << "number,time,device,instrument,records,outcome\r\n";
-    for (const auto& l : lines) {
+    store.VisitHistory(filter, [&out](const archive::ReadSummary& l) {
       out << l.id << ',' << UtcText(l.startedUtcMs) << ',' << CsvField(l.device) << ','
           << l.instrument << ',' << l.records << ',' << CsvField(Outcome(l)) << "\r\n";
-    }
+    });
     return;
   }
-  out << std::left << std::setw(7) << "Number" << std::setw(22) << "Time (UTC)" << std::setw(24)
-      << "Device" << std::setw(9) << "Type" << std::setw(8) << "Records"
-      << "Outcome\n";
-  for (const auto& l : lines) {
-    out << std::setw(7) << l.id << std::setw(22) << UtcText(l.startedUtcMs) << std::setw(24)
-        << (l.device.empty() ? "-" : l.device) << std::setw(9) << l.instrument << std::setw(8)
-        << l.records << Outcome(l) << '\n';
-  }
+  out << "Number Time (UTC)            Device                  Type     Records Outcome\n";
+  std::string line;
+  store.VisitHistory(filter, [&out, &line](const archive::ReadSummary& l) {
+    line.clear();
+    Column(line, std::to_string(l.id), 7);
+    Column(line, UtcText(l.startedUtcMs), 22);
+    Column(line, l.device.empty() ? "-" : l.device, 24);
+    Column(line, l.instrument, 9);
+    Column(line, std::to_string(l.records), 8);
+    line += Outcome(l);
+    line += '\n';
+    out << line;
+  });
 }
 
 int Report(const RuntimeError& error, Console& console) {
@@ -153,7 +165,7 @@ int64_t ParseUtcMs(const std::string& text) {
 int RunHistoryCommand(const HistoryCommand& command, Console& console) {
   try {
     auto store = archive::OpenSqliteArchive(ArchivePathOf(command.archive));
-    WriteHistory(store->History(command.filter), command.format, console.out);
+    WriteHistory(*store, command.filter, command.format, console.out);
     console.out.flush();
     return ExitStatus::Ok;
   } catch (const RuntimeError& error) {

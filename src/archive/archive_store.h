@@ -1,6 +1,7 @@
 #pragma once
 // Where archived reads are kept. Commands talk to this interface only, so a
 // server database can stand in for the local file without touching them.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,8 +15,14 @@ class ArchiveStore {
   virtual ~ArchiveStore() = default;
   // The new entry's number; the entry is complete or absent, never partial.
   virtual int64_t Add(const ReadEntry& entry) = 0;
-  // Oldest first.
-  virtual std::vector<ReadSummary> History(const HistoryFilter& filter) = 0;
+  // Each line, oldest first, as it is read: a long history is never held whole.
+  virtual void VisitHistory(const HistoryFilter& filter,
+                            const std::function<void(const ReadSummary&)>& each) = 0;
+  std::vector<ReadSummary> History(const HistoryFilter& filter) {
+    std::vector<ReadSummary> lines;
+    VisitHistory(filter, [&lines](const ReadSummary& line) { lines.push_back(line); });
+    return lines;
+  }
   // Fails with 5 for a number not in the archive, 75 when its bytes no longer
   // match their checksum.
   virtual ReadEntry Load(int64_t id) = 0;

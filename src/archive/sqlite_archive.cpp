@@ -63,7 +63,8 @@ class SqliteArchive final : public ArchiveStore {
     return id;
   }
 
-  std::vector<ReadSummary> History(const HistoryFilter& filter) override {
+  void VisitHistory(const HistoryFilter& filter,
+                    const std::function<void(const ReadSummary&)>& each) override {
     std::string sql =
         "SELECT id, started_utc_ms, utc_offset_min, source, device, parser, record_count, "
         "error_number, error_name, parent_id FROM reads WHERE 1 = 1";
@@ -85,14 +86,20 @@ class SqliteArchive final : public ArchiveStore {
     if (filter.type) query.Bind(index++, KindText(*filter.type));
     if (filter.device) query.Bind(index++, *filter.device);
     if (filter.idCode) query.Bind(index++, *filter.idCode);
-    std::vector<ReadSummary> lines;
+    ReadSummary line;  // one object: its strings keep their buffers from line to line
     while (query.Step()) {
-      lines.push_back({query.Int(0), query.Int(1), static_cast<int32_t>(query.Int(2)),
-                       query.Text(3), query.Text(4), query.Text(5),
-                       static_cast<int32_t>(query.Int(6)), static_cast<int32_t>(query.Int(7)),
-                       query.Text(8), OptionalInt(query, 9)});
+      line.id = query.Int(0);
+      line.startedUtcMs = query.Int(1);
+      line.utcOffsetMinutes = static_cast<int32_t>(query.Int(2));
+      query.Text(3, line.source);
+      query.Text(4, line.device);
+      query.Text(5, line.instrument);
+      line.records = static_cast<int32_t>(query.Int(6));
+      line.errorNumber = static_cast<int32_t>(query.Int(7));
+      query.Text(8, line.errorName);
+      line.parentId = OptionalInt(query, 9);
+      each(line);
     }
-    return lines;
   }
 
   ReadEntry Load(int64_t id) override {

@@ -134,6 +134,16 @@ std::string Statement::Text(int column) const {
               : std::string();
 }
 
+void Statement::Text(int column, std::string& into) const {
+  const auto* text = sqlite3_column_text(statement_.get(), column);
+  const int size = sqlite3_column_bytes(statement_.get(), column);
+  if (text) {
+    into.assign(reinterpret_cast<const char*>(text), static_cast<size_t>(size));
+  } else {
+    into.clear();
+  }
+}
+
 std::vector<uint8_t> Statement::Blob(int column) const {
   const auto* data = static_cast<const uint8_t*>(sqlite3_column_blob(statement_.get(), column));
   const int size = sqlite3_column_bytes(statement_.get(), column);

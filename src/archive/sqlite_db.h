@@ -61,6 +61,7 @@ class Statement {
   int64_t Int(int column) const;
   double Real(int column) const;
   std::string Text(int column) const;
+  void Text(int column, std::string& into) const;
   std::vector<uint8_t> Blob(int column) const;
 
  private:
