@@ -176,6 +176,7 @@ class GuiTest : public QObject {
     simulator.Start();
     MainWindow window(dir_.filePath("gui.json"));
     window.show();
+    window.activateWindow();  // an X server without a window manager activates nothing itself
     QVERIFY(QTest::qWaitForWindowActive(&window));
     window.travimo()->host().Locale(QLocale::c());
     window.useDevice(QString::fromStdString(simulator.SlavePath()));
