@@ -43,18 +43,21 @@ class CMakeBuild(build_ext):
             options.append("-DCMAKE_CXX_COMPILER_LAUNCHER=ccache")
         subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build_dir), *options], check=True)
         subprocess.run(["cmake", "--build", str(build_dir), "--target", "travimo_python",
-                        "-j", str(os.cpu_count() or 1)], check=True)
+                        "travimo_python_stubs", "-j", str(os.cpu_count() or 1)], check=True)
         built = next((build_dir / "python" / "travimo").glob("_travimo*.so"))
         target = Path(self.get_ext_fullpath(ext.name))
         target.parent.mkdir(parents=True, exist_ok=True)
         shutil.copyfile(built, target)
+        # The stubs are written from the built module, beside it.
+        shutil.copyfile(build_dir / "python" / "travimo" / "__init__.pyi",
+                        target.parent / "__init__.pyi")
 
 
 setup(
     version=project_version(),
     packages=["travimo"],
     package_dir={"travimo": "python/travimo"},
-    package_data={"travimo": ["*.pyi", "py.typed"]},  # the stubs editors complete from
+    package_data={"travimo": ["py.typed"]},  # editors complete from the stubs
     ext_modules=[CMakeExtension("travimo._travimo")],
     cmdclass={"build_ext": CMakeBuild},
     # build/ is the CMake build of the README's commands; keep pip's apart.

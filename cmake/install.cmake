@@ -101,7 +101,8 @@ endif()
 
 if(TARGET travimo_python)
   file(GLOB python_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/python/travimo/*.py
-     ${PROJECT_SOURCE_DIR}/python/travimo/*.pyi ${PROJECT_SOURCE_DIR}/python/travimo/py.typed)
+     ${PROJECT_SOURCE_DIR}/python/travimo/py.typed)
+  list(APPEND python_sources ${TRAVIMO_PYTHON_STUBS})
   install(TARGETS travimo_python LIBRARY DESTINATION ${TRAVIMO_PYTHON_INSTALL_DIR}/travimo
           COMPONENT python)
   install(FILES ${python_sources} DESTINATION ${TRAVIMO_PYTHON_INSTALL_DIR}/travimo
