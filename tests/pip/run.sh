@@ -19,6 +19,8 @@ cd "$venv"
 import travimo
 
 assert travimo.__file__.startswith(__import__("sys").prefix), travimo.__file__
+package = __import__("pathlib").Path(travimo.__file__).parent
+assert (package / "__init__.pyi").exists() and (package / "py.typed").exists(), "no type stubs"
 with travimo.Simulator(type="ostrel", scans=2) as sim:
     records = travimo.read(device=sim.device, type="ostrel")
 assert (records.instrument, len(records)) == ("Ostrel", 2), (records.instrument, len(records))
