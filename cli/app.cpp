@@ -206,6 +206,16 @@ void AddDate(CLI::App& app, const std::string& name, std::optional<int64_t>& tar
 }
 #endif
 
+void AddPorts(CLI::App& app, PortsCommand& c) {
+  auto* ports = app.add_subcommand(
+      "ports", "List serial devices: path, by-id link, driver, USB ids, serial number, CommPort");
+  ports->add_flag("-v,--verbose", c.verbose, "Show every property the system reports");
+  ports->add_option_function<std::string>(
+           "--format", [&c](const std::string& text) { c.json = text == "json"; },
+           "table (the default) or json")
+      ->check(CLI::IsMember({"table", "json"}));
+}
+
 struct Commands {
 #ifndef TRAVIMO_NO_ARCHIVE
   HistoryCommand history;
@@ -219,6 +229,7 @@ struct Commands {
   DemoCommand demo;
   SimulateCommand simulate;
   ParseCommand parse;
+  PortsCommand ports;
   std::optional<int32_t> demoType;
   std::optional<int32_t> simulateType;
 };
@@ -231,8 +242,9 @@ CLI::App* AddRead(CLI::App& app, Commands& commands) {
       "CommPort number (port N is /dev/ttyS{N-1})");
   port->check(CLI::Range(1, 32767));
   read->add_option("--device", c.device,
-                   "Serial device to read from: a path such as /dev/ttyUSB0, or a device "
-                   "server's port as socket://HOST:PORT or rfc2217://HOST:PORT")
+                   "Serial device to read from: a path such as /dev/ttyUSB0, a USB adapter "
+                   "as usb:VID:PID[:SERIAL] or serial-number:TEXT (see travimo ports), or a "
+                   "device server's port as socket://HOST:PORT or rfc2217://HOST:PORT")
       ->type_name("DEVICE")
       ->check(Checked(
           [](const std::string& text) -> std::string {
@@ -438,7 +450,7 @@ int Dispatch(const CLI::App& app, Commands& commands, Console& console) {
   if (app.got_subcommand("parse")) {
     return RunParseCommand(commands.parse, console);
   }
-  if (app.got_subcommand("ports")) return RunPortsCommand(console);
+  if (app.got_subcommand("ports")) return RunPortsCommand(commands.ports, console);
   if (app.got_subcommand("describe")) return RunDescribeCommand(console);
   if (app.got_subcommand("about")) return RunAboutCommand(console);
   return ExitStatus::Usage;
@@ -457,7 +469,7 @@ int Run(int argc, const char* const* argv, const Streams& streams) {
   AddDemo(app, commands);
   AddSimulate(app, commands);
   AddParse(app, commands);
-  app.add_subcommand("ports", "List serial devices and the CommPort number of each");
+  AddPorts(app, commands.ports);
   app.add_subcommand("describe", "Show the control's members, events and enumerations");
   app.add_subcommand("about", "Show the control's About page");
 #ifndef TRAVIMO_NO_ARCHIVE

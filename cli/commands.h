@@ -53,11 +53,16 @@ struct ParseCommand {
 #endif
 };
 
+struct PortsCommand {
+  bool verbose = false;  // every property the system reports
+  bool json = false;
+};
+
 int RunReadCommand(const ReadCommand& command, Console& console);
 int RunDemoCommand(const DemoCommand& command, Console& console);
 int RunSimulateCommand(const SimulateCommand& command, Console& console);
 int RunParseCommand(const ParseCommand& command, Console& console);
-int RunPortsCommand(Console& console);
+int RunPortsCommand(const PortsCommand& command, Console& console);
 int RunDescribeCommand(Console& console);
 int RunAboutCommand(Console& console);
 

@@ -105,7 +105,7 @@ int RunRead(ControlSession& session, const ReadRequest& request, const OutputOpt
   int status = delivery.TakeReadOutcome(FailureOf(session, request, waited.count()));
   if (!request.propsFile.empty()) {
     try {
-      SaveProperties(control, request.propsFile);
+      SaveProperties(control, request.propsFile, request.rememberDevice);
     } catch (const RuntimeError& error) {
       const int saveStatus = ReportFileError(console.err, error);
       if (delivery.Deliverable()) delivery.Failed();

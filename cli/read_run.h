@@ -22,6 +22,7 @@ struct ReadRequest {
   std::string source = "read";  // how the archive names where the read came from
 #endif
   std::string device;  // the device path, as the user gave it
+  std::string rememberDevice;  // saved in the property file: the device as the user named it
 };
 
 // The exit status (see exit_status.h).

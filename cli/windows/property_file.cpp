@@ -19,8 +19,12 @@ void LoadProperties(Travimo&, const std::string& path) {
   Unavailable(path);
 }
 
-void SaveProperties(Travimo&, const std::string& path) {
+void SaveProperties(Travimo&, const std::string& path, const std::string&) {
   Unavailable(path);
+}
+
+std::string RememberedDevice(const std::string&) {
+  return {};
 }
 
 }  // namespace travimo::cli

@@ -25,6 +25,16 @@ TEST(CliRead, MissingDeviceIsAComportErrorNamingTheDevice) {
   const CliRun byPort = RunCli({"read", "--port", "250"});
   EXPECT_EQ(byPort.status, 6);
   EXPECT_NE(byPort.err.find("/dev/ttyS249"), std::string::npos) << byPort.err;
+
+  // Adapter names that match nothing present, or are malformed, are named with the next step.
+  for (const char* alias : {"usb:fffe:fffd", "usb:fffe:fffd:NOPE", "serial-number:travimo-none",
+                            "usb:12:34", "serial-number:"}) {
+    const CliRun run = RunCli({"read", "--device", alias});
+    EXPECT_EQ(run.status, 6) << alias;
+    EXPECT_NE(run.err.find(std::string("8002 (ComportError): Cannot open ") + alias + ":"),
+              std::string::npos)
+        << run.err;
+  }
 }
 
 class CliReadSimulated : public SimulatedReadTest {};
@@ -40,8 +50,10 @@ TEST_F(CliReadSimulated, PropertiesAreLoadedBeforeAndSavedAfter) {
   EXPECT_EQ(saved["Temp_Units"], 1);
   EXPECT_EQ(simulator_->Stats().lastDataType, 1);
 
-  // The second read takes its settings from the file alone.
-  run = RunCli(Read({"--props", props, "--format", "json"}));
+  EXPECT_EQ(saved["TravimoCli.Device"], simulator_->SlavePath());
+
+  // The second read takes its settings, and its device, from the file alone.
+  run = RunCli({"read", "--props", props, "--format", "json"});
   ASSERT_EQ(run.status, 0) << run.err;
   const json doc = json::parse(run.out);
   EXPECT_EQ(doc["dataType"], "Temperature");
@@ -51,6 +63,11 @@ TEST_F(CliReadSimulated, PropertiesAreLoadedBeforeAndSavedAfter) {
   const float raw = sim::SampleLorvexValue(0, 1, 0);
   EXPECT_FLOAT_EQ(doc["records"][0]["ScanData"]["values"][0].get<float>(),
                   static_cast<float>(raw / 10.0f * 1.8 + 32));
+
+  // A port number given instead makes the file forget the device.
+  run = RunCli({"read", "--props", props, "--port", "250"});
+  EXPECT_EQ(run.status, 6);
+  EXPECT_FALSE(json::parse(ReadBytes(props)).contains("TravimoCli.Device"));
 }
 
 TEST_F(CliReadSimulated, RawFileHoldsExactlyTheReceivedBytes) {

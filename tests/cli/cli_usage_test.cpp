@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include <nlohmann/json.hpp>
+
 #include "cli/cli_runner.h"
 
 namespace travimo::testing {
@@ -121,6 +123,9 @@ TEST(CliUsage, PortsListsWithoutFailing) {
   const CliRun run = RunCli({"ports"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_FALSE(run.out.empty());
+  const CliRun json = RunCli({"ports", "-v", "--format", "json"});
+  EXPECT_EQ(json.status, 0) << json.err;
+  EXPECT_TRUE(nlohmann::json::parse(json.out).is_array()) << json.out;
 }
 
 }  // namespace

@@ -2,11 +2,10 @@
 // name each driver gave its port and the COM name that reaches it.
 #include <algorithm>
 #include <cstdlib>
-#include <iomanip>
+#include <tuple>
 #include <vector>
 
-#include "cli/commands.h"
-#include "cli/exit_status.h"
+#include "cli/port_records.h"
 #include "platform/windows/win32.h"
 #include "platform/windows/win32_text.h"
 
@@ -16,7 +15,7 @@ namespace {
 
 struct ComEntry {
   std::string name;    // COM3
-  std::string device;  // \Device\Serial0
+  std::string device;  // \\Device\Serial0
   int port = 0;        // 3; 0 for a name that is not COMn
 };
 
@@ -56,20 +55,16 @@ std::vector<ComEntry> SerialCommEntries() {
 
 }  // namespace
 
-int RunPortsCommand(Console& console) {
-  const auto entries = SerialCommEntries();
-  if (entries.empty()) {
-    console.out << "No serial devices found.\n";
-    return ExitStatus::Ok;
+std::vector<PortRecord> ListPorts() {
+  std::vector<PortRecord> records;
+  for (const ComEntry& entry : SerialCommEntries()) {
+    PortRecord record;
+    record.device = entry.name;
+    record.driver = entry.device;
+    if (entry.port > 0 && entry.port <= 32767) record.commPort = static_cast<int16_t>(entry.port);
+    records.push_back(std::move(record));
   }
-  console.out << std::left << std::setw(10) << "CommPort"
-              << "Device\n";
-  for (const auto& entry : entries) {
-    const std::string port = entry.port > 0 ? std::to_string(entry.port) : "-";
-    console.out << std::left << std::setw(10) << port << entry.name << " (" << entry.device
-                << ")\n";
-  }
-  return ExitStatus::Ok;
+  return records;
 }
 
 }  // namespace travimo::cli
