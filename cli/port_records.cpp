@@ -1,6 +1,7 @@
 #include "cli/port_records.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -89,20 +90,30 @@ void WritePortTable(const std::vector<PortRecord>& records, bool verbose, std::o
     out << "No serial devices found.\n";
     return;
   }
-  size_t width = 6;
-  for (const auto& record : records) width = std::max(width, record.device.size());
-  out << std::left << std::setw(10) << "CommPort" << std::setw(width + 2) << "Device"
-      << std::setw(14) << "Driver" << std::setw(11) << "USB id" << std::setw(18) << "Serial"
-      << "Description\n";
+  using Row = std::array<std::string, 6>;
+  std::vector<Row> rows = {{"CommPort", "Device", "Driver", "USB id", "Serial", "Description"}};
   for (const auto& record : records) {
-    out << std::setw(10) << (record.commPort ? std::to_string(*record.commPort) : "-")
-        << std::setw(width + 2) << record.device << std::setw(14) << OrDash(record.driver)
-        << std::setw(11) << UsbId(record) << std::setw(18) << OrDash(record.serialNumber)
-        << Description(record) << '\n';
-    if (!record.byId.empty()) out << std::string(10, ' ') << record.byId << '\n';
+    rows.push_back({record.commPort ? std::to_string(*record.commPort) : "-", record.device,
+                    OrDash(record.driver), UsbId(record), OrDash(record.serialNumber),
+                    Description(record)});
+  }
+  // Each column as wide as its widest cell: a driver name or serial may be long.
+  const size_t last = rows.front().size() - 1;
+  std::array<size_t, 6> widths{};
+  for (const Row& row : rows) {
+    for (size_t i = 0; i < last; ++i) widths[i] = std::max(widths[i], row[i].size() + 2);
+  }
+  for (size_t r = 0; r < rows.size(); ++r) {
+    for (size_t i = 0; i < last; ++i) {
+      out << std::left << std::setw(static_cast<int>(widths[i])) << rows[r][i];
+    }
+    out << rows[r][last] << '\n';
+    if (r == 0) continue;
+    const PortRecord& record = records[r - 1];
+    if (!record.byId.empty()) out << std::string(widths[0], ' ') << record.byId << '\n';
     if (!verbose) continue;
     for (const auto& [key, value] : record.details) {
-      out << std::string(12, ' ') << key << '=' << value << '\n';
+      out << std::string(widths[0] + 2, ' ') << key << '=' << value << '\n';
     }
   }
 }

@@ -114,7 +114,8 @@ TEST(PortRecords, TableAndJsonCarryEveryField) {
     WritePortTable(records, verbose, table);
     EXPECT_NE(table.str().find("0403:6001"), std::string::npos);
     EXPECT_NE(table.str().find("Maker Adapter"), std::string::npos);
-    EXPECT_NE(table.str().find("\n3         /dev/ttyS2"), std::string::npos) << table.str();
+    EXPECT_NE(table.str().find("\n3         /dev/ttyS2    serial8250"), std::string::npos)
+        << table.str();
     EXPECT_NE(table.str().find("/dev/serial/by-id/usb-Maker_Adapter_A10"), std::string::npos);
     EXPECT_EQ(table.str().find("ID_MODEL=Adapter") != std::string::npos, verbose);
 
