@@ -4,19 +4,17 @@
 
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
-#include "cli/raw_sidecar.h"
+#include "cli/native_files.h"
 #include "cli/recovery.h"
 #include "model/error.h"
-#include "platform/utc_time.h"
+#include "rawdata/control_sidecar.h"
 
 namespace travimo::cli {
 
 namespace {
 
 RawDataSidecar Ended(RawDataSidecar sidecar, const ControlSession& session) {
-  sidecar.ended = UtcTimestampNow();
-  sidecar.device = session.Serial().LastDevice();
-  return sidecar;
+  return SidecarAtEnd(std::move(sidecar), session.Serial().LastDevice());
 }
 
 }  // namespace
@@ -30,9 +28,8 @@ int Delivery::TakeReadOutcome(const FailureContext& failure) {
   const auto& raw = session_.RawData().LastSave();
   if (errors.empty()) {
     deliverable_ = true;
-    if (!raw || !raw->succeeded) return ExitStatus::Ok;
     try {
-      SaveRawSidecar(raw->name, sidecar_, raw->bytes);
+      SaveSidecarOfRead(session_.RawData(), sidecar_, SaveUserFile);
     } catch (const RuntimeError& error) {
       ReportError(console_.err, error.Number(), error.Description());
       return ExitStatus::File;

@@ -13,11 +13,6 @@ void Fill(std::optional<T>& option, T value) {
 
 }  // namespace
 
-void SaveRawSidecar(const std::string& rawFile, RawDataSidecar sidecar, std::string_view bytes) {
-  DescribeBytes(sidecar, bytes);
-  SaveUserFile(SidecarPathFor(rawFile), SidecarText(sidecar));
-}
-
 std::optional<RawDataSidecar> MatchingSidecar(const std::string& file, std::string_view bytes,
                                               std::ostream& err) {
   SidecarLookup lookup = FindMatchingSidecar(file, bytes, ReadUserFile);

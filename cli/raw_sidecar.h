@@ -1,7 +1,6 @@
 #pragma once
 // The tool's side of the raw-data settings sidecar (rawdata/raw_data_sidecar.h):
-// written after a read has saved its raw-data file, applied by `parse` when
-// it still matches the file.
+// applied by `parse` and `import` when it still matches the file.
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -10,10 +9,6 @@
 #include "rawdata/raw_data_sidecar.h"
 
 namespace travimo::cli {
-
-// Saves FILE.json beside rawFile with the bytes' count and hash; fails as
-// SaveUserFile does.
-void SaveRawSidecar(const std::string& rawFile, RawDataSidecar sidecar, std::string_view bytes);
 
 // The settings FILE.json holds when it describes bytes, said on err; a
 // sidecar that does not match or cannot be read is said there and ignored.

@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "cli/native_files.h"
-#include "cli/raw_sidecar.h"
 #include "model/error.h"
+#include "rawdata/control_sidecar.h"
 #include "platform/utc_time.h"
 
 namespace travimo::cli {
@@ -37,7 +37,7 @@ std::string KeepReceivedBytes(std::string_view bytes, const RawDataSidecar* side
   for (int n = 2; std::filesystem::exists(std::filesystem::u8path(path), error); ++n)
     path = stem + "-" + std::to_string(n) + ".dat";
   SaveUserFile(path, bytes);
-  if (sidecar != nullptr) SaveRawSidecar(path, *sidecar, bytes);
+  if (sidecar != nullptr) SaveSidecar(path, *sidecar, bytes, SaveUserFile);
   return path;
 }
 

@@ -6,6 +6,7 @@
 #include <QResizeEvent>
 
 #include "model/error.h"
+#include "platform/posix/atomic_file.h"
 #include "widget/qt_mapping.h"
 
 using travimo::ButtonChange;
@@ -28,7 +29,7 @@ TravimoWidget::TravimoWidget(QWidget* parent)
       serial_([this](int16_t port) { return resolver_(port); }),
       button_(new QPushButton(this)) {
   control_ =
-      std::make_unique<travimo::Travimo>(travimo::ControlSite{*this, host_, files_, recorded_});
+      std::make_unique<travimo::Travimo>(travimo::ControlSite{*this, host_, rawData_, recorded_});
   control_->cmdReadData().OnChanged([this](ButtonChange change) { SyncButton(change); });
   control_->InitProperties();
 
@@ -54,9 +55,23 @@ void TravimoWidget::setPortResolver(PortResolver resolver) {
 void TravimoWidget::RunRead(const std::function<void()>& read) {
   if (control_->Reading()) return;
   emit readStarted();
+  rawData_.Forget();
+  const travimo::RawDataSidecar started = travimo::SidecarOfControl(*control_);
   read();
   host_.SyncSources();  // the port has closed
   emit readFinished();
+  SaveSidecar(started);
+}
+
+void TravimoWidget::SaveSidecar(const travimo::RawDataSidecar& started) {
+  try {
+    travimo::SaveSidecarOfRead(rawData_, travimo::SidecarAtEnd(started, recorded_.LastDevice()),
+                               [](const std::string& name, std::string_view text) {
+                                 travimo::posix::ReplaceFileContent(name, text);
+                               });
+  } catch (const travimo::RuntimeError& error) {
+    emit propertyError("SaveRawData", error.Number(), ToQString(error.Description()));
+  }
 }
 
 void TravimoWidget::click() {

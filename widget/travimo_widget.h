@@ -14,6 +14,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/recording_serial.h"
 #include "platform/serial_trace.h"
+#include "rawdata/control_sidecar.h"
 #include "widget/qt_host.h"
 
 class TravimoWidget : public QWidget, private travimo::Container, private travimo::TravimoEvents {
@@ -159,9 +160,11 @@ class TravimoWidget : public QWidget, private travimo::Container, private travim
   // Runs one Let; a refusal becomes propertyError instead of an exception in Qt's code.
   void Assign(const char* name, const std::function<void()>& let);
   void RunRead(const std::function<void()>& read);
+  void SaveSidecar(const travimo::RawDataSidecar& started);
 
   travimo::qt::QtHost host_;
   travimo::posix::PosixFileSystem files_;
+  travimo::RawDataCapture rawData_{files_};  // so that a saved raw-data file gets its sidecar
   PortResolver resolver_;
   travimo::posix::DeviceBackend serial_;
   travimo::TracingBackend traced_{serial_};

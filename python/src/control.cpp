@@ -15,7 +15,6 @@
 #include "platform/posix/json_property_bag.h"
 #include "platform/posix/read.h"
 #include "platform/posix/regular_file.h"
-#include "platform/utc_time.h"
 #include "rawdata/control_sidecar.h"
 #include "python_control.h"
 #include "records_result.h"
@@ -87,13 +86,11 @@ Records Decode(PythonControl& c, const py::object& data, const py::object& kind)
 
 // A raw-data file saved by the read gets its settings sidecar.
 void WriteSidecar(PythonControl& c, RawDataSidecar sidecar) {
-  const auto& saved = c.RawData().LastSave();
-  if (!saved || !saved->succeeded) return;
-  sidecar.ended = UtcTimestampNow();
-  sidecar.device = c.Serial().LastDevice();
-  DescribeBytes(sidecar, saved->bytes);
   try {
-    posix::ReplaceFileContent(SidecarPathFor(saved->name), SidecarText(sidecar));
+    SaveSidecarOfRead(c.RawData(), SidecarAtEnd(std::move(sidecar), c.Serial().LastDevice()),
+                      [](const std::string& name, std::string_view text) {
+                        posix::ReplaceFileContent(name, text);
+                      });
   } catch (const RuntimeError& error) {
     ThrowTravimoError(error.Number(), error.Description(), error.Source());
   }

@@ -18,4 +18,24 @@ RawDataSidecar SidecarOfControl(const Travimo& control) {
   return sidecar;
 }
 
+RawDataSidecar SidecarAtEnd(RawDataSidecar started, const std::string& device) {
+  started.ended = UtcTimestampNow();
+  started.device = device;
+  return started;
+}
+
+void SaveSidecar(const std::string& rawFile, RawDataSidecar sidecar, std::string_view bytes,
+                 const TextFileWriter& write) {
+  DescribeBytes(sidecar, bytes);
+  write(SidecarPathFor(rawFile), SidecarText(sidecar));
+}
+
+bool SaveSidecarOfRead(const RawDataCapture& capture, const RawDataSidecar& ended,
+                       const TextFileWriter& write) {
+  const auto& saved = capture.LastSave();
+  if (!saved || !saved->succeeded) return false;
+  SaveSidecar(saved->name, ended, saved->bytes, write);
+  return true;
+}
+
 }  // namespace travimo

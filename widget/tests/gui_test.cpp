@@ -131,16 +131,23 @@ class GuiTest : public QObject {
     QFETCH(QString, header);
     QFETCH(int, type);
     QFETCH(QString, shot);
-    MainWindow window(dir_.filePath("gui.json"));
+    MainWindow window(dir_.filePath("demo.json"));  // its raw-data setting stays here
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     // The simulator writes its dates month first, as the C locale reads them.
     window.travimo()->host().Locale(QLocale::c());
+    const QString raw = dir_.filePath(shot + ".dat");
+    window.travimo()->setProperty("OutPutFileName", raw);
+    window.travimo()->setProperty("SaveRawData", true);
     QSignalSpy errors(window.travimo(), &TravimoWidget::travimoError);
     window.startDemo(mode);
     QTRY_COMPARE_WITH_TIMEOUT(window.scanTable()->rowCount(), 4, 20000);
     QCOMPARE(errors.count(), 0);
     QCOMPARE(window.travimo()->travimoType(), type);
+    QTRY_VERIFY(QFile::exists(raw + ".json"));
+    const auto sidecar = travimo::ParseSidecar(ReadFile(raw + ".json"), "sidecar");
+    QVERIFY(travimo::DescribesBytes(sidecar, ReadFile(raw)));
+    QCOMPARE(sidecar.travimoType, type);
     const QStringList headers = Headers(*window.scanTable());
     QVERIFY2(headers.contains(header), qPrintable(headers.join(",")));
     if (mode != travimo::sim::Mode::Lorvex) {  // Lorvex records carry no date
