@@ -3,13 +3,11 @@
 #include <QDir>
 #include <QLineEdit>
 
-#include "cli/port_list.h"
-#include "platform/posix/termios_serial.h"
 
 namespace travimo::gui {
 
-DeviceList::DeviceList(const QString& devRoot, QWidget* parent)
-    : QComboBox(parent), devRoot_(devRoot) {
+DeviceList::DeviceList(const QString& devRoot, Lister lister, QWidget* parent)
+    : QComboBox(parent), devRoot_(devRoot), lister_(std::move(lister)) {
   setEditable(true);
   setInsertPolicy(QComboBox::NoInsert);
   // /dev changes when a device comes or goes; by-id holds the USB details.
@@ -25,13 +23,15 @@ DeviceList::DeviceList(const QString& devRoot, QWidget* parent)
 
 void DeviceList::refresh() {
   const QString typed = currentText();
-  const auto devices = cli::ListSerialDevices(devRoot_.toStdString(), posix::DefaultDeviceFor);
+  const auto ports = cli::PresentPorts(lister_());
   clear();
-  for (const auto& entry : devices) {
-    QString label = QString::fromStdString(entry.path);
-    if (!entry.target.empty()) label += " → " + QString::fromStdString(entry.target);
-    if (entry.commPort) label += QString("  (port %1)").arg(*entry.commPort);
-    addItem(label, QString::fromStdString(entry.path));
+  for (const auto& port : ports) {
+    QString label = QString::fromStdString(port.device);
+    const std::string about = port.product.empty() ? port.driver : port.product;
+    if (!about.empty()) label += "  " + QString::fromStdString(about);
+    if (!port.serialNumber.empty()) label += " " + QString::fromStdString(port.serialNumber);
+    if (port.commPort) label += QString("  (port %1)").arg(*port.commPort);
+    addItem(label, QString::fromStdString(port.device));
   }
   setEditText(typed);
 }

@@ -204,7 +204,7 @@ QWidget* MainWindow::BuildSettingsPanel() {
   settingsBox_ = box;
   auto* form = new QFormLayout(box);
 
-  deviceEdit_ = new DeviceList("/dev", box);
+  deviceEdit_ = new DeviceList("/dev", cli::ListPorts, box);
   portSpin_ = new QSpinBox(box);
   portSpin_->setRange(1, 99);
   lineSettingsEdit_ = new QLineEdit(box);

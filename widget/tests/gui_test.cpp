@@ -453,7 +453,17 @@ class GuiTest : public QObject {
   void deviceListFollowsDevicesPluggedInAndOut() {
     const QString dev = dir_.filePath("dev");
     QVERIFY(QDir().mkpath(dev));
-    travimo::gui::DeviceList list(dev);
+    // The ports a lister would report: the device nodes under dev.
+    const auto lister = [dev] {
+      std::vector<travimo::cli::PortRecord> ports;
+      for (const QString& name : QDir(dev).entryList(QDir::System | QDir::Files)) {
+        travimo::cli::PortRecord port;
+        port.device = (dev + "/" + name).toStdString();
+        ports.push_back(port);
+      }
+      return ports;
+    };
+    travimo::gui::DeviceList list(dev, lister);
     list.setDevice("/dev/ttyS9");
     QCOMPARE(list.count(), 0);
     WriteFile(dev + "/ttyUSB3", "");
