@@ -34,7 +34,7 @@ std::string ReadUserFile(const std::string& path) {
 
 std::string UserStateDirectory() {
   const char* state = std::getenv("XDG_STATE_HOME");
-  // The base directory specification ignores a relative path.
+  // A relative XDG_STATE_HOME is ignored, as other programs ignore it.
   const std::string base =
       state != nullptr && state[0] == '/' ? std::string(state) : HomeDirectory() + "/.local/state";
   return base + "/travimo";
