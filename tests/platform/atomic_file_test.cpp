@@ -1,7 +1,5 @@
 #include "platform/posix/atomic_file.h"
-#include "support/scratch_device.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -15,7 +13,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,25 +22,19 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/regular_file.h"
 #include "platform/posix/trace_file.h"
+#include "scratch_dir.h"
+#include "support/scratch_device.h"
 
 namespace travimo::posix {
 namespace {
 
 namespace fs = std::filesystem;
+using travimo::testing::ContentOf;
 
 constexpr uid_t kOtherUser = 4242;
 constexpr uid_t kDirectoryOwner = 4343;
-
-std::string ContentOf(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-mode_t ModeOf(const fs::path& path) {
-  struct stat info {};
-  EXPECT_EQ(::stat(path.c_str(), &info), 0);
-  return info.st_mode & 07777;
-}
+constexpr int32_t kNotTried = -1;
+constexpr int32_t kAccess = ErrorNumber::PathFileAccess;
 
 // The number of a failed call, 0 when it succeeded; the description must name the file.
 template <class Call>
@@ -60,97 +52,134 @@ int32_t ReplaceError(const std::string& name, std::string_view text) {
   return ErrorOf(name, [&] { ReplaceFileContent(name, text); });
 }
 
+// Every way a file the user named gets written: one rule for all of them.
+// The last leaves "{}\n", so a file written through shows it.
+struct Writer {
+  const char* what;
+  std::function<void(const std::string&)> write;
+};
+const Writer kWriters[] = {
+    {"trace", [](const std::string& name) { TraceFile file(name); }},
+    {"check", [](const std::string& name) { CheckFileReplaceable(name); }},
+    {"raw data",
+     [](const std::string& name) {
+       PosixFileSystem().ReplaceContent(name, std::span<const uint8_t>());
+     }},
+    {"properties", [](const std::string& name) { JsonPropertyBag().Save(name); }},
+};
+
+void ExpectEveryWriter(const std::string& name, int32_t error) {
+  for (const Writer& writer : kWriters)
+    EXPECT_EQ(ErrorOf(name, [&] { writer.write(name); }), error) << writer.what << ": " << name;
+}
+
 class AtomicFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/travimo-atomic-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
   void TearDown() override {
-    if (mounted_) ::umount2(dir_.c_str(), MNT_DETACH);
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir_);
+    if (mounted_) ::umount2(dir_.Path().c_str(), MNT_DETACH);
   }
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(dir_.Path()))
+      names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
-  std::string In(const std::string& name) const { return (dir_ / name).string(); }
 
-  fs::path dir_;
+  travimo::testing::ScratchDir dir_;
   bool mounted_ = false;
 };
 
-TEST_F(AtomicFileTest, ReplacesWithExactlyTheBytesAndLeavesNothingElse) {
-  const std::string name = In("RawData.dat");
+TEST_F(AtomicFileTest, ReplacesWithExactlyTheBytesAndReadsBackWithinALimit) {
+  const std::string name = dir_ / "RawData.dat";
   PosixFileSystem files;
+  EXPECT_FALSE(files.IsFile(name));
   files.ReplaceContent(name, std::span<const uint8_t>());
+  EXPECT_TRUE(files.IsFile(name));
+  EXPECT_FALSE(files.IsFile(dir_.Path())) << "a directory is no file";
   ReplaceFileContent(name, std::string(5000, 'x'));
-  const std::string bytes("S\r\0\xff" "E", 5);
+  EXPECT_EQ(ErrorOf(name, [&] { ReadRegularFile(name, 4999); }), kOutOfMemory);
+  EXPECT_EQ(ReadRegularFile(name, 5000), std::string(5000, 'x'));
+  const std::string bytes(
+      "S\r\0\xff"
+      "E",
+      5);
   ReplaceFileContent(name, bytes);
   EXPECT_EQ(ContentOf(name), bytes) << "no tail of the longer old file";
   EXPECT_EQ(Entries(), std::vector<std::string>{"RawData.dat"});
+  files.Delete(name);
+  EXPECT_FALSE(files.IsFile(name));
+  EXPECT_EQ(ErrorOf(name, [&] { files.Delete(name); }), kFileNotFound);
 }
 
 TEST_F(AtomicFileTest, ANewFileFollowsTheUmaskAndAnOldOneKeepsItsMode) {
+  const std::string name = dir_ / "new.json";
   const mode_t previous = ::umask(077);
-  ReplaceFileContent(In("new.json"), "{}");
+  ReplaceFileContent(name, "{}");
   ::umask(previous);
-  EXPECT_EQ(ModeOf(In("new.json")), 0600u) << "it may hold the last read's records";
-
-  ::chmod(In("new.json").c_str(), 0640);
-  JsonPropertyBag().Save(In("new.json"));
-  EXPECT_EQ(ModeOf(In("new.json")), 0640u);
+  EXPECT_EQ(fs::status(name).permissions(), fs::perms{0600})
+      << "it may hold the last read's records";
+  ::chmod(name.c_str(), 0640);
+  JsonPropertyBag().Save(name);
+  EXPECT_EQ(fs::status(name).permissions(), fs::perms{0640});
 }
 
-TEST_F(AtomicFileTest, RefusesWhatIsNoFileAndKeepsTheOld) {
-  fs::create_directory(In("sub"));
-  ASSERT_EQ(::mkfifo(In("fifo").c_str(), 0600), 0);
-  EXPECT_EQ(ReplaceError(In("sub"), "new"), ErrorNumber::PathFileAccess);
-  EXPECT_EQ(ReplaceError(In("fifo"), "new"), ErrorNumber::PathFileAccess);
-  EXPECT_EQ(ReplaceError(In("missing/f.dat"), "new"), ErrorNumber::PathFileAccess);
-  EXPECT_EQ(ErrorOf(In("missing/f.dat"), [&] { CheckFileReplaceable(In("missing/f.dat")); }),
-            ErrorNumber::PathFileAccess);
-  EXPECT_EQ(Entries(), (std::vector<std::string>{"fifo", "sub"}));
-
-  // A character device is written as it is, never replaced by a file; so is
-  // one behind a descriptor's link, as /dev/stdout on a terminal.
-  const std::string null = travimo::testing::ScratchNullDevice(dir_);
+// Whatever is no regular file is refused by every writer and the reader and
+// left as it was. A character device is written as it is, never replaced by
+// a file; so is one behind a descriptor's link, as /dev/stdout on a terminal.
+TEST_F(AtomicFileTest, WhatIsNoRegularFileIsRefusedOrWrittenInPlace) {
+  fs::create_directory(dir_.Path() / "sub");
+  ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);  // would block a plain open
+  const std::string null = travimo::testing::ScratchNullDevice(dir_.Path());
   ASSERT_FALSE(null.empty()) << "the test needs root to make a device node";
   const int device = ::open(null.c_str(), O_WRONLY);
-  const std::string viaDescriptor = "/proc/self/fd/" + std::to_string(device);
-  for (const std::string& name : {null, viaDescriptor}) {
-    ReplaceFileContent(name, "bytes");
-    CheckFileReplaceable(name);
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe(pipeEnds), 0);
+  const auto viaDescriptor = [](int fd) { return "/proc/self/fd/" + std::to_string(fd); };
+  const struct {
+    std::string name;
+    int32_t writeError;
+    int32_t readError;
+  } cases[] = {
+      {dir_ / "sub", kAccess, kAccess},
+      {dir_ / "fifo", kAccess, kAccess},
+      {dir_ / "missing/f.dat", kAccess, kFileNotFound},
+      {null, 0, kAccess},
+      {viaDescriptor(device), 0, kAccess},
+      {viaDescriptor(pipeEnds[1]), kAccess, kNotTried},
+      {"/dev/zero", kNotTried, kAccess},  // endless: read only
+  };
+  for (const auto& c : cases) {
+    if (c.writeError != kNotTried) {
+      EXPECT_EQ(ReplaceError(c.name, "new"), c.writeError) << c.name;
+      ExpectEveryWriter(c.name, c.writeError);
+    }
+    if (c.readError != kNotTried) {
+      EXPECT_EQ(ErrorOf(c.name, [&] { ReadRegularFile(c.name); }), c.readError) << c.name;
+    }
   }
+  EXPECT_EQ(ErrorOf(dir_ / "fifo", [&] { JsonPropertyBag::Load(dir_ / "fifo"); }), kAccess);
   ::close(device);
+  ::close(pipeEnds[0]);
+  ::close(pipeEnds[1]);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"fifo", "null", "sub"}));
   struct stat info {};
   ASSERT_EQ(::stat(null.c_str(), &info), 0);
   EXPECT_TRUE(S_ISCHR(info.st_mode));
-  int pipeEnds[2];
-  ASSERT_EQ(::pipe(pipeEnds), 0);
-  const std::string viaPipe = "/proc/self/fd/" + std::to_string(pipeEnds[1]);
-  EXPECT_EQ(ReplaceError(viaPipe, "new"), ErrorNumber::PathFileAccess);
-  ::close(pipeEnds[0]);
-  ::close(pipeEnds[1]);
 }
 
 TEST_F(AtomicFileTest, PredictableAndLeftoverTemporariesDoNotGetInTheWay) {
-  const std::string name = In("RawData.dat");
   for (int n = 0; n < 100; ++n)  // every name a predictable save would try
-    fs::create_directory(In(".RawData.dat.tmp-" + std::to_string(::getpid()) + "-" +
-                            std::to_string(n)));
-  std::ofstream(In(".RawData.dat.travimo-Ab12Cd")) << "a crash's leftover";
-  std::ofstream(In(".Other.dat.travimo-Ab12Cd")) << "another file's";
-  std::ofstream(In(".RawData.dat.travimo-Zz99Yy")) << "a save still running";
-  const int running = ::open(In(".RawData.dat.travimo-Zz99Yy").c_str(), O_RDONLY);
+    fs::create_directory(
+        dir_ / (".RawData.dat.tmp-" + std::to_string(::getpid()) + "-" + std::to_string(n)));
+  std::ofstream(dir_ / ".RawData.dat.travimo-Ab12Cd") << "a crash's leftover";
+  std::ofstream(dir_ / ".Other.dat.travimo-Ab12Cd") << "another file's";
+  std::ofstream(dir_ / ".RawData.dat.travimo-Zz99Yy") << "a save still running";
+  const int running = ::open((dir_ / ".RawData.dat.travimo-Zz99Yy").c_str(), O_RDONLY);
   ASSERT_EQ(::flock(running, LOCK_EX), 0);
-  ReplaceFileContent(name, "new");
+  ReplaceFileContent(dir_ / "RawData.dat", "new");
   ::close(running);
-  EXPECT_EQ(ContentOf(name), "new");
+  EXPECT_EQ(ContentOf(dir_ / "RawData.dat"), "new");
   std::vector<std::string> left = Entries();
   std::erase_if(left, [](const std::string& e) { return e.find(".tmp-") != std::string::npos; });
   EXPECT_EQ(left, (std::vector<std::string>{".Other.dat.travimo-Ab12Cd",
@@ -159,7 +188,7 @@ TEST_F(AtomicFileTest, PredictableAndLeftoverTemporariesDoNotGetInTheWay) {
 
 // Killed at any moment, a save leaves the old content or the new, whole.
 TEST_F(AtomicFileTest, KillNineNeverLeavesAPartialFile) {
-  const std::string name = In("out.csv");
+  const std::string name = dir_ / "out.csv";
   const std::string a(256 * 1024, 'a');
   const std::string b(256 * 1024, 'b');
   ReplaceFileContent(name, a);
@@ -180,7 +209,7 @@ TEST_F(AtomicFileTest, KillNineNeverLeavesAPartialFile) {
 }
 
 TEST_F(AtomicFileTest, AFullDiskOrAFileSizeLimitKeepsTheOldFile) {
-  const std::string name = In("props.json");
+  const std::string name = dir_ / "props.json";
   // An oversized write must fail, not end the process with SIGXFSZ.
   ReplaceFileContent(name, "old");
   const pid_t child = ::fork();
@@ -188,14 +217,14 @@ TEST_F(AtomicFileTest, AFullDiskOrAFileSizeLimitKeepsTheOldFile) {
   if (child == 0) {
     const rlimit limit{4096, 4096};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    ::_exit(ReplaceError(name, std::string(100000, 'x')) == ErrorNumber::PathFileAccess ? 0 : 1);
+    ::_exit(ReplaceError(name, std::string(100000, 'x')) == kAccess ? 0 : 1);
   }
   int status = 0;
   ::waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   EXPECT_EQ(ContentOf(name), "old");
 
-  if (::geteuid() != 0 || ::mount("tmpfs", dir_.c_str(), "tmpfs", 0, "size=64k") != 0)
+  if (::geteuid() != 0 || ::mount("tmpfs", dir_.Path().c_str(), "tmpfs", 0, "size=64k") != 0)
     GTEST_SKIP() << "a small file system needs root";
   mounted_ = true;
   ReplaceFileContent(name, "old");
@@ -207,71 +236,42 @@ TEST_F(AtomicFileTest, AFullDiskOrAFileSizeLimitKeepsTheOldFile) {
 // The kernel's protected-symlinks rule, applied whatever the system's setting.
 TEST_F(AtomicFileTest, SymbolicLinksAreFollowedOnlyWhereTheKernelWould) {
   if (::geteuid() != 0) GTEST_SKIP() << "links of other users need root";
-  const fs::path home = dir_ / "home";
-  const fs::path shared = dir_ / "shared";
+  const fs::path home = dir_.Path() / "home";
+  const fs::path shared = dir_.Path() / "shared";
   fs::create_directories(home);
   fs::create_directories(shared);
   ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
   ASSERT_EQ(::chown(shared.c_str(), kDirectoryOwner, kDirectoryOwner), 0);
   const fs::path victim = home / ".profile";
 
-  struct Case {
+  const struct {
     const char* what;
     fs::path directory;
     uid_t linkOwner;
     bool writtenThrough;
-  } const cases[] = {
+  } cases[] = {
       {"another user's link in a sticky shared directory", shared, kOtherUser, false},
       {"our own link there", shared, 0, true},
       {"the directory owner's link there", shared, kDirectoryOwner, true},
       {"another user's link elsewhere", home, kOtherUser, true},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     std::ofstream(victim) << "old";
     const fs::path link = c.directory / "RawData.dat";
     fs::remove(link);
     fs::create_symlink(victim, link);
     ASSERT_EQ(::lchown(link.c_str(), c.linkOwner, c.linkOwner), 0);
-
-    const int32_t trace = ErrorOf(link.string(), [&] { TraceFile file(link.string()); });
-    const int32_t raw = ErrorOf(link.string(), [&] {
-      PosixFileSystem().ReplaceContent(link.string(), std::span<const uint8_t>());
-    });
-    const int32_t props = ErrorOf(link.string(), [&] { JsonPropertyBag().Save(link); });
-    EXPECT_EQ(raw, c.writtenThrough ? 0 : ErrorNumber::PathFileAccess);
-    EXPECT_EQ(props, raw);
-    EXPECT_EQ(trace, raw);
+    ExpectEveryWriter(link, c.writtenThrough ? 0 : kAccess);
     EXPECT_EQ(ContentOf(victim), c.writtenThrough ? "{}\n" : "old");
     EXPECT_TRUE(fs::is_symlink(link)) << "the link itself stays";
   }
 
   const fs::path dangling = home / "dangling.json";
   fs::create_symlink(home / "nowhere.json", dangling);
-  EXPECT_EQ(ReplaceError(dangling.string(), "{}"), ErrorNumber::PathFileAccess);
+  EXPECT_EQ(ReplaceError(dangling, "{}"), kAccess);
+  ExpectEveryWriter(dangling, kAccess);
   EXPECT_FALSE(fs::exists(home / "nowhere.json"));
-}
-
-TEST_F(AtomicFileTest, ReadingTakesOnlyRegularFilesOfBoundedSize) {
-  fs::create_directory(In("sub"));
-  ASSERT_EQ(::mkfifo(In("fifo").c_str(), 0600), 0);  // would block a plain open
-  ReplaceFileContent(In("text"), std::string(5000, 't'));
-  struct Case {
-    std::string name;
-    int32_t error;
-  } const cases[] = {
-      {In("fifo"), ErrorNumber::PathFileAccess}, {"/dev/zero", ErrorNumber::PathFileAccess},
-      {In("sub"), ErrorNumber::PathFileAccess},  {In("missing"), kFileNotFound},
-      {In("text"), 0},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ErrorOf(c.name, [&] { ReadRegularFile(c.name); }), c.error) << c.name;
-  }
-  EXPECT_EQ(ErrorOf(In("text"), [&] { ReadRegularFile(In("text"), 4999); }),
-            kOutOfMemory);
-  EXPECT_EQ(ReadRegularFile(In("text"), 5000), std::string(5000, 't'));
-  EXPECT_EQ(ErrorOf(In("fifo"), [&] { JsonPropertyBag::Load(In("fifo")); }),
-            ErrorNumber::PathFileAccess);
 }
 
 }  // namespace

@@ -1,0 +1,79 @@
+#pragma once
+// A pseudo-terminal pair: the backend opens the slave by name, the test plays
+// the instrument on the master.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/serial_backend.h"
+
+namespace travimo::testing {
+
+class PtyPair {
+ public:
+  PtyPair() {
+    char name[256] = {};
+    if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+      throw std::runtime_error("cannot open a pseudo-terminal");
+    name_ = name;
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+  }
+  ~PtyPair() { HangUp(); }
+  PtyPair(const PtyPair&) = delete;
+  PtyPair& operator=(const PtyPair&) = delete;
+
+  const std::string& Name() const { return name_; }
+  int Slave() const { return slave_; }
+
+  void Write(const std::string& bytes) {
+    ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+
+  // What the far end received within two seconds, up to `wanted` bytes.
+  std::string Read(size_t wanted) {
+    std::string got;
+    for (int tries = 0; tries < 200 && got.size() < wanted; ++tries) {
+      pollfd probe{master_, POLLIN, 0};
+      ::poll(&probe, 1, 10);
+      char buffer[256];
+      const ssize_t n = ::read(master_, buffer, sizeof buffer);
+      if (n > 0) got.append(buffer, static_cast<size_t>(n));
+    }
+    return got;
+  }
+
+  // Closes both of our ends, so the line really hangs up for its last holder.
+  void HangUp() {
+    for (int* fd : {&master_, &slave_}) {
+      if (*fd >= 0) ::close(*fd);
+      *fd = -1;
+    }
+  }
+
+ private:
+  int master_ = -1;
+  int slave_ = -1;
+  std::string name_;
+};
+
+// What a connection reads within two seconds, up to `wanted` bytes or a hang-up.
+inline std::string ReadAll(SerialConnection& connection, size_t wanted) {
+  std::string got;
+  std::vector<uint8_t> buffer(64);
+  for (int tries = 0; tries < 200 && got.size() < wanted; ++tries) {
+    pollfd probe{connection.PollDescriptor(), POLLIN, 0};
+    ::poll(&probe, 1, 10);
+    const ReadOutcome outcome = connection.Read(buffer);
+    got.append(buffer.begin(), buffer.begin() + static_cast<ptrdiff_t>(outcome.count));
+    if (outcome.hungUp) break;
+  }
+  return got;
+}
+
+}  // namespace travimo::testing
