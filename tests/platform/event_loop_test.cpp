@@ -17,9 +17,8 @@ struct SteppedLoop {
                if (until > now) now = until;
              }) {}
 
-  // Passes until the clock reaches `end`, each waiting for at most `step`.
-  void RunUntil(double end, double step = 1.0) {
-    while (now < end) loop.RunOnce(std::min(end, now + step));
+  void RunUntil(double end) {
+    while (now < end) loop.RunOnce(end);
   }
 
   double now = 100.0;
@@ -43,55 +42,33 @@ class CountingSource : public IoSource {
   int fd_;
 };
 
+// A late timer ticks once, not once per missed period, and counts on from then.
 TEST(EventLoopTest, TimersFallDueByOneRule) {
-  struct Case {
+  const struct {
     const char* what;
     int32_t interval;
-    double enableAt;
-    double runUntil;
-    std::vector<double> expectedTicks;
+    double busyFor;  // before the first pass after enabling
+    std::vector<double> ticks;
+  } cases[] = {
+      {"every interval from the moment it is enabled", 200, 0, {100.25, 100.45, 100.65}},
+      {"a late timer", 50, 0.55, {100.6, 100.65}},
+      {"a zero interval never ticks", 0, 0, {}},
+      {"a negative interval never ticks", -5, 0, {}},
   };
-  const Case cases[] = {
-      {"every interval from the moment it is enabled",
-       200,
-       100.05,
-       100.65,
-       {100.25, 100.45, 100.65}},
-      {"a zero interval never ticks", 0, 100.0, 101.0, {}},
-      {"a negative interval never ticks", -5, 100.0, 101.0, {}},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     SteppedLoop stepped;
     std::vector<double> ticks;
     auto timer = stepped.loop.CreateTimer([&] { ticks.push_back(stepped.now); });
     timer->Interval(c.interval);
-    stepped.RunUntil(c.enableAt);
-    EXPECT_TRUE(ticks.empty()) << c.what << ": created disabled";
+    stepped.RunUntil(100.05);
+    EXPECT_TRUE(ticks.empty()) << "created disabled";
     timer->Enabled(true);
-    stepped.RunUntil(c.runUntil);
-    ASSERT_EQ(ticks.size(), c.expectedTicks.size()) << c.what;
-    for (size_t i = 0; i < ticks.size(); ++i)
-      EXPECT_NEAR(ticks[i], c.expectedTicks[i], 1e-9) << c.what;
+    stepped.now += c.busyFor;
+    stepped.RunUntil(100.65);
+    ASSERT_EQ(ticks.size(), c.ticks.size());
+    for (size_t i = 0; i < ticks.size(); ++i) EXPECT_NEAR(ticks[i], c.ticks[i], 1e-9);
   }
-}
-
-TEST(EventLoopTest, ALateTimerTicksOnceAndANewIntervalCountsFromNow) {
-  SteppedLoop stepped;
-  int ticks = 0;
-  auto timer = stepped.loop.CreateTimer([&] { ++ticks; });
-  timer->Interval(100);
-  timer->Enabled(true);
-  stepped.now += 0.55;  // the process was busy for five periods
-  stepped.loop.RunOnce(stepped.now);
-  EXPECT_EQ(ticks, 1);
-  EXPECT_NEAR(stepped.loop.NextDue(), stepped.now + 0.1, 1e-9) << "no burst of the missed ticks";
-
-  timer->Interval(300);
-  EXPECT_NEAR(stepped.loop.NextDue(), stepped.now + 0.3, 1e-9);
-  timer->Enabled(true);  // already running: no restart
-  EXPECT_NEAR(stepped.loop.NextDue(), stepped.now + 0.3, 1e-9);
-  timer->Enabled(false);
-  EXPECT_EQ(stepped.loop.NextDue(), EventLoop::kNever);
 }
 
 TEST(EventLoopTest, APassWaitsForTheEarlierOfItsEndAndTheNextTimer) {
@@ -148,7 +125,9 @@ TEST(EventLoopTest, HandlersMayChangeTheLoopTheyRunIn) {
   EXPECT_EQ(otherTicks, 0);
 }
 
-TEST(EventLoopTest, TheScheduleIsAnnouncedAndTimersAndRegistrationsMayOutliveTheLoop) {
+// A new interval counts from now, enabling a running timer does not restart
+// it, and every change that may move the next due time is announced.
+TEST(EventLoopTest, TimerChangesAreAnnouncedAndTimersAndRegistrationsMayOutliveTheLoop) {
   std::unique_ptr<Timer> timer;
   SourceRegistration registration;
   CountingSource source;
@@ -157,11 +136,17 @@ TEST(EventLoopTest, TheScheduleIsAnnouncedAndTimersAndRegistrationsMayOutliveThe
     int changes = 0;
     stepped.loop.OnScheduleChange([&] { ++changes; });
     timer = stepped.loop.CreateTimer([] {});
-    timer->Interval(50);  // announced: a host may arm its own timer for it
+    timer->Interval(50);
     timer->Enabled(true);
     stepped.loop.RunOnce(stepped.now + 0.05);  // the tick moves the next time on
+    stepped.now += 0.02;
+    timer->Interval(300);
+    EXPECT_NEAR(stepped.loop.NextDue(), stepped.now + 0.3, 1e-9);
+    timer->Enabled(true);
+    EXPECT_NEAR(stepped.loop.NextDue(), stepped.now + 0.3, 1e-9);
     timer->Enabled(false);
-    EXPECT_EQ(changes, 4);
+    EXPECT_EQ(stepped.loop.NextDue(), EventLoop::kNever);
+    EXPECT_EQ(changes, 6);
     registration = stepped.loop.AddSource(source);
   }
   timer->Enabled(true);

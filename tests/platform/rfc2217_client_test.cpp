@@ -24,12 +24,14 @@ Received Feed(Rfc2217Client& client, const Bytes& raw) {
   return out;
 }
 
-Bytes Answer(uint8_t code, Bytes value) {
-  Bytes out = {kIac, kSb, kComPort, code};
-  const Bytes escaped = EscapeIac(value);
-  out.insert(out.end(), escaped.begin(), escaped.end());
-  out.insert(out.end(), {kIac, kSe});
+Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
   return out;
+}
+
+Bytes Answer(uint8_t code, const Bytes& value) {
+  return Join({{kIac, kSb, kComPort, code}, EscapeIac(value), {kIac, kSe}});
 }
 
 TEST(Rfc2217Client, DataKeepsEveryByteValueWhateverTheChunks) {
@@ -89,6 +91,7 @@ TEST(Rfc2217Client, AnswersOrRefusesTheServersOptions) {
   EXPECT_TRUE(refused.ComPortRefused());
 }
 
+// A setting answered otherwise is a refusal that says what was asked and set.
 TEST(Rfc2217Client, SettingsAreSettledByTheirAnswersInAnyOrder) {
   PortOptions options;
   options.line = {65535, 'e', 7, 15};
@@ -99,25 +102,17 @@ TEST(Rfc2217Client, SettingsAreSettledByTheirAnswersInAnyOrder) {
   const Bytes speed = {kIac, kSb, kComPort, 1, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, kIac, kSe};
   EXPECT_NE(std::search(sent.begin(), sent.end(), speed.begin(), speed.end()), sent.end());
   EXPECT_FALSE(client.Settled());
-
-  Bytes answers = Answer(112, {3});  // the purge first, as some servers do
-  for (const Bytes& more : {Answer(105, {14}), Answer(105, {3}), Answer(104, {3}), Answer(103, {3}),
-                            Answer(102, {7}), Answer(101, {0, 0, 0xFF, 0xFF})}) {
-    answers.insert(answers.end(), more.begin(), more.end());
-  }
-  Feed(client, answers);
-  EXPECT_TRUE(client.Settled());
+  Feed(client, Join({Answer(112, {3}), Answer(105, {14}), Answer(105, {3}), Answer(104, {3}),
+                     Answer(103, {3}), Answer(102, {7}), Answer(101, {0, 0, 0xFF, 0xFF})}));
+  EXPECT_TRUE(client.Settled()) << "the purge first, as some servers do";
   EXPECT_FALSE(client.Refusal().has_value()) << *client.Refusal();
-}
 
-TEST(Rfc2217Client, ASettingAnsweredOtherwiseIsARefusal) {
-  PortOptions options;
   options.handshaking = 2;
-  Rfc2217Client client;
-  client.Configure(options);
-  Feed(client, Answer(105, {1}));
-  ASSERT_TRUE(client.Refusal().has_value());
-  EXPECT_EQ(*client.Refusal(), "asked for hardware flow control, the server set no flow control");
+  Rfc2217Client refusing;
+  refusing.Configure(options);
+  Feed(refusing, Answer(105, {1}));
+  ASSERT_TRUE(refusing.Refusal().has_value());
+  EXPECT_EQ(*refusing.Refusal(), "asked for hardware flow control, the server set no flow control");
 }
 
 // What the server says besides data: the purge's answer (data before it
@@ -125,10 +120,7 @@ TEST(Rfc2217Client, ASettingAnsweredOtherwiseIsARefusal) {
 TEST(Rfc2217Client, HonoursTheServersNotifications) {
   Rfc2217Client client;
   client.Configure(PortOptions{});
-  Bytes raw = {'o', 'l', 'd'};
-  for (const Bytes& more : {Answer(112, {3}), Bytes{'n', 'e', 'w'}}) {
-    raw.insert(raw.end(), more.begin(), more.end());
-  }
+  const Bytes raw = Join({{'o', 'l', 'd'}, Answer(112, {3}), {'n', 'e', 'w'}});
   EXPECT_EQ(Feed(client, raw).data, (Bytes{'n', 'e', 'w'}));
 
   Feed(client, Answer(107, {0x00}));
