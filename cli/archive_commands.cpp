@@ -104,9 +104,10 @@ archive::ReadEntry EntryOfDecode(const OfflineDecode& decode, std::string_view r
                                  int64_t startedUtcMs, int64_t endedUtcMs) {
   archive::ReadEntry e =
       archive::EntryAt(startedUtcMs, endedUtcMs, decode.errorNumber, decode.errorDescription);
-  e.typeAsked = decode.travimoType;
-  e.settings = {decode.scanDataType, decode.tempUnits, decode.numberOfPoints,
-                decode.blueLineTrigger, decode.arrayStart};
+  const DecodeSettings& s = decode.settings;
+  e.typeAsked = s.travimoType;
+  e.settings = {s.scanDataType, s.tempUnits, s.numberOfPoints, s.blueLineTrigger,
+                decode.arrayStart};
   e.raw.assign(raw.begin(), raw.end());
   e.results = decode.results;
   return e;

@@ -63,8 +63,9 @@ int RunReparseCommand(const ReparseCommand& command, Console& console) {
   metadata.readUtcMs = read.startedUtcMs;
   metadata.archiveEntry = command.id;  // the saved decode's own number once kept
   metadata.settings = exports::ParseSettingsOf(
-      decode.results.kind, {decode.scanDataType, decode.tempUnits, decode.numberOfPoints,
-                            decode.blueLineTrigger, decode.arrayStart});
+      decode.results.kind, {decode.settings.scanDataType, decode.settings.tempUnits,
+                            decode.settings.numberOfPoints, decode.settings.blueLineTrigger,
+                            decode.arrayStart});
   int status = ExitStatus::Ok;
   if (decode.errorNumber != 0) {
     status = ReportError(console.err, decode.errorNumber, decode.errorDescription);

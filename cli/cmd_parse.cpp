@@ -68,8 +68,9 @@ int RunParseCommand(const ParseCommand& command, Console& console) {
   const OfflineDecode decode = DecodeOffline(std::move(text), settings, command.force);
   exports::ExportMetadata metadata;
   metadata.settings = exports::ParseSettingsOf(
-      decode.results.kind, {decode.scanDataType, decode.tempUnits, decode.numberOfPoints,
-                            decode.blueLineTrigger, decode.arrayStart});
+      decode.results.kind, {decode.settings.scanDataType, decode.settings.tempUnits,
+                            decode.settings.numberOfPoints, decode.settings.blueLineTrigger,
+                            decode.arrayStart});
   int archiveStatus = ExitStatus::Ok;
 #ifndef TRAVIMO_NO_ARCHIVE
   if (command.archive.asked) {

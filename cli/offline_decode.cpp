@@ -8,11 +8,7 @@ namespace travimo::cli {
 namespace {
 
 void KeepSettings(const Travimo& control, OfflineDecode& decode) {
-  decode.travimoType = control.TravimoType();
-  decode.scanDataType = control.ScanDataType();
-  decode.tempUnits = control.Temp_Units();
-  decode.numberOfPoints = control.NumberOfPoints();
-  decode.blueLineTrigger = control.BlueLineTrigger();
+  decode.settings = DecodeSettingsOf(control);
   decode.arrayStart = control.ArrayStart();
 }
 

@@ -8,6 +8,7 @@
 #include "cli/control_settings.h"
 #include "control/read_results.h"
 #include "formats/dispatch.h"
+#include "rawdata/decode_settings.h"
 
 namespace travimo::cli {
 
@@ -16,11 +17,7 @@ struct OfflineDecode {
   int32_t errorNumber = 0;  // 0: decoded; else the settings or the text failed
   std::string errorDescription;
   // Every setting that shaped the parse, as the control held it.
-  int32_t travimoType = 0;
-  int32_t scanDataType = 0;
-  int32_t tempUnits = 0;
-  int32_t numberOfPoints = 0;
-  int32_t blueLineTrigger = 0;
+  DecodeSettings settings;
   int32_t arrayStart = 0;
 };
 

@@ -6,11 +6,7 @@ namespace travimo {
 
 RawDataSidecar SidecarOfControl(const Travimo& control) {
   RawDataSidecar sidecar;
-  sidecar.travimoType = control.TravimoType();
-  sidecar.scanDataType = control.ScanDataType();
-  sidecar.tempUnits = control.Temp_Units();
-  sidecar.numberOfPoints = control.NumberOfPoints();
-  sidecar.blueLineTrigger = control.BlueLineTrigger();
+  static_cast<DecodeSettings&>(sidecar) = DecodeSettingsOf(control);
   sidecar.lineSettings = control.Settings();
   sidecar.handshaking = control.Handshaking();
   sidecar.program = std::string("travimo ") + TRAVIMO_VERSION_STRING;

@@ -10,14 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "rawdata/decode_settings.h"
+
 namespace travimo {
 
-struct RawDataSidecar {
-  int32_t travimoType = 1;  // TravimoTypeEnum
-  int32_t scanDataType = 0;
-  int32_t tempUnits = 0;
-  int32_t numberOfPoints = 512;
-  int32_t blueLineTrigger = 2;
+// The decode settings, then how and when the read was made.
+struct RawDataSidecar : DecodeSettings {
   std::string lineSettings;  // "9600,n,8,1"
   int32_t handshaking = 0;
   std::string device;

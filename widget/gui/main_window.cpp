@@ -126,7 +126,7 @@ MainWindow::MainWindow(const QString& configPath, QWidget* parent)
   main->setStretchFactor(1, 1);
   setCentralWidget(main);
 
-  history_ = new HistoryPanel([this] { return DecodeSettingsOf(*travimo_); }, this);
+  history_ = new HistoryPanel([this] { return DecodeSettingsOf(travimo_->control()); }, this);
   historyDock_ = new QDockWidget("History", this);
   historyDock_->setObjectName("historyDock");
   historyDock_->setWidget(history_);
@@ -469,12 +469,11 @@ bool MainWindow::openRawDataFile(const QString& path) {
     return false;
   }
   // The read's own settings when its sidecar still describes these bytes.
-  DecodeSettings used = DecodeSettingsOf(*travimo_);
+  DecodeSettings used = DecodeSettingsOf(travimo_->control());
   const SidecarLookup sidecar = FindMatchingSidecar(
       path.toStdString(), bytes, [](const std::string& name) { return posix::ReadRegularFile(name); });
   if (const auto& read = sidecar.sidecar) {
-    used = {read->travimoType, read->scanDataType, read->tempUnits, read->numberOfPoints,
-            read->blueLineTrigger};
+    used = *read;
   }
   Decoded decoded = DecodeOffline(std::move(bytes), used);
   if (decoded.errorNumber != 0) {

@@ -1,13 +1,9 @@
 #include "widget/gui/offline_decode.h"
 
+#include "model/error.h"
 #include "widget/travimo_widget.h"
 
 namespace travimo::gui {
-
-DecodeSettings DecodeSettingsOf(const TravimoWidget& control) {
-  return {control.travimoType(), control.scanDataType(), control.tempUnits(),
-          control.numberOfPoints(), control.blueLineTrigger()};
-}
 
 Decoded DecodeOffline(std::string bytes, const DecodeSettings& settings) {
   TravimoWidget offline;
@@ -16,18 +12,13 @@ Decoded DecodeOffline(std::string bytes, const DecodeSettings& settings) {
     decoded.errorNumber = number;
     decoded.errorDescription = offline.control().LastErrorDescription();
   });
-  QObject::connect(&offline, &TravimoWidget::propertyError,
-                   [&](const QString&, int number, const QString& description) {
-                     decoded.errorNumber = number;
-                     decoded.errorDescription = description.toStdString();
-                   });
-  // The type first: its Let adjusts the points limit.
-  offline.setTravimoType(settings.travimoType);
-  offline.setScanDataType(settings.scanDataType);
-  offline.setTempUnits(settings.tempUnits);
-  offline.setNumberOfPoints(settings.numberOfPoints);
-  offline.setBlueLineTrigger(settings.blueLineTrigger);
-  if (decoded.errorNumber != 0) return decoded;
+  try {
+    ApplyDecodeSettings(offline.control(), settings);
+  } catch (const RuntimeError& error) {
+    decoded.errorNumber = error.Number();
+    decoded.errorDescription = error.Description();
+    return decoded;
+  }
   const CollectionSnapshot before = SnapshotOf(offline.control());
   offline.control().DecodeTransfer(std::move(bytes));
   const TransferKind kind = FilledKind(before, offline.control());

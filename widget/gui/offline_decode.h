@@ -6,21 +6,9 @@
 #include <string>
 
 #include "control/read_results.h"
-
-class TravimoWidget;
+#include "rawdata/decode_settings.h"
 
 namespace travimo::gui {
-
-// The settings that shape a decode, by their property names.
-struct DecodeSettings {
-  int32_t travimoType = 1;
-  int32_t scanDataType = 0;
-  int32_t tempUnits = 0;
-  int32_t numberOfPoints = 512;
-  int32_t blueLineTrigger = 0;
-};
-
-DecodeSettings DecodeSettingsOf(const TravimoWidget& control);
 
 struct Decoded {
   ReadResults results;
