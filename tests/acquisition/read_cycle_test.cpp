@@ -8,15 +8,14 @@
 #include <string>
 
 #include "acquisition/cycle_host.h"
-#include "formats/lorvex_parser.h"
 #include "model/enums.h"
 #include "model/error.h"
-#include "support/fake_parse_context.h"
 
 namespace travimo::testing {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 // The one polling pass that every cycle runs, on a 10 ms virtual quantum.
@@ -26,6 +25,17 @@ constexpr double kTolerance = 0.1;
 // Leaves no stray "#", "E" or "S" that would end or classify a transfer early.
 std::string Filler(size_t length) {
   return std::string(length, '7');
+}
+
+// The description of the error being handled.
+std::string DescriptionOfCurrentError() {
+  try {
+    throw;
+  } catch (const RuntimeError& error) {
+    return error.Description();
+  } catch (...) {
+    return {};
+  }
 }
 
 void ExpectIdleAfterCycle(const CycleHost& host) {
@@ -40,67 +50,36 @@ void ExpectIdleAfterCycle(const CycleHost& host) {
   EXPECT_FALSE(host.cycle.Running());
 }
 
-// The waits run on the monotonic clock: a read just before midnight ends on time.
-TEST(ReadCycleSilent, OstrelWaitsThirtySecondsPollsThreeTimesAndFailsInLorvexParser) {
-  for (const double startOfDay : {10 * 3600.0, 86399.0}) {
-    CycleHost host(startOfDay);
-    host.type = Ostrel;
-    host.keepAlive->Enabled(true);
-    FakeParseContext control;
-    host.parser = [&](std::string& text, TransferKind) { ParseLorvexData(text, control); };
-    bool suspendedMidway = false;
-    host.clock.At(20.0, [&] {
-      suspendedMidway = !host.keepAlive->Enabled() && !host.frameEnabled && host.flash->Enabled() &&
-                        host.comm.PortOpen();
-    });
-
-    const double took = host.Read();
-
-    EXPECT_NEAR(took, 30.0 + 3 * kPass, kTolerance);
-    EXPECT_TRUE(suspendedMidway);
-    EXPECT_THAT(host.captions, ElementsAre("Waiting!", "Reading"));
-    ASSERT_EQ(host.parses.size(), 1u);
-    EXPECT_EQ(host.parses[0].kind, TransferKind::Lorvex);
-    EXPECT_EQ(host.parses[0].text, "");
-    EXPECT_THAT(host.errors, ElementsAre(ComportReadError));
-    EXPECT_EQ(host.keepAliveTicks, 0);  // no keep-alive "W" during the read
-    EXPECT_TRUE(host.keepAlive->Enabled());
-    EXPECT_THAT(host.serial.Written(), IsEmpty());
-    ExpectIdleAfterCycle(host);
-  }
-}
-
-TEST(ReadCycleSilent, LorvexWithPassedDeadlineSkipsTheQuietWait) {
-  CycleHost host;
-  host.dataType = Temperature;
-  const double took = host.Read();
-  EXPECT_NEAR(took, 1.0 + 3 * kPass, kTolerance);
-  EXPECT_THAT(host.captions, ElementsAre("Reading"));
-  EXPECT_FALSE(host.keepAlive->Enabled());  // as it was before the read
-}
-
-// When a read ends, by what the instrument sends: pieces at their times and
-// perhaps a hang-up. A line that drops once the end marker is in has
-// delivered the whole transfer and ends the waiting at once; one that drops
-// before it fails with 8020. Either way what arrived is saved.
-TEST(ReadCycleArrival, TheReadEndsWithTheTransfer) {
+// How a read ends, by what the instrument sends: pieces at their times and
+// perhaps a hang-up or a cancel. A line that drops once the end marker is in
+// has delivered the whole transfer and ends the waiting at once; one that
+// drops before it fails with 8020, and what arrived is saved all the same. A
+// cancel or a port that will not open saves nothing. The keep-alive timer is
+// off during the read and ends as it was before. The waits run on the
+// monotonic clock: a read just before midnight ends on time.
+TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
   const std::string whole = Filler(4 + 1039);
   const struct Case {
     const char* what;
     int32_t type;
     std::vector<std::pair<double, std::string>> sends;
     double took;
-    bool parsed = true;  // otherwise a read failure
-    double hangUpAt = 0;
+    std::vector<int32_t> errors = {};        // none: parsed
     std::vector<std::string> captions = {};  // checked when given
+    double hangUpAt = 0;
+    double cancelAt = 0;
+    bool failOpen = false;
   } cases[] = {
+      {"Ostrel: silent", Ostrel, {}, 30.0 + 3 * kPass, {}, {"Waiting!", "Reading"}},
       {"Ostrel: the closing E", Ostrel,
        {{0.5, "S" + Filler(99)}, {2.0, Filler(100)}, {3.5, Filler(100)}, {5.0, Filler(99) + "E"}},
-       5.0 + kPass, true, 0, {"Waiting!", "Reading!", "Reading"}},
+       5.0 + kPass, {}, {"Waiting!", "Reading!", "Reading"}},
       // Quiet two seconds after the last burst, then three passes: 300 is no record multiple.
       {"Lorvex: bursts under two seconds apart", Lorvex,
        {{0.5, Filler(100)}, {2.0, Filler(100)}, {3.5, Filler(100)}}, 3.5 + 2.0 + 3 * kPass,
-       true, 0, {"Reading!", "Reading"}},
+       {}, {"Reading!", "Reading"}},
+      // The quiet wait's deadline has passed in the set-up's pause.
+      {"Lorvex: nothing at all", Lorvex, {}, 1.0 + 3 * kPass, {}, {"Reading"}},
       {"the pass drains what came during its pause", Lorvex,
        {{0.5, Filler(10) + "##"}, {2.5, Filler(10)}}, 1.0 + kPass + 1.0},
       // The quiet wait ends two seconds after the receive event; whole records need one pass.
@@ -115,56 +94,65 @@ TEST(ReadCycleArrival, TheReadEndsWithTheTransfer) {
         {5.9, "Z\r\nE\r\n"}},
        0.5 + 3 * 1.8 + kPass},
       // The set-up's pause, then at once.
-      {"hang-up after ##", Lorvex, {{0.5, "P" + Filler(20) + "##"}}, 1.0, true, 0.8},
-      {"hang-up after E", Ostrel, {{0.5, "S" + Filler(20) + "E"}}, 1.0, true, 0.8},
+      {"hang-up after ##", Lorvex, {{0.5, "P" + Filler(20) + "##"}}, 1.0, {}, {}, 0.8},
+      {"hang-up after E", Ostrel, {{0.5, "S" + Filler(20) + "E"}}, 1.0, {}, {}, 0.8},
       {"hang-up after the closing line", Brevane, {{0.5, "S\r" + Filler(20) + "\rE\r"}}, 1.0,
-       true, 0.8},
-      {"hang-up after half the marker", Lorvex, {{0.5, "P" + Filler(20) + "#"}}, 1.0, false, 0.8},
-      {"hang-up before the closing CR", Brevane, {{0.5, "S\r" + Filler(20) + "\rE"}}, 1.0, false,
-       0.8},
+       {}, {}, 0.8},
+      {"hang-up after half the marker", Lorvex, {{0.5, "P" + Filler(20) + "#"}}, 1.0,
+       {CommError::ReadFailed}, {}, 0.8},
+      {"hang-up before the closing CR", Brevane, {{0.5, "S\r" + Filler(20) + "\rE"}}, 1.0,
+       {CommError::ReadFailed}, {}, 0.8},
+      {"hang-up before anything came", Lorvex, {}, 1.0, {CommError::ReadFailed}, {}, 0.8},
+      {"cancel in the quiet wait: one pass", Ostrel, {}, 5.0 + kPass, {UserCancel}, {}, 0, 5.0},
+      {"a port that will not open", Ostrel, {}, 0.0, {CommError::PortInvalid}, {}, 0, 0, true},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    CycleHost host;
-    host.type = c.type;
-    host.saveRawData = true;
-    std::string text;
-    for (const auto& [at, piece] : c.sends) {
-      host.serial.SendAfterOpen(at, piece);
-      text += piece;
-    }
-    if (c.hangUpAt > 0) host.serial.HangUpAfterOpen(c.hangUpAt);
+  for (const double startOfDay : {10 * 3600.0, 86399.0}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.what);
+      CycleHost host(startOfDay);
+      host.type = c.type;
+      host.saveRawData = true;
+      host.memoryFiles.files["RawData.dat"] = {'o', 'l', 'd'};
+      host.keepAlive->Enabled(c.type == Ostrel);
+      std::string text;
+      for (const auto& [at, piece] : c.sends) {
+        host.serial.SendAfterOpen(at, piece);
+        text += piece;
+      }
+      if (c.hangUpAt > 0) host.serial.HangUpAfterOpen(c.hangUpAt);
+      if (c.cancelAt > 0) host.clock.At(c.cancelAt, [&] { host.cancel = true; });
+      host.serial.FailOpen(c.failOpen);
+      std::string description;
+      host.onError = [&](int32_t) { description = DescriptionOfCurrentError(); };
+      bool suspended = false;  // in the set-up's pause
+      host.clock.At(0.9, [&] {
+        suspended = !host.keepAlive->Enabled() && !host.frameEnabled && host.flash->Enabled() &&
+                    host.comm.PortOpen();
+      });
 
-    EXPECT_NEAR(host.Read(), c.took, kTolerance);
-    EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), text);
-    if (!c.captions.empty()) {
-      EXPECT_EQ(host.captions, c.captions);
+      EXPECT_NEAR(host.Read(), c.took, kTolerance);
+      EXPECT_EQ(suspended, !c.failOpen);
+      EXPECT_EQ(host.keepAliveTicks, 0);
+      EXPECT_EQ(host.errors, c.errors);
+      const bool cutShort = c.errors == std::vector<int32_t>{CommError::ReadFailed};
+      if (cutShort) {
+        EXPECT_THAT(description, HasSubstr("hung up"));
+      }
+      const bool saved = c.errors.empty() || (cutShort && !text.empty());
+      EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), saved ? text : "old");
+      if (!c.captions.empty()) {
+        EXPECT_EQ(host.captions, c.captions);
+      }
+      if (c.errors.empty()) {
+        ASSERT_EQ(host.parses.size(), 1u);
+        EXPECT_EQ(host.parses[0].text, text);
+      } else {
+        EXPECT_THAT(host.parses, IsEmpty());
+      }
+      EXPECT_EQ(host.keepAlive->Enabled(), c.type == Ostrel);
+      ExpectIdleAfterCycle(host);
     }
-    if (c.parsed) {
-      EXPECT_THAT(host.errors, IsEmpty());
-      ASSERT_EQ(host.parses.size(), 1u);
-      EXPECT_EQ(host.parses[0].text, text);
-    } else {
-      EXPECT_THAT(host.errors, ElementsAre(CommError::ReadFailed));
-      EXPECT_THAT(host.parses, IsEmpty());
-    }
-    ExpectIdleAfterCycle(host);
   }
-}
-
-TEST(ReadCycleCancel, CancelInTheQuietWaitRunsOnePassThenReportsUserCancel) {
-  CycleHost host;
-  host.type = Ostrel;
-  host.keepAlive->Enabled(true);
-  host.clock.At(5.0, [&] { host.cancel = true; });
-
-  const double took = host.Read();
-
-  EXPECT_NEAR(took, 5.0 + kPass, kTolerance);
-  EXPECT_THAT(host.errors, ElementsAre(UserCancel));
-  EXPECT_THAT(host.parses, IsEmpty());
-  EXPECT_TRUE(host.keepAlive->Enabled());
-  ExpectIdleAfterCycle(host);
 }
 
 // An instrument that keeps sending no longer holds a cancelled read: the flag
@@ -197,11 +185,14 @@ TEST(ReadCycleDispatch, TheTextChoosesTheParser) {
     int32_t type;
     std::string text;
     TransferKind kind;
-  } cases[] = {{Ostrel, "S\r00# F\r01#1\rZ\rE\r", TransferKind::Brevane},
+  } cases[] = {{Ostrel, "", TransferKind::Lorvex},
+               {Ostrel, "S\r00# F\r01#1\rZ\rE\r", TransferKind::Brevane},
                {Brevane, "S0123456789E", TransferKind::Ostrel},
                {Brevane, "P0123456789##", TransferKind::Lorvex},
                {Lorvex, "S\r00# F\rE\r##", TransferKind::Brevane},
-               {7, "xyz", TransferKind::Lorvex}};
+               {7, "xyz", TransferKind::Lorvex},
+               // Only receive events append: the end-of-file event adds nothing twice.
+               {Lorvex, std::string("P\x1a##", 4), TransferKind::Lorvex}};
   for (const auto& c : cases) {
     CycleHost host;
     host.type = c.type;
@@ -274,21 +265,36 @@ class UnwritableFiles : public MemoryFileSystem {
   }
 };
 
-TEST(ReadCycleRawData, FailedWriteKeepsTheOldFileAndReportsTheFileError) {
-  for (int32_t number : {ErrorNumber::DiskFull, ErrorNumber::PathFileAccess}) {
+// A save that fails keeps the old file and is reported; a cut-short read
+// whose bytes cannot be saved says both.
+TEST(ReadCycleRawData, FailedSaveKeepsTheOldFileAndSaysWhy) {
+  const struct {
+    const char* sent;
+    bool hangUp;
+    bool unwritable;  // otherwise the disk is full
+    int32_t number;
+    const char* says;
+  } cases[] = {
+      {"P##", false, false, ErrorNumber::DiskFull, "Disk full"},
+      {"P##", false, true, ErrorNumber::PathFileAccess, "Path/File access"},
+      {"P#", true, false, CommError::ReadFailed, "not saved: Disk full"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
     CycleHost host;
     UnwritableFiles unwritable;
-    if (number == ErrorNumber::DiskFull) {
-      host.memoryFiles.failWrites = true;
-    } else {
-      host.files = &unwritable;
-    }
-    MemoryFileSystem& files = number == ErrorNumber::DiskFull ? host.memoryFiles : unwritable;
+    MemoryFileSystem& files = c.unwritable ? unwritable : host.memoryFiles;
+    host.files = &files;
+    host.memoryFiles.failWrites = !c.unwritable;
     files.files["RawData.dat"] = {'o', 'l', 'd'};
     host.saveRawData = true;
-    host.serial.SendAfterOpen(0.5, "P##");
+    host.serial.SendAfterOpen(0.5, c.sent);
+    if (c.hangUp) host.serial.HangUpAfterOpen(0.8);
+    std::string description;
+    host.onError = [&](int32_t) { description = DescriptionOfCurrentError(); };
     host.Read();
-    EXPECT_THAT(host.errors, ElementsAre(number));
+    EXPECT_THAT(host.errors, ElementsAre(c.number));
+    EXPECT_THAT(description, HasSubstr(c.says));
     EXPECT_EQ(files.Content("RawData.dat"), "old");
     EXPECT_THAT(host.parses, IsEmpty());
     EXPECT_GE(files.closeAllCalls, 1);
@@ -296,47 +302,8 @@ TEST(ReadCycleRawData, FailedWriteKeepsTheOldFileAndReportsTheFileError) {
   }
 }
 
-// A cut-short read whose bytes cannot be saved either says both; a line that
-// drops before anything arrived leaves an earlier raw-data file alone.
-TEST(ReadCycleHangUp, CutShortReportsAFailedSaveAndSavesNothingEmpty) {
-  for (const std::string text : {"P#", ""}) {
-    CycleHost host;
-    host.saveRawData = true;
-    host.memoryFiles.failWrites = !text.empty();
-    host.memoryFiles.files["RawData.dat"] = {'o', 'l', 'd'};
-    std::string description;
-    host.onError = [&](int32_t) {
-      try {
-        throw;
-      } catch (const RuntimeError& error) {
-        description = error.Description();
-      }
-    };
-    if (!text.empty()) host.serial.SendAfterOpen(0.5, text);
-    host.serial.HangUpAfterOpen(0.8);
-
-    host.Read();
-
-    EXPECT_THAT(host.errors, ElementsAre(CommError::ReadFailed));
-    EXPECT_THAT(description, ::testing::HasSubstr("hung up"));
-    EXPECT_EQ(description.find("not saved") != std::string::npos, !text.empty()) << description;
-    EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), "old");
-    ExpectIdleAfterCycle(host);
-  }
-}
-
-TEST(ReadCycleErrors, PortThatCannotBeOpenedReportsComportError) {
-  CycleHost host;
-  host.serial.FailOpen(true);
-  host.keepAlive->Enabled(true);
-  const double took = host.Read();
-  EXPECT_LT(took, 0.05);
-  EXPECT_THAT(host.errors, ElementsAre(CommError::PortInvalid));
-  EXPECT_THAT(host.parses, IsEmpty());
-  EXPECT_TRUE(host.keepAlive->Enabled());
-  ExpectIdleAfterCycle(host);
-}
-
+// A host's error handler that reads again or throws neither starts a second
+// read nor stops the cleanup.
 TEST(ReadCycleErrors, EveryParserFailureIsReportedByNumber) {
   const struct {
     std::function<void()> fail;
@@ -351,19 +318,16 @@ TEST(ReadCycleErrors, EveryParserFailureIsReportedByNumber) {
   for (const auto& c : cases) {
     CycleHost host;
     host.parser = [&](std::string&, TransferKind) { c.fail(); };
+    host.onError = [&](int32_t) {
+      host.cycle.AcquireData();
+      throw std::runtime_error("host handler");
+    };
     host.serial.SendAfterOpen(0.5, "P##");
     host.Read();
     EXPECT_THAT(host.errors, ElementsAre(c.number));
+    EXPECT_EQ(host.serial.OpenCount(), 1);
     ExpectIdleAfterCycle(host);
   }
-}
-
-TEST(ReadCycleErrors, ErrorHandlerThatThrowsDoesNotStopTheCleanup) {
-  CycleHost host;
-  host.serial.FailOpen(true);
-  host.onError = [](int32_t) { throw std::runtime_error("host handler"); };
-  host.Read();
-  ExpectIdleAfterCycle(host);
 }
 
 TEST(ReadCycleReentry, ReadFromInsideAYieldReturnsAtOnceAndTheRunningReadGoesOn) {
@@ -388,14 +352,6 @@ TEST(ReadCycleReentry, ReadFromInsideAYieldReturnsAtOnceAndTheRunningReadGoesOn)
   EXPECT_THAT(host.errors, IsEmpty());
 }
 
-TEST(ReadCycleReentry, ReadFromTheErrorHandlerStartsNoSecondRead) {
-  CycleHost host;
-  host.serial.FailOpen(true);
-  host.onError = [&](int32_t) { host.cycle.AcquireData(); };
-  host.Read();
-  EXPECT_EQ(host.errors.size(), 1u);
-}
-
 TEST(ReadCycleBKWait, WaitsTheGivenSecondsWhileYielding) {
   const struct {
     int32_t seconds;
@@ -410,15 +366,6 @@ TEST(ReadCycleBKWait, WaitsTheGivenSecondsWhileYielding) {
     EXPECT_GE(took, c.atLeast) << c.seconds;
     EXPECT_LE(took, c.atMost + 1e-9) << c.seconds;
   }
-}
-
-TEST(ReadCycleReceive, OnlyReceiveEventsAppend) {
-  CycleHost host;
-  host.comm.EOFEnable(true);
-  host.serial.SendAfterOpen(0.5, std::string("P\x1a##", 4));
-  host.Read();
-  ASSERT_EQ(host.parses.size(), 1u);
-  EXPECT_EQ(host.parses[0].text, std::string("P\x1a##", 4));
 }
 
 }  // namespace
