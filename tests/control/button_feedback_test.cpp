@@ -20,11 +20,8 @@ TEST(ButtonFlashTest, FlashFollowsTheCaptionLength) {
       {"ab", R, {F, R}},
   };
   for (const auto& c : cases) {
-    VirtualHost host;  // a fresh control: the flash remembers its place
-    ScriptedSerial serial(host);
-    RecordingContainer container;
-    MemoryFileSystem files;
-    Travimo control(ControlSite{container, host, files, serial});
+    ControlRig rig;  // a fresh control: the flash remembers its place
+    Travimo& control = rig.control;
     control.FlashColor(c.flash);
     control.Caption(c.caption);
     std::vector<Colour> seen;
@@ -32,7 +29,7 @@ TEST(ButtonFlashTest, FlashFollowsTheCaptionLength) {
       if (change == ButtonChange::BackColor) seen.push_back(control.cmdReadData().BackColor());
     });
     control.Timer2().Enabled(true);
-    host.RunFor(0.2 * static_cast<double>(c.colours.size()) + 0.05);
+    rig.host.RunFor(0.2 * static_cast<double>(c.colours.size()) + 0.05);
     control.Timer2().Enabled(false);
     EXPECT_EQ(seen, c.colours) << c.caption;
     EXPECT_EQ(control.Caption(), c.caption);
@@ -43,13 +40,11 @@ TEST_F(ButtonFeedbackTest, MouseEventsCarryTheButtonsArguments) {
   control.ButtonMouseDown(1, 2, 10.5f, 20.25f);
   control.ButtonMouseMove(0, 1, 11.0f, 21.0f);
   control.ButtonMouseUp(2, 4, 12.0f, 22.0f);
-  ASSERT_EQ(container.events.size(), 3u);
-  const auto& down = container.events[0];
-  EXPECT_EQ(down.name, "MouseDown");
-  EXPECT_EQ(std::tuple(down.button, down.shift, down.x, down.y), std::tuple(1, 2, 10.5f, 20.25f));
-  EXPECT_EQ(container.events[1].name, "MouseMove");
-  EXPECT_EQ(container.events[2].name, "MouseUp");
-  EXPECT_EQ(container.events[2].shift, 4);
+  std::vector<std::tuple<std::string, int, int, float, float>> seen;
+  for (const auto& e : container.events) seen.emplace_back(e.name, e.button, e.shift, e.x, e.y);
+  EXPECT_EQ(seen, (decltype(seen){{"MouseDown", 1, 2, 10.5f, 20.25f},
+                                  {"MouseMove", 0, 1, 11.0f, 21.0f},
+                                  {"MouseUp", 2, 4, 12.0f, 22.0f}}));
 }
 
 TEST_F(ButtonFeedbackTest, EscapeAndLosingTheFocusAskToCancel) {
@@ -65,6 +60,12 @@ TEST_F(ButtonFeedbackTest, EscapeAndLosingTheFocusAskToCancel) {
 }
 
 TEST_F(ButtonFeedbackTest, ClickRunsACycleRestoresTheCaptionAndRaisesClickLast) {
+  control.Enabled(false);
+  control.ButtonClick();
+  EXPECT_EQ(serial.OpenCount(), 0);
+  EXPECT_TRUE(container.events.empty());
+
+  control.Enabled(true);
   control.Caption("Go");
   control.BackColor(Rgb(255, 0, 0));
   std::string captionDuringRead;
@@ -78,11 +79,33 @@ TEST_F(ButtonFeedbackTest, ClickRunsACycleRestoresTheCaptionAndRaisesClickLast) 
   EXPECT_EQ(container.events[1].name, "Click");
 }
 
-TEST_F(ButtonFeedbackTest, DisabledButtonIgnoresClicks) {
-  control.Enabled(false);
-  control.ButtonClick();
-  EXPECT_EQ(serial.OpenCount(), 0);
-  EXPECT_EQ(container.CountOf("Click"), 0);
+// Value True presses the button like a click; a click, Value True or
+// ReadTravimo from a host handler inside that read start nothing.
+TEST_F(ButtonFeedbackTest, ValueTruePressesTheButtonAndNothingStartsASecondRead) {
+  control.InitProperties();
+  control.Caption("Read");
+  serial.SendAfterOpen(0.5, "P");
+  serial.SendAfterOpen(1.5, "##");
+  std::string captionBefore, captionAfter;
+  host.At(1.0, [&] {
+    captionBefore = control.Caption();
+    control.ButtonClick();
+    control.Value(true);
+    control.ReadTravimo();
+    captionAfter = control.Caption();
+  });
+
+  control.Value(true);
+
+  EXPECT_EQ(captionBefore, "Reading!");
+  EXPECT_EQ(captionAfter, "Reading!");
+  EXPECT_EQ(serial.OpenCount(), 1);
+  EXPECT_EQ(serial.Written(), std::string("D\0", 2));
+  EXPECT_EQ(container.CountOf("Click"), 1);  // the outer one only
+  EXPECT_EQ(control.Caption(), "Read");
+  EXPECT_EQ(container.changes.back(), "Value");
+  // The one read ran to its parser, which found no scan in "P##".
+  EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>{ComportReadError});
 }
 
 // The failure of a host's handler stays with the host.
@@ -97,21 +120,19 @@ class FailingContainer : public RecordingContainer {
 };
 
 TEST(FailingHostTest, HandlersThatThrowDoNotReachTheControlsCaller) {
-  VirtualHost host;
-  ScriptedSerial serial(host);
-  FailingContainer container;
-  MemoryFileSystem files;
-  Travimo control(ControlSite{container, host, files, serial});
+  ControlRig<FailingContainer> rig;
+  Travimo& control = rig.control;
   EXPECT_EQ(control.ScanDataElement(5, 1), 0.0f);
-  const double before = host.MonotonicSeconds();
+  const double before = rig.host.MonotonicSeconds();
   control.BKWait(1);
-  EXPECT_GE(host.MonotonicSeconds() - before, 1.0);
+  EXPECT_GE(rig.host.MonotonicSeconds() - before, 1.0);
   EXPECT_NO_THROW(control.ButtonMouseDown(1, 0, 0, 0));
   control.Caption("Go");
   EXPECT_NO_THROW(control.ButtonClick());
   EXPECT_EQ(control.Caption(), "Go");
   EXPECT_TRUE(control.fraButton().Enabled());
-  EXPECT_EQ(container.ErrorNumbers(), (std::vector<int32_t>{DataAccessError, ComportReadError}));
+  EXPECT_EQ(rig.container.ErrorNumbers(),
+            (std::vector<int32_t>{DataAccessError, ComportReadError}));
 }
 
 }  // namespace

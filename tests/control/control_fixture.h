@@ -15,6 +15,16 @@
 
 namespace travimo::testing {
 
+// A control of its own, for a test that needs a fresh one or another container.
+template <class C = RecordingContainer>
+struct ControlRig {
+  VirtualHost host;
+  ScriptedSerial serial{host};
+  C container;
+  MemoryFileSystem files;
+  Travimo control{ControlSite{container, host, files, serial}};
+};
+
 class ControlTest : public ::testing::Test {
  protected:
   ControlTest() : serial(host), control(ControlSite{container, host, files, serial}) {}

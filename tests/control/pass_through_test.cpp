@@ -31,6 +31,7 @@ TEST_F(PassThroughTest, EachLetReachesItsComponentAndRecordsItsOwnName) {
       {"BackColor", [](Travimo& c) { c.BackColor(Rgb(255, 0, 0)); }},
       {"FlashColor", [](Travimo& c) { c.FlashColor(Rgb(0, 0, 255)); }},
       {"SaveRawData", [](Travimo& c) { c.SaveRawData(true); }},
+      {"OutPutFileName", [](Travimo& c) { c.OutPutFileName(""); }},
       {"CancelTransfer", [](Travimo& c) { c.CancelTransfer(true); }},
       {"Temp_Units", [](Travimo& c) { c.Temp_Units(12); }},
       {"LorvexData", [&](Travimo& c) { c.LorvexData(record); }},

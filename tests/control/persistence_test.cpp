@@ -227,12 +227,13 @@ TEST_F(PersistenceTest, EveryKeyRoundTripsThroughAPropertyFile) {
   EXPECT_EQ(restored.Temp_Units(), Fahrenheit);
 }
 
-TEST_F(PersistenceTest, AnEmptyFileNameIsSavedAsItIs) {
+TEST_F(PersistenceTest, AnEmptyFileNameIsSavedAsItIsAndReadAsTheDefault) {
   control.InitProperties();
   control.OutPutFileName("");
   MemoryPropertyBag bag;
   control.WriteProperties(bag);
   EXPECT_TRUE(SameValue(bag.Get("OutPutFileName"), Text("")));
+  EXPECT_EQ(control.OutPutFileName(), "RawData.dat");
 }
 
 TEST_F(PersistenceTest, AValueOfTheWrongKindNamesItsKeyAndKeepsWhatWasLoaded) {

@@ -7,6 +7,21 @@ namespace {
 
 using ReadResultsTest = ControlTest;
 
+// ReadTravimo runs the cycle without caption handling or Click; DecodeTransfer
+// reports a parse failure as an event, as a read does.
+TEST_F(ReadResultsTest, ReadTravimoAndDecodeTransferReportFailuresAsEvents) {
+  control.Caption("Go");
+  serial.SendAfterOpen(0.5, "##");
+  control.ReadTravimo();
+  EXPECT_EQ(control.Caption(), "Reading");  // the last caption of the cycle
+  EXPECT_EQ(serial.Written(), std::string("D\0", 2));
+  EXPECT_EQ(container.CountOf("Click"), 0);
+  EXPECT_FALSE(control.Reading());
+  EXPECT_TRUE(control.ReceivedSoFar().empty());
+  EXPECT_NO_THROW(control.DecodeTransfer("no scans here"));
+  EXPECT_EQ(container.ErrorNumbers(), (std::vector<int32_t>{ComportReadError, ComportReadError}));
+}
+
 TEST_F(ReadResultsTest, TheReplacedCollectionWinsOverTheInstrumentType) {
   LoadOstrel({Ramp(0, 3, 1)});
   LoadLorvex({Ramp(0, 3, 1)});
