@@ -18,189 +18,132 @@ namespace {
 
 using testing::FakeParseContext;
 
-// The lines joined, each ended by `end`.
-std::string Lines(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
+// The lines joined, each ended by CR LF.
+std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
-  for (const auto& line : lines) text += line + end;
+  for (const auto& line : lines) text += line + "\r\n";
   return text;
 }
 
-RuntimeError ParseFailure(const std::string& text, FakeParseContext& control) {
-  return testing::CaughtError([&] { ParseBrevaneData(text, control); });
+// One measurement's lines between "00# F" and "Z", in a whole transfer.
+std::string Measurement(const std::vector<std::string>& body) {
+  std::vector<std::string> lines = {"S", "00# F"};
+  lines.insert(lines.end(), body.begin(), body.end());
+  lines.insert(lines.end(), {"Z", "E"});
+  return Lines(lines);
 }
 
-const std::vector<std::string> kExample = {"S", "00# F", "01# 1", "M", "1.5",
-                                           "2", "V",     "20",    "Z", "E"};
-
-TEST(BrevaneParser, ReadsTheWorkedExample) {
-  FakeParseContext control;
-  EXPECT_FALSE(ParseBrevaneData(Lines(kExample), control));
-  const ScanState& s = control.state;
-  ASSERT_EQ(s.brevaneCol->Count(), 1);
-  const auto record = s.brevaneCol->Item(1);
-  CBrevaneCls expected;
-  expected.ScanNumber(1);
-  expected.TypeOfMeasuringHead("F");
-  expected.ScanData(SingleArray(0, {1.5f, 2.0f}));
-  EXPECT_EQ(*record, expected);
-  EXPECT_EQ(s.numberOfScans, 1);
-  EXPECT_EQ(s.numberOfPoints, 1);
-  EXPECT_EQ(s.scanNumber, 1);
-  EXPECT_EQ(s.arrayStart, 0);
-  EXPECT_EQ(s.travimoType, Brevane);
-  EXPECT_EQ(s.brevaneData, record);
+// A record as the parser stores it: head "F", the moisture values, and the
+// fields named.
+CBrevaneCls Measured(std::vector<float> moisture,
+                     std::initializer_list<std::pair<std::string_view, FieldValue>> fields = {}) {
+  CBrevaneCls record;
+  record.TypeOfMeasuringHead("F");
+  record.ScanData(SingleArray(0, std::move(moisture)));
+  for (const auto& [name, value] : fields) FindField<CBrevaneCls>(name)->Set(record, value);
+  return record;
 }
 
-TEST(BrevaneParser, TheStartCheckWantsTagZeroAfterTheS) {
-  FakeParseContext noisy;
-  ParseBrevaneData("\x02junk" + Lines(kExample), noisy);
-  EXPECT_EQ(noisy.state.brevaneCol->Count(), 1);
+// A transfer, the records it stores, the measurements it counts, the last
+// value index, and the failure code (0: it parses).
+struct Row {
+  std::string text;
+  std::vector<CBrevaneCls> stored;
+  int32_t counted = 1;
+  int32_t points = 0;
+  int32_t code = 0;
+};
 
-  // CR alone ends lines like CR LF (the round trips send both); LF alone does not.
-  const std::string texts[] = {
-      "", "S", "S\r0", "S\r01# 1\r", "xS\r\n\r00# F\r", Lines(kExample, "\n")};
-  for (const std::string& text : texts) {
-    FakeParseContext control;
-    control.state.brevaneCol = std::make_shared<CBrevaneColCls>();
-    control.state.brevaneCol->Add(std::make_shared<CBrevaneCls>());
-    const RuntimeError e = ParseFailure(text, control);
-    EXPECT_EQ(e.Number(), InvalidBrevaneDataError) << text;
-    EXPECT_EQ(e.Description(), "Invalid Brevane Scan Data");
-    EXPECT_EQ(e.Source(), StandardDescription(InvalidBrevaneDataError));
-    EXPECT_EQ(control.state.brevaneCol->Count(), 0);
-    EXPECT_EQ(control.state.arrayStart, 0);
-  }
-}
-
-TEST(BrevaneParser, ValueLinesAndSkipping) {
+TEST(BrevaneParser, Transfers) {
   const float inf = std::numeric_limits<float>::infinity();
-  // Lines between "00# F" and "Z", and the values stored; values are read leniently.
-  const std::pair<std::vector<std::string>, std::vector<float>> cases[] = {
-      {{"1", "", "2"}, {1, 0, 2}},      {{"12.5 %"}, {12.5f}},
-      {{"7", "M", "8"}, {7, 8}},    // values before M are stored
-      {{"1", "V", "2", "3"}, {1}},  // V skips up to Z
-      {{"1", "V", "M", "2"}, {1}},  // M after V does not end skipping
-      {{"9E99", "-1E40"}, {inf, -inf}}, {{"m", "v", "e", "z", "4"}, {0, 0, 0, 0, 4}}};
-  for (const auto& [body, stored] : cases) {
-    std::vector<std::string> lines = {"S", "00# F"};
-    lines.insert(lines.end(), body.begin(), body.end());
-    lines.insert(lines.end(), {"Z", "E"});
+  const auto date = [](int y, int m, int d, int h = 0, int mi = 0) {
+    return FieldValue(Date::FromCalendar(y, m, d, h, mi, 0));
+  };
+  const CBrevaneCls example = Measured({1.5f, 2.0f}, {{"ScanNumber", 1}});
+  std::string longest = Lines({"S", "00# F"});
+  for (int i = 0; i <= 32768; ++i) longest += "1\r";
+  const Row rows[] = {
+      {Lines({"S", "00# F", "01# 1", "M", "1.5", "2", "V", "20", "Z", "E"}), {example}, 1, 1},
+      {"S\r00# F\r01# 1\rM\r1.5\r2\rV\r20\rZ\rE\r", {example}, 1, 1},  // CR alone
+      // Values are read leniently; "V" skips up to "Z", "M" after it included.
+      {Measurement({"1", "", "2"}), {Measured({1, 0, 2})}, 1, 2},
+      {Measurement({"12.5 %"}), {Measured({12.5f})}},
+      {Measurement({"7", "M", "8"}), {Measured({7, 8})}, 1, 1},
+      {Measurement({"1", "V", "2", "3"}), {Measured({1})}},
+      {Measurement({"1", "V", "M", "2"}), {Measured({1})}},
+      {Measurement({"9E99", "-1E40"}), {Measured({inf, -inf})}, 1, 1},
+      {Measurement({"m", "v", "e", "z", "4"}), {Measured({0, 0, 0, 0, 4})}, 1, 4},
+      // Tags: whole numbers round half to even; text is kept as it stands;
+      // an unreadable or empty date or rate keeps the value before.
+      {Measurement({"01#x3.5", "02# -2.5", "03# ID 7 ", "04# 03/15/2024 10:30", "05# 2.5", "06# g",
+                    "07# a", "08# 2.5", "09# c", "10# d", "11# e", "12# f", "13# no", "1"}),
+       {Measured({1}, {{"ScanNumber", 4}, {"MeasurementNumber", -2}, {"IDCode", "ID 7 "},
+                       {"DateTime", date(2024, 3, 15, 10, 30)}, {"BasisWeightValue", 2.5f},
+                       {"BasisWeightUnit", "g"}, {"TypeOfBasisWeight", "a"}, {"SamplingRate", 2.5f},
+                       {"CalibrationConstantA", "c"}, {"CalibrationConstantB", "d"},
+                       {"MoistureUnit", "e"}, {"TemperatureUnit", "f"}})}},
+      {Measurement({"04# 1/1/2000", "08# 3", "04# letters", "08# letters", "04# 02/30/2024 11:45",
+                    "04# 13/01/2024 11:45", "01# 2.5", "03#", "05#", "02# ", "04#", "08#", "1"}),
+       {Measured({1}, {{"DateTime", date(2000, 1, 1)}, {"SamplingRate", 3.f}, {"ScanNumber", 2}})}},
+      // Measurements never closed are counted but not stored.
+      {Lines({"S", "00# F", "1", "E"}), {}},
+      {Lines({"S", "00# F", "1", "E", "Z", "E"}), {}},  // E before Z
+      {Lines({"S", "00# F", "1", "00# F", "2", "E"}), {}, 2},
+      {"S\r00# F\r1\rZ", {}},                       // the last line lacks its CR
+      {longest + Lines({"Z", "E"}), {}, 1, 32768},  // the 32769th value ends the parse
+      // Each closed measurement keeps its own values, even when closed twice.
+      {Lines({"S", "00# F", "1", "2", "00# F", "3", "Z", "00# F", "4", "V", "00# F", "5", "Z"}),
+       {Measured({3}), Measured({5})}, 4},  // no "E": the text simply ends
+      {Lines({"S", "00# F", "1", "2", "Z", "3", "Z", "E"}), {Measured({1, 2}), Measured({3})}},
+      // Failures keep what was closed before them and the count so far.
+      {"S\r01# 1\r", {}, 0, NoLimit, InvalidBrevaneDataError},
+      {Lines({"S", "00# F", "1", "Z", "00# F", "Z", "E"}), {Measured({1})}, 2, NoLimit, 9},
+      {Lines({"S", "00# F", "V", "1", "Z", "E"}), {}, 1, NoLimit, 9},
+      {Lines({"S", "00# F", "01# 1E10", "E"}), {}, 1, NoLimit, 6},
+      {Lines({"S", "00# F", "02# -2147483649", "E"}), {}, 1, NoLimit, 6},
+      {Lines({"S", "00# F", "08# 1E39", "E"}), {}, 1, NoLimit, 6},
+      {Lines({"S", "00# X", "03# id", "E"}), {}, 0, NoLimit, 91},  // no record to fill
+      {Lines({"S", "00# X", "1", "Z", "E"}), {}, 0, NoLimit, 91}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text.substr(0, 60));
     FakeParseContext control;
-    ParseBrevaneData(Lines(lines), control);
-    ASSERT_EQ(control.state.brevaneCol->Count(), 1) << body[0];
-    EXPECT_EQ(control.state.brevaneCol->Item(1)->ScanData(), SingleArray(0, stored)) << body[0];
+    ScanState& s = control.state;
+    s.brevaneCol = std::make_shared<CBrevaneColCls>();
+    s.brevaneCol->Add(std::make_shared<CBrevaneCls>());
+    s.scanNumber = 7;
+    if (row.code == 0) {
+      EXPECT_FALSE(ParseBrevaneData(row.text, control));
+    } else {
+      const RuntimeError e = testing::CaughtError([&] { ParseBrevaneData(row.text, control); });
+      EXPECT_EQ(e.Number(), row.code);
+      EXPECT_EQ(e.Description(), "Invalid Brevane Scan Data");
+      EXPECT_EQ(e.Source(), StandardDescription(row.code));
+    }
+    ASSERT_EQ(s.brevaneCol->Count(), static_cast<int32_t>(row.stored.size()));
+    for (size_t i = 0; i < row.stored.size(); ++i) {
+      EXPECT_EQ(*s.brevaneCol->Item(int32_t(i + 1)), row.stored[i]) << i;
+    }
+    EXPECT_EQ(s.travimoType, Brevane);
+    EXPECT_EQ(s.arrayStart, 0);
+    EXPECT_EQ(s.numberOfScans, row.counted);
+    EXPECT_EQ(s.numberOfPoints, row.points);
+    // A completed parse selects the record its count names, or a new empty one.
+    const int32_t selected = std::min(row.counted, static_cast<int32_t>(row.stored.size()));
+    EXPECT_EQ(s.scanNumber, row.code == 0 ? selected : 7);
+    if (row.code == 0) {
+      EXPECT_EQ(s.brevaneData == s.brevaneCol->Item(selected), selected > 0);
+      EXPECT_EQ(*s.brevaneData, selected > 0 ? row.stored[size_t(selected - 1)] : CBrevaneCls());
+    }
   }
 }
 
-TEST(BrevaneParser, TagLinesFillTheirFields) {
+TEST(BrevaneParser, RegionalSettingsApplyToTheSamplingRateAlone) {
   FakeParseContext control;
   control.regional.decimalSeparator = ",";
   control.regional.groupingSeparator = ".";
-  // Plain text fields are checked by the round trip below.
-  ParseBrevaneData(Lines({"S", "00# F", "01#x3.5", "02# -2.5", "03# ID 7 ", "04# 03/15/2024 10:30",
-                          "05# 2,5", "08# 2,5", "13# ignored", "1", "Z", "E"}),
-                   control);
-  const auto r = control.state.brevaneCol->Item(1);
-  EXPECT_EQ(r->ScanNumber(), 4);
-  EXPECT_EQ(r->MeasurementNumber(), -2);
-  EXPECT_EQ(r->IDCode(), "ID 7 ");
-  EXPECT_EQ(r->DateTime().ToCalendar(), (CalendarDateTime{2024, 3, 15, 10, 30, 0}));
-  EXPECT_EQ(r->BasisWeightValue(), 2.0f);
-  EXPECT_EQ(r->SamplingRate(), 2.5f);
-}
-
-TEST(BrevaneParser, UnreadableOrShortTagValues) {
-  FakeParseContext control;
-  ParseBrevaneData(Lines({"S", "00# F", "04# 1/1/2000", "08# 3", "04# letters", "08# letters",
-                          "04# 02/30/2024 11:45", "04# 13/01/2024 11:45", "01# 2.5", "03#", "05#", "02# ", "04#", "08#", "1", "Z", "E"}),
-                   control);
-  const auto r = control.state.brevaneCol->Item(1);
-  EXPECT_EQ(r->DateTime().ToCalendar(), (CalendarDateTime{2000, 1, 1, 0, 0, 0}));
-  EXPECT_EQ(r->SamplingRate(), 3.0f);
-  EXPECT_EQ(r->ScanNumber(), 2);
-  EXPECT_EQ(r->IDCode(), "");
-  EXPECT_EQ(r->BasisWeightValue(), 0.0f);
-}
-
-TEST(BrevaneParser, UnclosedMeasurementsAreCountedButNotAdded) {
-  const std::pair<std::string, int32_t> cases[] = {
-      {Lines({"S", "00# F", "1", "E"}), 1},
-      {Lines({"S", "00# F", "1", "E", "Z", "E"}), 1},      // E before Z
-      {Lines({"S", "00# F", "1", "00# F", "2", "E"}), 2},  // two opens, no Z
-      {"S\r00# F\r1\rZ", 1}};                              // last Z without CR
-  for (const auto& [text, numberOfScans] : cases) {
-    SCOPED_TRACE(text);
-    FakeParseContext control;
-    ParseBrevaneData(text, control);
-    EXPECT_EQ(control.state.brevaneCol->Count(), 0);
-    EXPECT_EQ(control.state.numberOfScans, numberOfScans);
-    EXPECT_EQ(control.state.scanNumber, 0);
-    EXPECT_EQ(control.state.brevaneData->TypeOfMeasuringHead(), "");  // a new empty record
-  }
-}
-
-TEST(BrevaneParser, EachClosedMeasurementKeepsItsOwnValues) {
-  FakeParseContext control;
-  ParseBrevaneData(
-      Lines({"S", "00# F", "1", "2", "00# F", "3", "Z", "00# F", "4", "V", "00# F", "5", "Z", "E"}),
-      control);
-  ASSERT_EQ(control.state.brevaneCol->Count(), 2);
-  EXPECT_EQ(control.state.brevaneCol->Item(1)->ScanData(), SingleArray(0, {3.0f}));
-  EXPECT_EQ(control.state.brevaneCol->Item(2)->ScanData(), SingleArray(0, {5.0f}));
-  EXPECT_EQ(control.state.numberOfScans, 4);
-  EXPECT_EQ(control.state.numberOfPoints, 0);
-
-  // Closed twice: the second close must not write into the first one's series.
-  FakeParseContext twice;
-  ParseBrevaneData(Lines({"S", "00# F", "1", "2", "Z", "3", "Z", "E"}), twice);
-  const auto& col = *twice.state.brevaneCol;
-  ASSERT_EQ(col.Count(), 2);
-  EXPECT_EQ(col.Item(1)->ScanData(), SingleArray(0, {1.0f, 2.0f}));
-  EXPECT_EQ(col.Item(2)->ScanData(), SingleArray(0, {3.0f}));
-}
-
-TEST(BrevaneParser, The32769thValueEndsTheParse) {
-  std::string text = Lines({"S", "00# F"});
-  for (int i = 0; i <= 32768; ++i) text += "1\r";
-  text += Lines({"Z", "E"});
-  FakeParseContext control;
-  ParseBrevaneData(text, control);
-  EXPECT_EQ(control.state.brevaneCol->Count(), 0);
-  EXPECT_EQ(control.state.numberOfPoints, 32768);
-  EXPECT_EQ(control.state.numberOfScans, 1);
-}
-
-TEST(BrevaneParser, FailuresCarryTheUnderlyingCode) {
-  const struct {
-    const char* name;
-    std::vector<std::string> lines;
-    int32_t code;
-    int32_t closed;
-    int32_t counted;
-  } cases[] = {
-      {"Z without values", {"S", "00# F", "1", "Z", "00# F", "Z", "E"}, 9, 1, 2},
-      {"all values after V", {"S", "00# F", "V", "1", "Z", "E"}, 9, 0, 1},
-      {"01# beyond int32", {"S", "00# F", "01# 1E10", "E"}, 6, 0, 1},
-      {"02# beyond int32", {"S", "00# F", "02# -2147483649", "E"}, 6, 0, 1},
-      {"08# beyond float", {"S", "00# F", "08# 1E39", "E"}, 6, 0, 1},
-      {"tag without a record", {"S", "00# X", "03# id", "E"}, 91, 0, 0},
-      {"Z without a record", {"S", "00# X", "1", "Z", "E"}, 91, 0, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    FakeParseContext control;
-    const RuntimeError e = ParseFailure(Lines(c.lines), control);
-    EXPECT_EQ(e.Number(), c.code);
-    EXPECT_EQ(e.Description(), "Invalid Brevane Scan Data");
-    EXPECT_EQ(e.Source(), StandardDescription(c.code));
-    // What a failure leaves: the measurements closed before it, the count so far.
-    EXPECT_EQ(control.state.travimoType, Brevane);
-    EXPECT_EQ(control.state.arrayStart, 0);
-    EXPECT_EQ(control.state.brevaneCol->Count(), c.closed);
-    EXPECT_EQ(control.state.numberOfScans, c.counted);
-    EXPECT_EQ(control.state.numberOfPoints, NoLimit);
-    EXPECT_EQ(control.state.scanNumber, 1);
-  }
+  ParseBrevaneData(Measurement({"05# 2,5", "08# 2,5", "1"}), control);
+  EXPECT_EQ(*control.state.brevaneData,
+            Measured({1}, {{"BasisWeightValue", 2.0f}, {"SamplingRate", 2.5f}}));
 }
 
 TEST(BrevaneParser, WithoutAnOpenLineTagsActOnThePreviousRecord) {

@@ -9,6 +9,7 @@
 #include "model/error.h"
 #include "support/caught_error.h"
 #include "support/fake_parse_context.h"
+#include "support/sample_records.h"
 
 namespace travimo {
 namespace {
@@ -31,218 +32,137 @@ std::string Pair(int value, size_t times = 1) {
 }
 
 const std::string kFull = Pair(129, 512);  // "AB" 512 times
+const std::string kRest = kFull.substr(2);
 // Four characters of framing so a single full record passes the length test.
 const std::string kFraming = "\r\n\r\n";
+const std::string kLead(1100, 'x');  // text before the first "P" is ignored
 
-class LorvexParserTest : public ::testing::Test {
- protected:
-  bool Parse(std::string text) {
-    transfer_ = std::move(text);
-    return ParseLorvexData(transfer_, ctx_);
-  }
+// A moisture series from lower to upper: runs of {count, value}, then zeros.
+SingleArray Series(std::vector<std::pair<int, float>> runs, int32_t upper = 512,
+                   int32_t lower = 1) {
+  std::vector<float> points;
+  for (const auto& [count, value] : runs) points.insert(points.end(), size_t(count), value);
+  points.resize(size_t(upper - lower + 1), 0.0f);
+  return SingleArray(lower, points);
+}
+const SingleArray kFullSeries = Series({{512, 129.0f}});
 
-  RuntimeError ParseFailure(std::string text) {
-    return testing::CaughtError([&] { Parse(std::move(text)); });
-  }
-
-  ScanState& State() { return ctx_.state; }
-  int32_t Count() const { return ctx_.state.lorvexCol ? ctx_.state.lorvexCol->Count() : -1; }
-  SingleArray Points(int32_t position) const {
-    return ctx_.state.lorvexCol->Item(position)->ScanData();
-  }
-  std::string Letter(int32_t index) const {
-    return ctx_.state.scanTypeLetters.At(index).value_or("<none>");
-  }
-
-  FakeParseContext ctx_;
-  std::string transfer_;
+struct Settings {
+  int32_t dataType = Moisture, units = Celsius, pointLimit = Max512, arrayStart = 1,
+          blueLine = BlueLineAuto;
 };
 
-TEST_F(LorvexParserTest, TwoFullRecordsBecomeTwoScansAndTheLastIsCurrent) {
-  const std::string text = Record('A', kFull) + Record('B', Pair(4095, 512)) + "##";
-  ASSERT_TRUE(Parse(text));
-  EXPECT_EQ(State().numberOfScans, 2);
-  ASSERT_EQ(Count(), 2);
-  EXPECT_EQ(Points(1), SingleArray(1, std::vector<float>(512, 129.0f)));
-  EXPECT_EQ(Points(2), SingleArray(1, std::vector<float>(512, 4095.0f)));
-  EXPECT_EQ(Letter(1), "A");
-  EXPECT_EQ(Letter(2), "B");
-  EXPECT_EQ(State().scanNumber, 2);
-  EXPECT_EQ(State().lorvexData, State().lorvexCol->Item(2));
-  EXPECT_EQ(ctx_.changes, std::vector<std::string>{"ScanNumber"});
-  // What is left is the last 15 characters, "##" included.
-  EXPECT_EQ(transfer_, text.substr(text.size() - 15));
+// A transfer, the type letters split from it, the moisture series of the
+// records stored, the failure code (0: it parses) and the characters the
+// parser leaves of the transfer (by default the last record's last 15).
+struct Row {
+  std::string text;
+  std::string letters;
+  std::vector<SingleArray> stored;
+  Settings settings = {};
+  int32_t code = 0;
+  size_t left = 15;
+};
+
+std::string Description(int32_t code) {
+  if (code == 1) return "Can Not Read Comport";
+  return code == 3 ? "Blue Line Error" : "Invalid Lorvex Scan Data";
 }
 
-TEST_F(LorvexParserTest, DecodesOnlyTheLowSixBitsOfEachCharacter) {
-  const std::pair<std::string, float> cases[] = {{"\x01@", 1.0f},
-                                                 {"\xc1@", 1.0f},
-                                                 {"\x7f\x7f", 4095.0f},
-                                                 {std::string(2, '\0'), 0.0f},
-                                                 {std::string("#\0", 2), 35.0f}};
-  for (const auto& [data, expected] : cases) {
-    ASSERT_TRUE(Parse(kFraming + Record('A', data + kFull.substr(2))));
-    EXPECT_EQ(Points(1).At(1), expected) << int(data[0]) << "," << int(data[1]);
-  }
-}
-
-TEST_F(LorvexParserTest, ShortDataGivesFewerValuesAndAnOddCharacterHasHighPartZero) {
-  const std::tuple<std::string, int32_t, float> cases[] = {
-      {Pair(129, 511) + "E", 512, 5.0f}, {Pair(129, 50), 50, 129.0f}, {"", 0, 0.0f}};
-  for (const auto& [data, filled, last] : cases) {
-    // Text before the first "P" makes up the length and is ignored.
-    ASSERT_TRUE(Parse(std::string(1100, 'x') + Record('A', data)));
-    const SingleArray points = Points(1);
-    ASSERT_EQ(points.LowerBound(), 1);
-    ASSERT_EQ(points.UpperBound(), 512);
-    for (int32_t i = 1; i <= 512; ++i) {
-      ASSERT_EQ(points.At(i), i < filled ? 129.0f : i == filled ? last : 0.0f) << data.size();
-    }
-  }
-}
-
-TEST_F(LorvexParserTest, SplitsOnEveryPAndDropsAHeaderCutShort) {
-  const std::string full = Record('A', kFull);
-  const std::pair<std::string, std::vector<std::string>> cases[] = {
-      {full + "\r\n" + Record('B', kFull), {"A", "B"}},                // beyond the 1024th
-      {full + "P0123" + Record('B', kFull), {"A"}},                    // cut by the next P
-      {kFraming + full + "P0123456789012", {"A"}},                     // cut by the end
-      {Record('A', "") + Record('B', kFull) + kFraming, {"A", "B"}}};  // header alone
-  for (const auto& [text, letters] : cases) {
-    ASSERT_TRUE(Parse(text));
-    ASSERT_EQ(State().numberOfScans, static_cast<int32_t>(letters.size()));
-    ASSERT_EQ(Count(), State().numberOfScans);
-    for (size_t i = 0; i < letters.size(); ++i) EXPECT_EQ(Letter(int32_t(i + 1)), letters[i]);
-    EXPECT_EQ(State().scanNumber, State().numberOfScans);
-  }
-  // A "P" among the data ends that scan.
-  ASSERT_TRUE(Parse(Record('A', Pair(7) + Pair(9)) + Record('B', kFull) + kFraming));
-  EXPECT_EQ(Points(1).At(2), 9.0f);
-  EXPECT_EQ(Points(1).At(3), 0.0f);
-  EXPECT_EQ(Letter(2), "B");
-}
-
-TEST_F(LorvexParserTest, AFirstRecordCutShortCompletesWithNoScans) {
-  auto previous = std::make_shared<CLorvexCls>();
-  State().lorvexData = previous;
-  State().scanNumber = 4;
-  std::string text = std::string(1100, 'x') + "P0123";
-  ASSERT_TRUE(Parse(text));
-  EXPECT_EQ(State().numberOfScans, 0);
-  EXPECT_EQ(Count(), 0);
-  EXPECT_EQ(State().scanNumber, 4);
-  EXPECT_EQ(State().lorvexData, previous);
-  EXPECT_TRUE(ctx_.changes.empty());
-  EXPECT_EQ(transfer_, text);
-}
-
-TEST_F(LorvexParserTest, ScalesByDataTypeAndTemperatureUnitIntoTheMoistureSeries) {
-  const std::tuple<int32_t, int32_t, int, float> cases[] = {
-      {Temperature, Fahrenheit, 250, 77.0f}, {Temperature, Celsius, 250, 25.0f},
-      {Moisture, Fahrenheit, 250, 250.0f},   {Burst, Celsius, 250, 250.0f},
-      {Temperature, Celsius, 4095, 409.5f},  {Temperature, Fahrenheit, 0, 32.0f}};
-  for (const auto& [dataType, units, value, expected] : cases) {
-    State().scanDataType = dataType;
-    State().tempUnits = units;
-    ASSERT_TRUE(Parse(kFraming + Record('A', Pair(value) + kFull.substr(2))));
-    const auto record = State().lorvexCol->Item(1);
-    EXPECT_EQ(record->ScanData().At(1), expected) << dataType << "/" << units;
-    EXPECT_EQ(record->TemperatureData(), SingleArray(0, {0.0f}));
-    EXPECT_EQ(record->BurstData(), SingleArray(0, {0.0f}));
-  }
-}
-
-TEST_F(LorvexParserTest, AnyOtherPointLimitAveragesPairsAndEachScanStartsAfresh) {
-  State().pointLimit = Max256;
-  const std::string data = Pair(250) + Pair(253) + Pair(1) + Pair(2) + Pair(9, 508);
-  ASSERT_TRUE(Parse(kFraming + Record('A', data)));
-  const SingleArray points = Points(1);
-  EXPECT_EQ(points.UpperBound(), 256);
-  EXPECT_EQ(points.At(1), 251.0f);
-  EXPECT_EQ(points.At(2), 1.0f);  // rounded toward zero
-  EXPECT_EQ(points.At(256), 9.0f);
-
-  const std::string first = Record('A', Pair(10) + Pair(20) + Pair(30));
-  ASSERT_TRUE(Parse(std::string(1100, 'x') + first + Record('B', Pair(40) + Pair(50))));
-  EXPECT_EQ(Points(1).At(1), 15.0f);
-  EXPECT_EQ(Points(1).At(2), 0.0f);  // the odd value 30 is not stored
-  EXPECT_EQ(Points(2).At(1), 45.0f);
-}
-
-TEST_F(LorvexParserTest, ArrayStartZeroKeepsOneEntryPerScan) {
-  for (const auto& [pointLimit, upper] : {std::pair{Max512, 511}, {Max256, 255}}) {
-    State().arrayStart = 0;
-    State().pointLimit = pointLimit;
-    ASSERT_TRUE(
-        Parse(Record('A', Pair(3) + Pair(5) + kFull.substr(4)) + Record('B', kFull) + kFraming));
-    ASSERT_EQ(State().numberOfScans, 2);
-    ASSERT_EQ(Count(), 2);
-    const SingleArray first = Points(1);
-    EXPECT_EQ(first.LowerBound(), 0);
-    EXPECT_EQ(first.UpperBound(), upper);
-    EXPECT_EQ(first.At(0), pointLimit == Max512 ? 3.0f : 4.0f);
-    EXPECT_EQ(first.At(upper), 129.0f);
-    EXPECT_EQ(State().scanTypeLetters.LowerBound(), 0);
-    EXPECT_EQ(Letter(1), "A");
-    EXPECT_EQ(Letter(2), "B");
-    EXPECT_EQ(State().lorvexData, State().lorvexCol->Item(2));
-  }
-}
-
-TEST_F(LorvexParserTest, FailuresReportTheirCodeAndLeaveThePreviousSelection) {
-  struct Case {
-    int32_t blueLine, pointLimit;
-    std::string text;
-    int32_t code;
-    const char* description;
-    int32_t scansCounted, scansStored;
-  };
+TEST(LorvexParserTest, Transfers) {
   const std::string full = Record('C', kFull);
-  const char* comport = "Can Not Read Comport";
-  const char* invalid = "Invalid Lorvex Scan Data";
-  const Case cases[] = {
-      {BlueLineAuto, Max512, std::string(1042 - full.size(), 'x') + full, 1, comport, 0, 0},
-      {BlueLineAuto, Max512, std::string(5000, 'x'), 1, comport, 0, 0},  // no P
-      {BlueLineOn, Max512, full + Record('A', kFull) + full + kFraming, 3, "Blue Line Error", 2, 0},
-      {BlueLineAuto, 100, std::string(1000, 'x') + Record('C', Pair(129, 50)) + full + full, 9,
-       invalid, 3, 1},                                       // more points than the array
-      {BlueLineAuto, 0, kFraming + full, 9, invalid, 1, 0}};  // upper bound below the lower
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text.size());
-    auto previous = std::make_shared<CLorvexCls>();
-    State() = ScanState();
-    State().lorvexData = previous;
-    State().scanNumber = 7;
-    State().blueLineTrigger = c.blueLine;
-    State().pointLimit = c.pointLimit;
-    const RuntimeError error = ParseFailure(c.text);
-    EXPECT_EQ(error.Number(), c.code);
-    EXPECT_EQ(error.Source(), "Travimo ActiveX");
-    EXPECT_EQ(error.Description(), c.description);
-    EXPECT_EQ(State().numberOfScans, c.scansCounted);
-    EXPECT_EQ(Count(), c.scansStored);
-    EXPECT_EQ(State().scanNumber, 7);
-    EXPECT_EQ(State().lorvexData, previous);
-    EXPECT_TRUE(ctx_.changes.empty());
-    if (c.code == 1) {
-      EXPECT_EQ(transfer_, c.text);
+  const auto first = [](std::string pair) { return kFraming + Record('A', pair + kRest); };
+  const auto one = [](int value) { return kLead + Record('A', Pair(value)); };
+  const auto series = [](float first) { return Series({{1, first}, {511, 129.0f}}); };
+  const Settings tempF{Temperature, Fahrenheit}, tempC{Temperature, Celsius};
+  const std::string twoThenFull =
+      Record('A', Pair(3) + Pair(5) + kFull.substr(4)) + Record('B', kFull) + kFraming;
+  const Row rows[] = {
+      {Record('A', kFull) + Record('B', Pair(4095, 512)) + "##", "AB",
+       {kFullSeries, Series({{512, 4095.0f}})}},
+      // Only the low six bits of each character count; "#" is data.
+      {first("\x01@"), "A", {series(1)}}, {first("\xc1@"), "A", {series(1)}},
+      {first("\x7f\x7f"), "A", {series(4095)}}, {first(std::string(2, '\0')), "A", {series(0)}},
+      {first(std::string("#\0", 2)), "A", {series(35)}},
+      // Short data gives fewer values; an odd last character has high part 0.
+      {kLead + Record('A', Pair(129, 511) + "E"), "A", {Series({{511, 129.0f}, {1, 5.0f}})}},
+      {kLead + Record('A', Pair(129, 50)), "A", {Series({{50, 129.0f}})}},
+      {kLead + Record('A', ""), "A", {Series({})}},
+      // Every "P" starts a record; one whose header is cut short ends the split.
+      {full + "\r\n" + Record('B', kFull), "CB", {kFullSeries, kFullSeries}},
+      {full + "P0123" + Record('B', kFull), "C", {kFullSeries}, {}, 0, 15 + 5 + 1039},
+      {kFraming + full + "P0123456789012", "C", {kFullSeries}, {}, 0, 15 + 14},
+      {Record('A', Pair(7) + Pair(9)) + Record('B', kFull) + kFraming, "AB",
+       {Series({{1, 7.0f}, {1, 9.0f}}), kFullSeries}},
+      {kLead + "P0123", "", {}, {}, 0, 1105},  // completes with no scans
+      // Scaled by data type and temperature unit, always the moisture series.
+      {one(250), "A", {Series({{1, 77.0f}})}, tempF},
+      {one(250), "A", {Series({{1, 25.0f}})}, tempC},
+      {one(4095), "A", {Series({{1, 409.5f}})}, tempC},
+      {one(0), "A", {Series({{1, 32.0f}})}, tempF},
+      {one(250), "A", {Series({{1, 250.0f}})}, {Moisture, Fahrenheit}},
+      {one(250), "A", {Series({{1, 250.0f}})}, {Burst, Celsius}},
+      // Any other point limit averages pairs, rounding toward zero; each scan starts afresh.
+      {kFraming + Record('A', Pair(250) + Pair(253) + Pair(1) + Pair(2) + Pair(9, 508)), "A",
+       {Series({{1, 251.0f}, {1, 1.0f}, {254, 9.0f}}, 256)}, {.pointLimit = Max256}},
+      {kLead + Record('A', Pair(10) + Pair(20) + Pair(30)) + Record('B', Pair(40) + Pair(50)),
+       "AB",
+       {Series({{1, 15.0f}}, 256), Series({{1, 45.0f}}, 256)}, {.pointLimit = Max256}},
+      // Array start 0 keeps one entry per scan.
+      {twoThenFull, "AB",
+       {Series({{1, 3.0f}, {1, 5.0f}, {510, 129.0f}}, 511, 0), Series({{512, 129.0f}}, 511, 0)},
+       {.arrayStart = 0}},
+      {twoThenFull, "AB",
+       {Series({{1, 4.0f}, {255, 129.0f}}, 255, 0), Series({{256, 129.0f}}, 255, 0)},
+       {.pointLimit = Max256, .arrayStart = 0}},
+      // The blue line wants "C" in every record only when it is on.
+      {full + full + kFraming, "CC", {kFullSeries, kFullSeries}, {.blueLine = BlueLineOn}},
+      {full + Record('A', kFull) + full + kFraming, "CAC",
+       {kFullSeries, kFullSeries, kFullSeries}, {.blueLine = BlueLineOff}},
+      {full + Record('A', kFull) + full + kFraming, "CA", {}, {.blueLine = BlueLineOn}, 3, 1058},
+      // Failures: too short (1042 characters), more points than the array.
+      {std::string(3, 'x') + full, "", {}, {}, 1, 1042},
+      {std::string(1000, 'x') + Record('C', Pair(129, 50)) + full + full, "CCC",
+       {Series({{25, 129.0f}}, 100)}, {.pointLimit = 100}, 9},
+      {kFraming + full, "C", {}, {.pointLimit = 0}, 9}};  // upper bound below the lower
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text.substr(0, 40) + " (" + std::to_string(row.text.size()) + ")");
+    FakeParseContext ctx;
+    ScanState& s = ctx.state;
+    const auto previous = std::make_shared<CLorvexCls>();
+    s.lorvexData = previous;
+    s.scanNumber = 7;
+    std::tie(s.scanDataType, s.tempUnits, s.pointLimit, s.arrayStart, s.blueLineTrigger) =
+        std::tie(row.settings.dataType, row.settings.units, row.settings.pointLimit,
+                 row.settings.arrayStart, row.settings.blueLine);
+    std::string transfer = row.text;
+    if (row.code == 0) {
+      EXPECT_TRUE(ParseLorvexData(transfer, ctx));
+    } else {
+      const RuntimeError error = testing::CaughtError([&] { ParseLorvexData(transfer, ctx); });
+      EXPECT_EQ(error.Number(), row.code);
+      EXPECT_EQ(error.Source(), "Travimo ActiveX");
+      EXPECT_EQ(error.Description(), Description(row.code));
     }
-  }
-}
-
-TEST_F(LorvexParserTest, BlueLineFailureKeepsTheLettersSplitSoFar) {
-  State().blueLineTrigger = BlueLineOn;
-  const std::string text = Record('C', kFull) + Record('A', kFull) + Record('C', kFull) + kFraming;
-  EXPECT_EQ(ParseFailure(text).Number(), 3);
-  EXPECT_EQ(transfer_, text.substr(2 * 1039 - 15));  // cut up to the failing record's end
-  EXPECT_EQ(Letter(1), "C");
-  EXPECT_EQ(Letter(2), "A");
-  EXPECT_EQ(State().scanTypeLetters.UpperBound(), 2);
-
-  for (const int32_t mode : {BlueLineAuto, BlueLineOff}) {
-    State().blueLineTrigger = mode;
-    ASSERT_TRUE(Parse(text));
-    EXPECT_EQ(State().numberOfScans, 3);
+    ASSERT_EQ(s.lorvexCol->Count(), static_cast<int32_t>(row.stored.size()));
+    for (size_t i = 0; i < row.stored.size(); ++i) {
+      CLorvexCls expected;
+      expected.ScanData(row.stored[i]);
+      EXPECT_EQ(*s.lorvexCol->Item(int32_t(i + 1)), expected) << i;
+    }
+    const auto n = static_cast<int32_t>(row.letters.size());
+    EXPECT_EQ(s.numberOfScans, n);
+    EXPECT_EQ(s.scanTypeLetters.LowerBound(), row.settings.arrayStart);
+    EXPECT_EQ(s.scanTypeLetters.UpperBound(), std::max(n, row.settings.arrayStart));
+    for (int32_t i = 1; i <= n; ++i)
+      EXPECT_EQ(s.scanTypeLetters.At(i), row.letters.substr(size_t(i - 1), 1));
+    // Only a read that found scans selects its last one.
+    const bool selects = row.code == 0 && n > 0;
+    EXPECT_EQ(s.scanNumber, selects ? n : 7);
+    EXPECT_EQ(s.lorvexData, selects ? s.lorvexCol->Item(n) : previous);
+    EXPECT_EQ(ctx.changes,
+              selects ? std::vector<std::string>{"ScanNumber"} : std::vector<std::string>{});
+    EXPECT_EQ(transfer.size(), row.left);
   }
 }
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "model/enums.h"
@@ -21,174 +21,126 @@ using testing::FakeParseContext;
 const std::string kHeader1 = "SA123400456012.345152403151030";
 const std::string kHeader2 = "PA999900077001.000242312312359";
 
-RuntimeError ParseFailure(const std::string& text, FakeParseContext& control) {
-  return testing::CaughtError([&] { ParseOstrelData(text, control); });
+COstrelCls Header(const char* a, const char* b, const char* weight, int32_t number, int32_t rate,
+                  Date date) {
+  COstrelCls record;
+  record.CalibrationConstantA(a);
+  record.CalibrationConstantB(b);
+  record.BasisWeightValue(weight);
+  record.MeasurementNumber(number);
+  record.SamplingRate(rate);
+  record.DateTime(date);
+  return record;
+}
+const COstrelCls kH1 =
+    Header("A1234", "00456", "012.345", 1, 5, Date::FromCalendar(2024, 3, 15, 10, 30, 0));
+const COstrelCls kH2 =
+    Header("A9999", "00077", "001.000", 2, 4, Date::FromCalendar(2023, 12, 31, 23, 59, 0));
+
+// Copies of a record share its series: the scan gets one of its own.
+COstrelCls Scan(COstrelCls header, std::vector<float> points, int32_t lower = 1) {
+  header.cScanData(std::make_shared<CScanDataCls>());
+  header.ScanData(SingleArray(lower, std::move(points)));
+  return header;
 }
 
-TEST(OstrelParser, ReadsTheOneScanExample) {
-  FakeParseContext control;
-  control.regional.dateOrder = DateOrder::DayMonthYear;  // the header date is month first
-  EXPECT_FALSE(ParseOstrelData(kHeader1 + "01010102 103P0000E", control));
-  const ScanState& s = control.state;
-  ASSERT_EQ(s.ostrelCol->Count(), 1);
-  const auto record = s.ostrelCol->Item(1);
-  COstrelCls expected;
-  expected.CalibrationConstantA("A1234");
-  expected.CalibrationConstantB("00456");
-  expected.BasisWeightValue("012.345");
-  expected.MeasurementNumber(1);
-  expected.SamplingRate(5);
-  expected.DateTime(Date::FromCalendar(2024, 3, 15, 10, 30, 0));
-  expected.ScanData(SingleArray(1, {101.0f, 102.0f, 103.0f}));
-  EXPECT_EQ(*record, expected);
-  EXPECT_EQ(s.travimoType, Ostrel);
-  EXPECT_EQ(s.numberOfScans, 1);
-  EXPECT_EQ(s.numberOfPoints, 3);
-  EXPECT_EQ(s.scanNumber, 1);
-  EXPECT_EQ(s.ostrelData, record);
-  EXPECT_EQ(control.changes, (std::vector<std::string>{"TravimoType", "ScanNumber"}));
-}
+// A transfer, the records it stores, the last point index, the failure code
+// (0: it parses), ArrayStart, and the current record when none is stored.
+struct Row {
+  std::string text;
+  std::vector<COstrelCls> stored;
+  int32_t points;
+  int32_t code = 0;
+  int32_t arrayStart = 1;
+  std::optional<COstrelCls> current = {};
+};
 
-TEST(OstrelParser, GroupsAreReadByTheirLeadingCharacters) {
+TEST(OstrelParser, Transfers) {
   const float inf = std::numeric_limits<float>::infinity();
   const std::string h = kHeader1;
-  const std::string e2 = "E" + kHeader2.substr(1);
-  // The text, the points of each record from index 1, and the number of points.
-  const std::tuple<std::string, std::vector<std::vector<float>>, int32_t> cases[] = {
-      {h + "00010002P00000003P0000E", {{1, 2}, {3}}, 1},
-      {h + "01010102" + kHeader2 + "0201P0000E", {{101, 102}, {201}}, 1},
-      {"xx\1e" + h + "0001P0000E", {{1}}, 1},
-      {"S\nA1234\r004\r\n56012.3451524031510\n300001\r00\n02P00\r00E", {{1, 2}}, 2},
-      {h + "00010002E", {}, 2},                // points without a scan end
-      {h + "00010002P", {}, 2},                // a last P is never examined
-      {h + "0001P0000M0002P0000E", {{1}}, 1},  // M ends the transfer
-      {h + "0001PE0000002P0000", {{1}}, 1},    // so does PE
-      {h + "0001PM", {{1}}, 1},                // and PM
-      {h + "00010002P0000", {{1, 2}}, 2},      // end of text stops reading
-      {h + "p001e002m003s004P0000E", {{0, 0, 0, 0}}, 4},
-      {h + "0007S" + kHeader2.substr(1) + "0008P0000E", {{8}}, 1},  // a non-P header drops
-      {h + "00121.5     X1239E99-1.5P0000E", {{12, 1.5f, 0, 0, inf, -1.5f}}, 6},
-      {h + "0001P0000" + e2 + "0002P0000E", {{1}, {2}}, 1}};  // a header may start with E
-  for (const auto& [text, scans, numberOfPoints] : cases) {
-    SCOPED_TRACE(text);
-    FakeParseContext control;
-    ParseOstrelData(text, control);
-    const ScanState& s = control.state;
-    ASSERT_EQ(s.ostrelCol->Count(), static_cast<int32_t>(scans.size()));
-    for (size_t i = 0; i < scans.size(); ++i) {
-      EXPECT_EQ(s.ostrelCol->Item(int32_t(i + 1))->ScanData(), SingleArray(1, scans[i])) << i;
-    }
-    EXPECT_EQ(s.numberOfPoints, numberOfPoints);
-    EXPECT_EQ(s.numberOfScans, static_cast<int32_t>(scans.size()));
-  }
-}
-
-TEST(OstrelParser, PointsWithoutAScanEndLeaveTheHeaderRecordCurrent) {
-  FakeParseContext control;
-  control.state.scanNumber = 4;
-  ParseOstrelData(kHeader1 + "00010002E", control);
-  EXPECT_EQ(control.state.scanNumber, 4);
-  EXPECT_EQ(control.state.ostrelData->CalibrationConstantA(), "A1234");
-  EXPECT_EQ(control.state.ostrelData->ScanData(), SingleArray(0, {0.0f}));
-  EXPECT_EQ(control.changes, (std::vector<std::string>{"TravimoType"}));
-}
-
-TEST(OstrelParser, UnconvertibleHeaderFieldsKeepTheirInitialValues) {
-  FakeParseContext control;
-  ParseOstrelData("SA123400456012.345 xYYMMDDhhmm0001P0000E", control);
-  const auto record = control.state.ostrelData;
-  EXPECT_EQ(record->MeasurementNumber(), 0);
-  EXPECT_EQ(record->SamplingRate(), 0);
-  EXPECT_EQ(record->DateTime(), Date());
-  EXPECT_EQ(record->ScanData(), SingleArray(1, {1.0f}));
-  // A valid time does not rescue a day that does not exist.
-  for (const char* dateTime : {"2402301030", "2400151030", "2413151030", "2403001030",
-                               " 403151030"}) {
-    FakeParseContext other;
-    ParseOstrelData("SA123400456012.34515" + std::string(dateTime) + "0001P0000E", other);
-    EXPECT_EQ(other.state.ostrelData->DateTime(), Date()) << dateTime;
-  }
-}
-
-TEST(OstrelParser, WithArrayStartZeroPointsStartAtIndexZero) {
-  FakeParseContext control;
-  control.state.arrayStart = 0;
-  ParseOstrelData(kHeader1 + "000100020003P0000E", control);
-  EXPECT_EQ(control.state.ostrelData->ScanData(), SingleArray(0, {1.0f, 2.0f, 3.0f}));
-  EXPECT_EQ(control.state.numberOfPoints, 2);
-
-  FakeParseContext empty;
-  empty.state.arrayStart = 0;
-  EXPECT_NO_THROW(ParseOstrelData(kHeader1 + "E", empty));
-  EXPECT_EQ(empty.state.numberOfPoints, 0);
-  EXPECT_EQ(empty.state.numberOfScans, 0);
-}
-
-TEST(OstrelParser, StopsAtPointIndex32768WithoutARecord) {
-  for (const int32_t arrayStart : {1, 0}) {
-    FakeParseContext control;
-    control.state.arrayStart = arrayStart;
-    const int32_t points = 32768 - arrayStart + 1;
-    std::string text = kHeader1;
-    for (int32_t i = 0; i < points; ++i) text += "0005";
-    ParseOstrelData(text + "0009P0000E", control);
-    EXPECT_EQ(control.state.ostrelCol->Count(), 0) << arrayStart;
-    EXPECT_EQ(control.state.numberOfPoints, 32768) << arrayStart;
-  }
-}
-
-// A control that has read before, to show what a failure leaves behind.
-FakeParseContext WithPreviousRead() {
-  FakeParseContext control;
-  ParseOstrelData("S" + kHeader2.substr(1) + "0042P0000E", control);
-  control.changes.clear();
-  return control;
-}
-
-TEST(OstrelParser, AFailedStartCheckKeepsThePreviousRead) {
-  for (const std::string& text :
-       std::vector<std::string>{"", "S", "SB", "xxSX" + kHeader1.substr(2), "sA00"}) {
-    SCOPED_TRACE(text);
-    FakeParseContext control = WithPreviousRead();
-    const auto previousCol = control.state.ostrelCol;
-    const auto previousData = control.state.ostrelData;
-    const RuntimeError e = ParseFailure(text, control);
-    if (text == "sA00") {
-      EXPECT_EQ(e.Number(), ErrorNumber::InvalidArgument);  // no "S": read from position 0
-      EXPECT_NE(control.state.ostrelCol, previousCol);
-      EXPECT_EQ(control.state.ostrelCol->Count(), 0);
-    } else {
-      EXPECT_EQ(e.Number(), InvalidOstrelDataError);
-      EXPECT_EQ(control.state.ostrelCol, previousCol);
-    }
-    EXPECT_EQ(e.Description(), "Invalid Ostrel Scan Data");
-    EXPECT_EQ(e.Source(), StandardDescription(e.Number()));
-    EXPECT_EQ(control.state.ostrelData, previousData);
-    EXPECT_EQ(control.state.travimoType, Ostrel);
-    EXPECT_EQ(control.state.numberOfScans, 1);
-  }
-}
-
-TEST(OstrelParser, AScanEndWithoutPointsFailsWithSubscriptOutOfRange) {
-  const std::string cases[] = {
-      kHeader1 + "0001P0000P0000E",
-      kHeader1 + "0001P0000" + kHeader2 + "0002P0000E",
+  const std::string previousRead = "S" + kHeader2.substr(1) + "0042P0000E";
+  const COstrelCls previous = Scan(kH2, {42});
+  const auto undated = [](const char* dateTime) {
+    return Row{"SA123400456012.34515" + std::string(dateTime) + "0001P0000E",
+               {Scan(Header("A1234", "00456", "012.345", 1, 5, Date()), {1})},
+               1};
   };
-  for (const std::string& text : cases) {
-    FakeParseContext control = WithPreviousRead();
-    const RuntimeError e = ParseFailure(text, control);
-    EXPECT_EQ(e.Number(), ErrorNumber::SubscriptOutOfRange);
-    EXPECT_EQ(e.Source(), "Subscript out of range");
-    EXPECT_EQ(control.state.ostrelCol->Count(), 1);  // the scan before is kept
-    EXPECT_EQ(control.state.ostrelData->CalibrationConstantA(), "A1234");
-    EXPECT_EQ(control.state.numberOfScans, 1);  // not brought up to date
-    EXPECT_EQ(control.state.numberOfPoints, NoLimit);
+  std::string longest = h;
+  for (int32_t i = 0; i < 32768; ++i) longest += "0005";
+  const int32_t subscript = ErrorNumber::SubscriptOutOfRange;
+  const Row rows[] = {
+      {h + "01010102 103P0000E", {Scan(kH1, {101, 102, 103})}, 3},
+      {h + "00010002P00000003P0000E", {Scan(kH1, {1, 2}), Scan(kH1, {3})}, 1},
+      {h + "01010102" + kHeader2 + "0201P0000E", {Scan(kH1, {101, 102}), Scan(kH2, {201})}, 1},
+      {"S\nA1234\r004\r\n56012.3451524031510\n300001\r00\n02P00\r00E", {Scan(kH1, {1, 2})}, 2},
+      {h + "00010002E", {}, 2, 0, 1, kH1},                // points without a scan end
+      {h + "00010002P", {}, 2, 0, 1, kH1},                // a last P is never examined
+      {h + "0001P0000M0002P0000E", {Scan(kH1, {1})}, 1},  // M ends the transfer
+      {h + "0001PE0000002P0000", {Scan(kH1, {1})}, 1},    // so does PE
+      {h + "0001PM", {Scan(kH1, {1})}, 1},                // and PM
+      {h + "00010002P0000", {Scan(kH1, {1, 2})}, 2},      // end of text stops reading
+      {h + "p001e002m003s004P0000E", {Scan(kH1, {0, 0, 0, 0})}, 4},
+      {h + "0007S" + kHeader2.substr(1) + "0008P0000E",
+       {Scan(kH2, {8})},
+       1},  // a non-P header drops
+      {h + "00121.5     X1239E99-1.5P0000E", {Scan(kH1, {12, 1.5f, 0, 0, inf, -1.5f})}, 6},
+      {h + "0001P0000E" + kHeader2.substr(1) + "0002P0000E", {Scan(kH1, {1}), Scan(kH2, {2})}, 1},
+      // Unconvertible header fields keep their initial values; a valid time
+      // does not rescue a day that does not exist.
+      {"SA123400456012.345 xYYMMDDhhmm0001P0000E",
+       {Scan(Header("A1234", "00456", "012.345", 0, 0, Date()), {1})},
+       1},
+      undated("2402301030"),
+      undated("2400151030"),
+      undated("2413151030"),
+      undated("2403001030"),
+      undated(" 403151030"),
+      {h + "000100020003P0000E", {Scan(kH1, {1, 2, 3}, 0)}, 2, 0, 0},
+      {h + "E", {}, 0, 0, 0, kH1},
+      // Point index 32768 ends the parse without a record.
+      {longest + "0009P0000E", {}, 32768, 0, 1, kH1},
+      {longest + "00050009P0000E", {}, 32768, 0, 0, kH1},
+      // Failures: the start check keeps the previous read; without "S" the
+      // parse reads from position 0; a scan end without points.
+      {"SB", {previous}, NoLimit, InvalidOstrelDataError, 1, previous},
+      {"sA00", {}, NoLimit, ErrorNumber::InvalidArgument, 1, previous},
+      {h + "0001P0000P0000E", {Scan(kH1, {1})}, NoLimit, subscript},
+      {h + "0001P0000" + kHeader2 + "0002P0000E", {Scan(kH1, {1})}, NoLimit, subscript},
+      {h + "E", {}, 0, subscript, 1, kH1}};  // no point at all fails at the final cut
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text.substr(0, 60));
+    FakeParseContext control;
+    control.regional.dateOrder = DateOrder::DayMonthYear;  // the header date is month first
+    ParseOstrelData(previousRead, control);
+    ScanState& s = control.state;
+    s.scanNumber = 7;
+    s.arrayStart = row.arrayStart;
+    control.changes.clear();
+    if (row.code == 0) {
+      EXPECT_FALSE(ParseOstrelData(row.text, control));
+    } else {
+      const RuntimeError e = testing::CaughtError([&] { ParseOstrelData(row.text, control); });
+      EXPECT_EQ(e.Number(), row.code);
+      EXPECT_EQ(e.Description(), "Invalid Ostrel Scan Data");
+      EXPECT_EQ(e.Source(), StandardDescription(row.code));
+    }
+    ASSERT_EQ(s.ostrelCol->Count(), static_cast<int32_t>(row.stored.size()));
+    for (size_t i = 0; i < row.stored.size(); ++i) {
+      EXPECT_EQ(*s.ostrelCol->Item(int32_t(i + 1)), row.stored[i]) << i;
+    }
+    EXPECT_EQ(s.travimoType, Ostrel);
+    EXPECT_EQ(s.numberOfPoints, row.points);
+    EXPECT_EQ(*s.ostrelData, row.current ? *row.current : row.stored.back());
+    // A failure leaves the count and the selection of the read before.
+    const auto n = static_cast<int32_t>(row.stored.size());
+    const bool selects = row.code == 0 && n > 0;
+    EXPECT_EQ(s.numberOfScans, row.code == 0 ? n : 1);
+    EXPECT_EQ(s.scanNumber, selects ? n : 7);
+    if (selects) {
+      EXPECT_EQ(s.ostrelData, s.ostrelCol->Item(n));
+      EXPECT_EQ(control.changes, (std::vector<std::string>{"TravimoType", "ScanNumber"}));
+    }
   }
-  // No point at all fails at the final cut.
-  FakeParseContext control = WithPreviousRead();
-  EXPECT_EQ(ParseFailure(kHeader1 + "E", control).Number(), ErrorNumber::SubscriptOutOfRange);
-  EXPECT_EQ(control.state.numberOfPoints, 0);
-  EXPECT_EQ(control.state.ostrelCol->Count(), 0);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // What the three parsers share, run for each: the simulator's transfers read
-// back as the records they were made from, every parse starts a fresh
-// collection, a refused transfer leaves the previous read selected, and a
-// flood of tiny scans is refused long before its copies outgrow memory.
+// back as the records they were made from, whatever comes before them, every
+// parse starts a fresh collection, a refused transfer leaves the previous
+// read selected, and a flood of tiny scans is refused long before its copies
+// outgrow memory.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -19,6 +20,7 @@
 #include "sim/ostrel_encoder.h"
 #include "support/caught_error.h"
 #include "support/fake_parse_context.h"
+#include "support/named_fields.h"
 #include "support/sample_records.h"
 
 namespace travimo {
@@ -26,6 +28,7 @@ namespace {
 
 using testing::CaughtError;
 using testing::FakeParseContext;
+using testing::WithFields;
 
 int Pick(std::mt19937& random, int low, int high) {
   return std::uniform_int_distribution<int>(low, high)(random);
@@ -59,7 +62,8 @@ struct LorvexFormat {
     }
     return {sim::EncodeLorvexTransfer(scans), records};
   }
-  static std::string Refused() { return std::string(5000, 'x'); }  // no record at all
+  static std::vector<std::string> Refused() { return {std::string(5000, 'x')}; }  // no "P"
+  static RuntimeError Refusal() { return {1, "Travimo ActiveX", "Can Not Read Comport"}; }
   // Header-only records under "No Limit": 128 kB of points for every 15 characters.
   static std::string Flood(ScanState& s) {
     s.pointLimit = NoLimit;
@@ -88,14 +92,12 @@ struct OstrelFormat {
       std::tie(m.year, m.month, m.day, m.hour, m.minute) =
           std::tuple{Pick(random, 0, 99), Pick(random, 1, 12), Pick(random, 1, 28),
                      Pick(random, 0, 23), Pick(random, 0, 59)};
-      Record header;
-      header.CalibrationConstantA(m.calibrationConstantA);
-      header.CalibrationConstantB(m.calibrationConstantB);
-      header.BasisWeightValue(m.basisWeight);
-      header.MeasurementNumber(m.measurementNumber);
-      header.SamplingRate(m.samplingRate);
-      header.DateTime(Date::FromCalendar(m.year <= 29 ? 2000 + m.year : 1900 + m.year, m.month,
-                                         m.day, m.hour, m.minute, 0));
+      const Record header = WithFields<Record>(
+          {{"CalibrationConstantA", m.calibrationConstantA}, {"BasisWeightValue", m.basisWeight},
+           {"CalibrationConstantB", m.calibrationConstantB}, {"SamplingRate", m.samplingRate},
+           {"MeasurementNumber", m.measurementNumber},
+           {"DateTime", Date::FromCalendar(m.year <= 29 ? 2000 + m.year : 1900 + m.year, m.month,
+                                           m.day, m.hour, m.minute, 0)}});
       m.scans.resize(static_cast<size_t>(Pick(random, 1, 3)));
       for (auto& scan : m.scans) {
         std::vector<float> points;
@@ -115,7 +117,13 @@ struct OstrelFormat {
     options.lineBreakEvery = static_cast<size_t>(Pick(random, 0, 1) * Pick(random, 1, 80));
     return {sim::EncodeOstrel(measurements, options), records};
   }
-  static std::string Refused() { return "xxSX"; }  // the start check fails
+  static std::vector<std::string> Refused() {
+    return {"", "S", "SB", "xxSX123400456012.345152403151030"};  // the start check fails
+  }
+  static RuntimeError Refusal() {
+    return {InvalidOstrelDataError, StandardDescription(InvalidOstrelDataError),
+            "Invalid Ostrel Scan Data"};
+  }
   static std::string Flood(ScanState&) {
     std::string text = "SA123400456012.345152403151030";
     while (text.size() < (size_t{1} << 20)) text += "0001P0000";
@@ -142,27 +150,28 @@ struct BrevaneFormat {
            Word(random), Word(random), {}, {}};
       for (int n = Pick(random, 1, 60); n > 0; --n) m.moisture.push_back(real());
       for (int n = Pick(random, 0, 10); n > 0; --n) m.skipped.push_back(real());
-      Record& r = records.emplace_back();
-      r.TypeOfMeasuringHead("F");
-      r.ScanNumber(m.scanNumber);
-      r.MeasurementNumber(m.measurementNumber);
-      r.IDCode(m.idCode);
-      r.DateTime(TextToDate(m.dateTime, RegionalSettings{}));
-      r.BasisWeightValue(m.basisWeightValue);
-      r.BasisWeightUnit(m.basisWeightUnit);
-      r.TypeOfBasisWeight(m.typeOfBasisWeight);
-      r.SamplingRate(m.samplingRate);
-      r.CalibrationConstantA(m.calibrationConstantA);
-      r.CalibrationConstantB(m.calibrationConstantB);
-      r.MoistureUnit(m.moistureUnit);
-      r.TemperatureUnit(m.temperatureUnit);
-      r.ScanData(SingleArray(0, m.moisture));
+      records.push_back(WithFields<Record>(
+          {{"TypeOfMeasuringHead", "F"}, {"ScanNumber", m.scanNumber}, {"IDCode", m.idCode},
+           {"MeasurementNumber", m.measurementNumber}, {"SamplingRate", m.samplingRate},
+           {"DateTime", TextToDate(m.dateTime, {})}, {"BasisWeightValue", m.basisWeightValue},
+           {"BasisWeightUnit", m.basisWeightUnit}, {"TypeOfBasisWeight", m.typeOfBasisWeight},
+           {"CalibrationConstantA", m.calibrationConstantA}, {"MoistureUnit", m.moistureUnit},
+           {"CalibrationConstantB", m.calibrationConstantB},
+           {"TemperatureUnit", m.temperatureUnit}}));
+      records.back().ScanData(SingleArray(0, m.moisture));
     }
     sim::BrevaneEncodeOptions options;
     options.crLf = Pick(random, 0, 1) == 0;
     return {sim::EncodeBrevane(measurements, options), records};
   }
-  static std::string Refused() { return "S\r01# 1\r"; }  // tag 0 must follow the "S"
+  // Tag 0 must follow the "S"; CR alone ends lines like CR LF, LF alone does not.
+  static std::vector<std::string> Refused() {
+    return {"", "S", "S\r0", "S\r01# 1\r", "xS\r\n\r00# F\r", "S\n00# F\n1\nZ\nE\n"};
+  }
+  static RuntimeError Refusal() {
+    return {InvalidBrevaneDataError, StandardDescription(InvalidBrevaneDataError),
+            "Invalid Brevane Scan Data"};
+  }
   static std::string Flood(ScanState&) {
     std::string text = "S\r00# F\r";
     while (text.size() < (size_t{1} << 20)) text += "1\rZ\r";
@@ -195,7 +204,8 @@ TYPED_TEST_SUITE(ParserTest, Formats);
 
 TYPED_TEST(ParserTest, ReadsBackWhatTheSimulatorEncodes) {
   for (int round = 0; round < 40; ++round) {
-    const auto [text, records] = TypeParam::Make(this->random_);
+    auto [text, records] = TypeParam::Make(this->random_);
+    if (round % 2 == 1) text = "\x02junk\x01e\r\n" + text;  // noise before the start
     SCOPED_TRACE(text);
     this->ctx_ = FakeParseContext();
     TypeParam::Parse(text, this->ctx_);
@@ -217,13 +227,21 @@ TYPED_TEST(ParserTest, EachParseStartsAFreshCollection) {
 }
 
 TYPED_TEST(ParserTest, ARefusedTransferLeavesThePreviousReadSelected) {
-  TypeParam::Parse(TypeParam::Make(this->random_).first, this->ctx_);
-  const auto current = TypeParam::Current(this->ctx_.state);
-  const int32_t scanNumber = this->ctx_.state.scanNumber;
-  const RuntimeError error = CaughtError([&] { TypeParam::Parse(TypeParam::Refused(), this->ctx_); });
-  EXPECT_NE(error.Number(), 0);
-  EXPECT_EQ(TypeParam::Current(this->ctx_.state), current);
-  EXPECT_EQ(this->ctx_.state.scanNumber, scanNumber);
+  const std::string previous = TypeParam::Make(this->random_).first;
+  const RuntimeError expected = TypeParam::Refusal();
+  for (const std::string& text : TypeParam::Refused()) {
+    SCOPED_TRACE(text);
+    FakeParseContext ctx;
+    TypeParam::Parse(previous, ctx);
+    const auto current = TypeParam::Current(ctx.state);
+    const int32_t scanNumber = ctx.state.scanNumber;
+    const RuntimeError error = CaughtError([&] { TypeParam::Parse(text, ctx); });
+    EXPECT_EQ(error.Number(), expected.Number());
+    EXPECT_EQ(error.Source(), expected.Source());
+    EXPECT_EQ(error.Description(), expected.Description());
+    EXPECT_EQ(TypeParam::Current(ctx.state), current);
+    EXPECT_EQ(ctx.state.scanNumber, scanNumber);
+  }
 }
 
 // Every scan end adds a copy of the record: a flood of one-point scans is
