@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "model/error.h"
@@ -181,18 +182,10 @@ TEST_F(JsonPropertyBagTest, KeysNobodyAskedAboutSurviveASave) {
   bag.Write("Caption", std::string("New"), std::string("Travimo"));
   bag.Write("RThreshold", int16_t{0}, int16_t{0});
   bag.Save(File("form.json"));
-  EXPECT_EQ(ContentOf(File("form.json")), R"({
-  "Device": "/dev/ttyUSB1",
-  "Caption": "New",
-  "FromANewerVersion": {
-    "nested": [
-      1,
-      "two",
-      null
-    ]
-  }
-}
-)");
+  // In the order they came, and no entry for a value back at its default.
+  EXPECT_EQ(nlohmann::ordered_json::parse(ContentOf(File("form.json"))),
+            nlohmann::ordered_json::parse(R"({"Device": "/dev/ttyUSB1", "Caption": "New",
+                "FromANewerVersion": {"nested": [1, "two", null]}})"));
 }
 
 }  // namespace

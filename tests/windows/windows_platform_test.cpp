@@ -2,9 +2,9 @@
 // replacement with its error numbers, and the host's waiting loop.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "model/error.h"
@@ -13,14 +13,17 @@
 #include "platform/windows/win32_serial.h"
 #include "platform/windows/windows_file_system.h"
 #include "platform/windows/windows_host.h"
+#include "support/caught_error.h"
 
 namespace travimo::windows {
 namespace {
 
 namespace fs = std::filesystem;
+using travimo::testing::CaughtError;
+using travimo::testing::ErrorOf;
 
 TEST(Win32Serial, LineOptionsBecomeTheDeviceControlBlock) {
-  struct Case {
+  const struct {
     const char* settings;
     int32_t handshaking;
     bool dtr;
@@ -30,8 +33,7 @@ TEST(Win32Serial, LineOptionsBecomeTheDeviceControlBlock) {
     DWORD rtsControl;
     bool xonXoff;
     bool errorChar;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"9600,n,8,1", 0, true, false, NOPARITY, ONESTOPBIT, RTS_CONTROL_DISABLE, false, false},
       {"9600,n,8,1", 3, false, false, NOPARITY, ONESTOPBIT, RTS_CONTROL_HANDSHAKE, true, false},
       {"19200,e,7,2", 1, false, true, EVENPARITY, TWOSTOPBITS, RTS_CONTROL_ENABLE, true, true},
@@ -44,7 +46,6 @@ TEST(Win32Serial, LineOptionsBecomeTheDeviceControlBlock) {
     options.handshaking = c.handshaking;
     options.dtrEnable = c.dtr;
     options.rtsEnable = c.rts;
-    options.inBufferSize = 9096;
     DCB dcb{};
     ApplyLineOptions(dcb, options);
     EXPECT_EQ(dcb.BaudRate, static_cast<DWORD>(options.line.baud));
@@ -70,69 +71,41 @@ TEST(Win32Serial, PortNamesReachEveryNumberAndAMissingPortIs8002) {
   EXPECT_EQ(DefaultDeviceFor(1), "\\\\.\\COM1");
   EXPECT_EQ(DefaultDeviceFor(12), "\\\\.\\COM12");
   Win32Backend backend;
-  try {
-    backend.Open(250, PortOptions{});
-    FAIL() << "COM250 opened";
-  } catch (const RuntimeError& error) {
-    EXPECT_EQ(error.Number(), CommError::PortInvalid);
-    EXPECT_NE(error.Description().find("COM250"), std::string::npos) << error.Description();
-  }
+  const RuntimeError error = CaughtError([&] { backend.Open(250, PortOptions{}); });
+  EXPECT_EQ(error.Number(), CommError::PortInvalid);
+  EXPECT_NE(error.Description().find("COM250"), std::string::npos) << error.Description();
 }
 
-class WindowsFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("travimo-files-" + std::to_string(GetCurrentProcessId()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Content(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  size_t Entries() { return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {})); }
-
-  fs::path dir_;
-  WindowsFileSystem files_;
-};
-
-TEST_F(WindowsFiles, ReplaceLeavesExactlyTheNewBytesAndNoTemporaryFile) {
-  const fs::path target = dir_ / "RawData.dat";
-  const std::vector<uint8_t> longer(5000, 'x');
+// A failed replace leaves the old entry and no temporary behind.
+TEST(WindowsFiles, ReplaceLeavesExactlyTheNewBytesAndFailuresCarryTheFileErrorNumbers) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("travimo-files-" + std::to_string(GetCurrentProcessId()));
+  fs::create_directories(dir);
+  const auto entries = [&] { return std::distance(fs::directory_iterator(dir), {}); };
+  WindowsFileSystem files;
+  const std::string target = (dir / "RawData.dat").string();
   const std::vector<uint8_t> bytes = {'P', 0, '\r', '\n', 0x1A, 0xFF};
-  files_.ReplaceContent(target.string(), longer);  // created
-  files_.ReplaceContent(target.string(), bytes);   // replaced over a longer file
-  EXPECT_EQ(Content(target), std::string(bytes.begin(), bytes.end()));
-  EXPECT_EQ(Entries(), 1u);
-  EXPECT_TRUE(files_.IsFile(target.string()));
-  EXPECT_FALSE(files_.IsFile(dir_.string()));
-  files_.Delete(target.string());
-  EXPECT_FALSE(files_.IsFile(target.string()));
-}
+  files.ReplaceContent(target, std::vector<uint8_t>(5000, 'x'));  // created
+  files.ReplaceContent(target, bytes);                            // replaced over a longer file
+  std::ifstream in(target, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+            std::string(bytes.begin(), bytes.end()));
+  in.close();
+  EXPECT_EQ(entries(), 1);
+  EXPECT_TRUE(files.IsFile(target));
+  EXPECT_FALSE(files.IsFile(dir.string()));
+  files.Delete(target);
+  EXPECT_FALSE(files.IsFile(target));
 
-TEST_F(WindowsFiles, FailuresCarryTheFileErrorNumbers) {
-  const std::vector<uint8_t> bytes = {'a'};
-  struct Case {
-    std::function<void()> call;
-    int32_t number;
+  const std::pair<std::function<void()>, int32_t> cases[] = {
+      {[&] { files.Delete(target); }, 53},
+      {[&] { files.ReplaceContent((dir / "no-such-dir" / "x.dat").string(), bytes); },
+       ErrorNumber::PathFileAccess},
+      {[&] { files.ReplaceContent(dir.string(), bytes); }, ErrorNumber::PathFileAccess},
   };
-  const fs::path missingDir = dir_ / "no-such-dir" / "x.dat";
-  const Case cases[] = {
-      {[&] { files_.Delete((dir_ / "absent.dat").string()); }, 53},
-      {[&] { files_.ReplaceContent(missingDir.string(), bytes); }, ErrorNumber::PathFileAccess},
-      // A directory in the way: the old entry stays, no temporary is left.
-      {[&] { files_.ReplaceContent(dir_.string(), bytes); }, ErrorNumber::PathFileAccess},
-  };
-  for (const auto& c : cases) {
-    try {
-      c.call();
-      ADD_FAILURE() << "no failure";
-    } catch (const RuntimeError& error) {
-      EXPECT_EQ(error.Number(), c.number) << error.Description();
-    }
-  }
-  EXPECT_EQ(Entries(), 0u);
+  for (const auto& [call, number] : cases) EXPECT_EQ(ErrorOf(call), number);
+  EXPECT_EQ(entries(), 0);
+  fs::remove_all(dir);
 }
 
 // An IoSource on an event, as a serial connection offers its receive event.
@@ -165,20 +138,17 @@ TEST(WindowsHostLoop, SourcesAndTimersAreServicedInsideYields) {
   source.Signal();
   host.Yield();
   EXPECT_EQ(source.serviced, 1);
-
   const double start = host.MonotonicSeconds();
   while (host.MonotonicSeconds() - start < 0.2) host.Yield();
   EXPECT_GE(ticks, 5);
   EXPECT_LE(ticks, 11);
-
   registration = SourceRegistration();
   source.Signal();
   host.Yield();
-  EXPECT_EQ(source.serviced, 1);  // unregistered: left alone
+  EXPECT_EQ(source.serviced, 1) << "unregistered: left alone";
 
-  const double midnight = host.SecondsSinceMidnight();
-  EXPECT_GE(midnight, 0.0);
-  EXPECT_LT(midnight, 86400.0);
+  EXPECT_GE(host.SecondsSinceMidnight(), 0.0);
+  EXPECT_LT(host.SecondsSinceMidnight(), 86400.0);
   const RegionalSettings regional = host.Regional();
   EXPECT_FALSE(regional.decimalSeparator.empty());
   EXPECT_NE(regional.decimalSeparator, regional.groupingSeparator);
