@@ -100,10 +100,7 @@ TEST_F(AtomicFileTest, ReplacesWithExactlyTheBytesAndReadsBackWithinALimit) {
   ReplaceFileContent(name, std::string(5000, 'x'));
   EXPECT_EQ(ErrorOf(name, [&] { ReadRegularFile(name, 4999); }), kOutOfMemory);
   EXPECT_EQ(ReadRegularFile(name, 5000), std::string(5000, 'x'));
-  const std::string bytes(
-      "S\r\0\xff"
-      "E",
-      5);
+  const std::string bytes("S\r\0E\xff", 5);
   ReplaceFileContent(name, bytes);
   EXPECT_EQ(ContentOf(name), bytes) << "no tail of the longer old file";
   EXPECT_EQ(Entries(), std::vector<std::string>{"RawData.dat"});
