@@ -124,7 +124,6 @@ TEST_F(JsonPropertyBagTest, AValueIsReadAsItsDefaultsKindOrRefused) {
       {"1", true, {}, kMismatch},
       {R"({"name": "Arial"})", {}, arial},  // the rest of a hand-written font as by default
       {R"({"record": "Ostrel"})", LorvexPtr{}, {}, kMismatch},
-      {R"({"record": "Quartz"})", {}, {}, kMismatch},
       {R"({"record": "Ostrel", "cScanData": {"values": ["x"]}})",
        {},
        {},

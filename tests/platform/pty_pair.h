@@ -15,6 +15,29 @@
 
 namespace travimo::testing {
 
+// Up to `wanted` bytes within two seconds: `take` appends what is waiting on
+// `fd` and says whether more may come.
+template <class Take>
+std::string Collect(int fd, size_t wanted, Take take) {
+  std::string got;
+  for (int tries = 0; tries < 200 && got.size() < wanted; ++tries) {
+    pollfd probe{fd, POLLIN, 0};
+    ::poll(&probe, 1, 10);
+    if (!take(got)) break;
+  }
+  return got;
+}
+
+// Until a hang-up, when `wanted` is beyond what comes.
+inline std::string ReadAll(SerialConnection& connection, size_t wanted) {
+  return Collect(connection.PollDescriptor(), wanted, [&](std::string& got) {
+    uint8_t buffer[64];
+    const ReadOutcome outcome = connection.Read(buffer);
+    got.append(buffer, buffer + outcome.count);
+    return !outcome.hungUp;
+  });
+}
+
 class PtyPair {
  public:
   PtyPair() {
@@ -34,20 +57,15 @@ class PtyPair {
   void Write(const std::string& bytes) {
     ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   }
-
-  // What the far end received within two seconds, up to `wanted` bytes.
+  // What the far end received.
   std::string Read(size_t wanted) {
-    std::string got;
-    for (int tries = 0; tries < 200 && got.size() < wanted; ++tries) {
-      pollfd probe{master_, POLLIN, 0};
-      ::poll(&probe, 1, 10);
+    return Collect(master_, wanted, [&](std::string& got) {
       char buffer[256];
       const ssize_t n = ::read(master_, buffer, sizeof buffer);
       if (n > 0) got.append(buffer, static_cast<size_t>(n));
-    }
-    return got;
+      return true;
+    });
   }
-
   // Closes both of our ends, so the line really hangs up for its last holder.
   void HangUp() {
     for (int* fd : {&master_, &slave_}) {
@@ -61,19 +79,5 @@ class PtyPair {
   int slave_ = -1;
   std::string name_;
 };
-
-// What a connection reads within two seconds, up to `wanted` bytes or a hang-up.
-inline std::string ReadAll(SerialConnection& connection, size_t wanted) {
-  std::string got;
-  std::vector<uint8_t> buffer(64);
-  for (int tries = 0; tries < 200 && got.size() < wanted; ++tries) {
-    pollfd probe{connection.PollDescriptor(), POLLIN, 0};
-    ::poll(&probe, 1, 10);
-    const ReadOutcome outcome = connection.Read(buffer);
-    got.append(buffer.begin(), buffer.begin() + static_cast<ptrdiff_t>(outcome.count));
-    if (outcome.hungUp) break;
-  }
-  return got;
-}
 
 }  // namespace travimo::testing
