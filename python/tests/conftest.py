@@ -3,6 +3,8 @@ import shutil
 
 import pytest
 
+import travimo
+
 
 @pytest.fixture
 def cli():
@@ -11,3 +13,11 @@ def cli():
     if not path or not os.path.exists(path):
         pytest.skip("the travimo command-line tool is not built")
     return path
+
+
+@pytest.fixture
+def decoded():
+    """A control that has decoded a Lorvex transfer of two scans."""
+    control = travimo.Control()
+    control.decode(travimo.sample_transfer("lorvex", scans=2, points=8))
+    return control

@@ -4,24 +4,21 @@ import pytest
 import travimo
 
 
-def test_missing_device_is_comport_error(tmp_path):
-    missing = tmp_path / "no-such-tty"
+def _resolver(port):
+    raise KeyError(port)
+
+
+@pytest.mark.parametrize("read, named", [
+    (lambda missing: travimo.read(device=missing), "no-such-tty"),
+    (lambda missing: travimo.Control(device=_resolver).read_travimo(), "port 1"),
+])
+def test_a_port_that_cannot_be_opened_is_comport_error(tmp_path, read, named):
     with pytest.raises(travimo.TravimoError) as caught:
-        travimo.read(device=missing)
+        read(tmp_path / "no-such-tty")
     error = caught.value
     assert (error.number, error.name) == (8002, "ComportError")
-    assert str(missing) in error.description
+    assert named in error.description
     assert str(error).startswith("8002 ComportError: ")
-
-
-def test_failing_resolver_is_comport_error():
-    def resolver(port):
-        raise KeyError(port)
-
-    with pytest.raises(travimo.TravimoError) as caught:
-        travimo.Control(device=resolver).read_travimo()
-    assert caught.value.name == "ComportError"
-    assert "port 1" in caught.value.description
 
 
 @pytest.mark.parametrize("data, number, name", [
@@ -42,15 +39,13 @@ def test_parser_failures(data, number, name):
     ("CommPort", 40000, 6),              # a 16-bit property
     ("TravimoType", "Quenta", 13),       # not a member name
 ])
-def test_refused_assignments_keep_the_value(name, value, number):
-    control = travimo.Control()
-    control.decode(travimo.sample_transfer("lorvex", scans=2, points=8))
-    before = control.get(name)
+def test_refused_assignments_keep_the_value(decoded, name, value, number):
+    before = decoded.get(name)
     with pytest.raises(travimo.TravimoError) as caught:
-        control.set(name, value)
+        decoded.set(name, value)
     assert caught.value.number == number
     assert caught.value.name is None  # a standard number, no TravimoErrors member
-    assert control.get(name) == before
+    assert decoded.get(name) == before
 
 
 def test_callback_exception_reaches_the_caller():

@@ -46,19 +46,17 @@ def test_pressing_the_button_reads_the_port_the_resolver_names(tmp_path):
     assert len(control.records()) == 2
 
 
-def test_records_are_the_controls_own_objects_and_bad_queries_are_events():
-    control = travimo.Control()
+def test_records_are_the_controls_own_objects_and_bad_queries_are_events(decoded):
     seen = []
-    control.on_error = seen.append
-    records = control.decode(travimo.sample_transfer("lorvex", scans=2, points=16))
-    last = control.LorvexData
+    decoded.on_error = seen.append
+    last = decoded.LorvexData
     last.ScanNumber = 9
-    assert records[-1].ScanNumber == 9  # one object, not a copy
-    assert np.array_equal(control.OneScanDataArray.values, last.ScanData.values)
-    assert control.ScanDataElement(2, 3) == last.ScanData.At(3)
-    assert control.ScanDataElement(5, 1) == 0.0  # an event, not an exception
+    assert decoded.records()[-1].ScanNumber == 9  # one object, not a copy
+    assert np.array_equal(decoded.OneScanDataArray.values, last.ScanData.values)
+    assert decoded.ScanDataElement(2, 3) == last.ScanData.At(3)
+    assert decoded.ScanDataElement(5, 1) == 0.0  # an event, not an exception
     assert seen == [travimo.TravimoErrors.DataAccessError]
-    assert control.errors == [2]
+    assert decoded.errors == [2]
 
 
 def test_type_letters_follow_the_scans_when_a_brevane_read_left_array_start_0():

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "model/error.h"
+#include "support/caught_error.h"
 #include "support/sample_records.h"
 
 namespace travimo {
@@ -55,32 +56,22 @@ TEST(RecordJsonTest, ASavedRecordReadsBackAsWritten) {
 }
 
 TEST(RecordJsonTest, AFieldOfTheWrongKindNamesItsPlace) {
-  struct Case {
-    const char* json;
-    int32_t number;
-    const char* place;
-  };
-  for (const Case& c : {
-           Case{R"({"record": "Quartz"})", ErrorNumber::TypeMismatch, "\"record\""},
-           Case{R"({"record": 1})", ErrorNumber::TypeMismatch, "\"record\""},
-           Case{R"({"record": "Ostrel", "SamplingRate": 2.5})", ErrorNumber::TypeMismatch,
-                "\"SamplingRate\""},
-           Case{R"({"record": "Ostrel", "MeasurementNumber": 3000000000})",
-                ErrorNumber::Overflow, "\"MeasurementNumber\""},
-           Case{R"({"record": "Lorvex", "cScanTemp": {"values": [true]}})",
-                ErrorNumber::TypeMismatch, "\"cScanTemp.values\""},
-           Case{R"({"record": "Ostrel", "DateTime": {"value": 1e9}})", ErrorNumber::Overflow,
-                "\"DateTime\""},
-       }) {
-    SCOPED_TRACE(c.json);
-    try {
-      RecordFromJson(Json::parse(c.json), kAt);
-      ADD_FAILURE() << "accepted";
-    } catch (const RuntimeError& error) {
-      EXPECT_EQ(error.Number(), c.number);
-      EXPECT_NE(error.Description().find(c.place), std::string::npos) << error.Description();
-      EXPECT_NE(error.Description().find(kFile), std::string::npos) << error.Description();
-    }
+  const int32_t mismatch = ErrorNumber::TypeMismatch, overflow = ErrorNumber::Overflow;
+  const std::tuple<const char*, int32_t, const char*> cases[] = {
+      {R"({"record": "Quartz"})", mismatch, "\"record\""},
+      {R"({"record": 1})", mismatch, "\"record\""},
+      {R"({"record": "Ostrel", "SamplingRate": 2.5})", mismatch, "\"SamplingRate\""},
+      {R"({"record": "Ostrel", "MeasurementNumber": 3000000000})", overflow,
+       "\"MeasurementNumber\""},
+      {R"({"record": "Lorvex", "cScanTemp": {"values": [1, true]}})", mismatch,
+       "\"cScanTemp.values\""},
+      {R"({"record": "Ostrel", "DateTime": {"value": 1e9}})", overflow, "\"DateTime\""}};
+  for (const auto& [json, number, place] : cases) {
+    const RuntimeError error =
+        testing::CaughtError([&] { RecordFromJson(Json::parse(json), kAt); });
+    EXPECT_EQ(error.Number(), number) << json;
+    EXPECT_NE(error.Description().find(place), std::string::npos) << error.Description();
+    EXPECT_NE(error.Description().find(kFile), std::string::npos) << error.Description();
   }
 }
 

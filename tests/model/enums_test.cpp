@@ -5,7 +5,8 @@
 namespace travimo {
 namespace {
 
-TEST(EnumsTest, MemberNamesAsAPropertyBrowserShowsThem) {
+// Member names as a property browser shows them, and every enumeration listed.
+TEST(EnumsTest, MemberNamesAndEnumerations) {
   const std::tuple<const char*, int32_t, const char*> cases[] = {
       {"NumberOfPointsEnum", 32768, "No Limit"},
       {"TravimoTypeEnum", 3, "Ostrel"},
@@ -19,14 +20,11 @@ TEST(EnumsTest, MemberNamesAsAPropertyBrowserShowsThem) {
   }
   EXPECT_FALSE(MemberName("NumberOfPointsEnum", 100).has_value());
   EXPECT_FALSE(MemberName("NoSuchEnum", 1).has_value());
-}
-
-TEST(EnumsTest, EveryEnumerationIsListedWithItsMembers) {
-  const std::pair<const char*, size_t> cases[] = {
+  const std::pair<const char*, size_t> enumerations[] = {
       {"TravimoTypeEnum", 3}, {"NumberOfPointsEnum", 3},  {"TravimoDataTypeEnum", 3},
       {"TravimoErrors", 7},   {"TemperatureTypeEnum", 2}, {"BlueLineTriggerType", 3}};
-  EXPECT_EQ(Enumerations().size(), std::size(cases));
-  for (const auto& [name, members] : cases) {
+  EXPECT_EQ(Enumerations().size(), std::size(enumerations));
+  for (const auto& [name, members] : enumerations) {
     const EnumInfo* info = FindEnumeration(name);
     ASSERT_NE(info, nullptr) << name;
     EXPECT_EQ(info->members.size(), members) << name;

@@ -28,7 +28,8 @@ TEST(SelectScanTest, AssignmentsMoveBetweenScansAndClampToTheCount) {
   EXPECT_EQ(state.lorvexData, current);
 }
 
-TEST(SelectScanTest, WithoutACollectionEveryTypeGetsANewEmptyRecord) {
+// Without a collection, or with an empty one, the type's record is a new empty one.
+TEST(SelectScanTest, WithoutScansEveryTypeGetsANewEmptyRecord) {
   for (const int32_t type : {Lorvex, Brevane, Ostrel}) {
     ScanState state;
     state.travimoType = type;
@@ -38,9 +39,6 @@ TEST(SelectScanTest, WithoutACollectionEveryTypeGetsANewEmptyRecord) {
     EXPECT_EQ(state.brevaneData != nullptr, type == Brevane);
     EXPECT_EQ(state.ostrelData != nullptr, type == Ostrel);
   }
-}
-
-TEST(SelectScanTest, AnEmptyCollectionGivesANewRecordAndScanNumberZero) {
   ScanState state;
   state.travimoType = Ostrel;
   state.ostrelCol = std::make_shared<COstrelColCls>();
@@ -51,7 +49,7 @@ TEST(SelectScanTest, AnEmptyCollectionGivesANewRecordAndScanNumberZero) {
     EXPECT_EQ(state.scanNumber, 0);
     ASSERT_NE(state.ostrelData, nullptr);
     EXPECT_NE(state.ostrelData, previous);
-    EXPECT_EQ(state.ostrelData->ScanNumber(), 1);
+    EXPECT_EQ(*state.ostrelData, COstrelCls());
   }
 }
 
