@@ -34,9 +34,9 @@ struct Script {
   size_t burstSize = 0;               // bytes per write; 0: the whole answer at once
   double burstPause = 0.0;            // seconds between bursts
   bool silent = false;                // requests are counted but never answered
-  std::string garbage;                // sent ahead of the transfer
+  std::string garbage{};              // sent ahead of the transfer
   bool endMarker = true;              // "##", "E" or the closing "E" line
-  std::optional<size_t> hangUpAfter;  // bytes of the answer sent before the line drops
+  std::optional<size_t> hangUpAfter{};  // bytes of the answer sent before the line drops
 };
 
 // What a transfer is made from; the default providers use the sample records below.

@@ -1,7 +1,8 @@
 // Reads through a real device server: ser2net on loopback serving the
-// simulator's pseudo-terminal raw and with the COM port option, plus the
-// failures a network line adds (no server, a server that never answers or
-// refuses a setting, a server that stops part-way).
+// simulator's pseudo-terminal raw and with the COM port option, the
+// simulator's own listener, plus the failures a network line adds (no
+// server, a server that never answers or refuses a setting, a server that
+// stops part-way).
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -10,14 +11,17 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "e2e/pty_rig.h"
 #include "model/error.h"
 #include "platform/ms_comm.h"
-#include "platform/posix/device_backend.h"
 #include "sim/tcp_bridge.h"
+#include "support/same_results.h"
 #include "support/ser2net_rig.h"
 
 namespace travimo::testing {
@@ -27,74 +31,59 @@ using namespace std::chrono_literals;
 
 struct Outcome {
   std::vector<int32_t> errors;
-  int32_t scans = 0;
-  std::vector<LorvexPtr> lorvex;  // the current record of each type, scan by scan
-  std::vector<OstrelPtr> ostrel;
-  std::vector<BrevanePtr> brevane;
+  ReadResults results;
 };
 
 Outcome ReadWith(PtyRig& rig, const std::string& device) {
   rig.device = device;
   rig.container.events.clear();
   rig.Read();
-  Outcome outcome{rig.container.ErrorNumbers(), rig.control.NumberOfScans(), {}, {}, {}};
-  for (int32_t scan = 1; scan <= outcome.scans; ++scan) {
-    rig.control.ScanNumber(scan);
-    outcome.lorvex.push_back(rig.control.LorvexData());
-    outcome.ostrel.push_back(rig.control.OstrelData());
-    outcome.brevane.push_back(rig.control.BrevaneData());
-  }
-  return outcome;
-}
-
-// Whole records, field by field and series by value.
-template <class Ptr>
-bool SameRecords(const std::vector<Ptr>& a, const std::vector<Ptr>& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](const Ptr& x, const Ptr& y) { return x && y ? *x == *y : x == y; });
-}
-
-bool SameRecords(const Outcome& a, const Outcome& b) {
-  return a.scans == b.scans && SameRecords(a.lorvex, b.lorvex) && SameRecords(a.ostrel, b.ostrel) &&
-         SameRecords(a.brevane, b.brevane);
-}
-
-sim::Script Instrument(sim::Mode mode) {
-  sim::Script script;
-  script.mode = mode;
-  script.scans = 2;
-  return script;
+  return {rig.container.ErrorNumbers(), CollectResults(rig.control)};
 }
 
 #define REQUIRE_SER2NET() \
   if (!Ser2netInstalled()) GTEST_SKIP() << "ser2net is not installed (apt-get install ser2net)"
 
+enum class Route { Raw, Rfc2217, Listener };
+
 // The same records as a direct read, and over RFC 2217 the line settings
 // asked for reach the device, where the raw port keeps the server's own.
 class EveryInstrument : public ::testing::TestWithParam<sim::Mode> {};
 
-TEST_P(EveryInstrument, ReadsThroughTheServerAsDirectlyInBothModes) {
+TEST_P(EveryInstrument, ReadsThroughEachRouteAsDirectly) {
   REQUIRE_SER2NET();
   const sim::Mode mode = GetParam();
-  PtyRig rig(Instrument(mode));
+  PtyRig rig({.mode = mode, .scans = 2});
   rig.control.TravimoType(mode == sim::Mode::Lorvex ? Lorvex : Ostrel);
   rig.control.Settings("19200,n,8,2");
   const Outcome direct = ReadWith(rig, rig.simulator.SlavePath());
   ASSERT_TRUE(direct.errors.empty()) << rig.control.LastErrorDescription();
-  ASSERT_GT(direct.scans, 0);
-  for (const bool rfc2217 : {false, true}) {
+  ASSERT_GT(direct.results.Count(), 0);
+  for (const Route route : {Route::Raw, Route::Rfc2217, Route::Listener}) {
+    SCOPED_TRACE(static_cast<int>(route));
     // A server each: one that has just let a client go may still hold the device.
-    Ser2netRig server(rig.simulator.SlavePath());
-    ASSERT_TRUE(server.Running()) << server.Log();
-    const std::string url = rfc2217 ? server.Rfc2217Url() : server.RawUrl();
+    std::unique_ptr<Ser2netRig> server;
+    std::unique_ptr<sim::TcpBridge> bridge;
+    std::string url;
+    if (route == Route::Listener) {
+      bridge = std::make_unique<sim::TcpBridge>(sim::ParseListenAddress("127.0.0.1:0"),
+                                                rig.simulator.SlavePath());
+      url = "socket://127.0.0.1:" + std::to_string(bridge->Port());
+    } else {
+      server = std::make_unique<Ser2netRig>(rig.simulator.SlavePath());
+      ASSERT_TRUE(server->Running()) << server->Log();
+      url = route == Route::Rfc2217 ? server->Rfc2217Url() : server->RawUrl();
+    }
     const Outcome remote = ReadWith(rig, url);
     EXPECT_TRUE(remote.errors.empty()) << url << ": " << rig.control.LastErrorDescription();
-    EXPECT_TRUE(SameRecords(remote, direct)) << url;
+    EXPECT_TRUE(SameResults(remote.results, direct.results)) << url;
+    if (route == Route::Listener) continue;
+    const bool rfc2217 = route == Route::Rfc2217;
     const auto line = rig.simulator.Stats().lineAtTransfer;
     ASSERT_TRUE(line.has_value());
-    EXPECT_EQ(line->speed, rfc2217 ? B19200 : B9600) << url;
-    EXPECT_EQ(line->twoStopBits, rfc2217) << url;
-    EXPECT_EQ(line->hardwareFlow, rfc2217 && mode != sim::Mode::Lorvex) << url;
+    EXPECT_EQ(line->speed, rfc2217 ? B19200 : B9600);
+    EXPECT_EQ(line->twoStopBits, rfc2217);
+    EXPECT_EQ(line->hardwareFlow, rfc2217 && mode != sim::Mode::Lorvex);
   }
 }
 
@@ -102,85 +91,59 @@ INSTANTIATE_TEST_SUITE_P(DeviceServer, EveryInstrument,
                          ::testing::Values(sim::Mode::Lorvex, sim::Mode::Ostrel,
                                            sim::Mode::Brevane));
 
-TEST(DeviceServer, AServerStoppedPartWayIsAHangUp) {
+// A server stopped part-way is a hang-up; a device that drops its line once
+// the transfer is complete closes the connection, and the read delivers as a
+// local line would.
+TEST(DeviceServer, AConnectionEndsAsALocalLineWould) {
   REQUIRE_SER2NET();
-  sim::Script script = Instrument(sim::Mode::Ostrel);
-  script.burstSize = 64;
-  script.burstPause = 0.05;
-  for (const bool rfc2217 : {false, true}) {
+  const struct {
+    bool rfc2217;
+    bool stopPartWay;
+    std::vector<int32_t> errors;
+  } cases[] = {{false, true, {CommError::ReadFailed}},
+               {true, true, {CommError::ReadFailed}},
+               {false, false, {}}};
+  for (const auto& c : cases) {
+    sim::Script script{.mode = sim::Mode::Ostrel, .scans = 2};
+    if (c.stopPartWay) {
+      script.burstSize = 64;
+      script.burstPause = 0.05;
+    } else {
+      script.hangUpAfter = sim::DefaultTransfer({script.mode, 0, 2, script.points, true}).size();
+    }
     PtyRig rig(script);
+    rig.control.TravimoType(Ostrel);  // the type says which end marker counts
     Ser2netRig server(rig.simulator.SlavePath());
     ASSERT_TRUE(server.Running()) << server.Log();
     std::thread stopper([&] {
       const auto deadline = std::chrono::steady_clock::now() + 10s;
-      while (rig.simulator.Stats().bytesSent < 200 && std::chrono::steady_clock::now() < deadline) {
+      while (c.stopPartWay && rig.simulator.Stats().bytesSent < 200 &&
+             std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(10ms);
       }
-      server.Stop();
+      if (c.stopPartWay) server.Stop();
     });
-    const Outcome outcome = ReadWith(rig, rfc2217 ? server.Rfc2217Url() : server.RawUrl());
+    const Outcome outcome = ReadWith(rig, c.rfc2217 ? server.Rfc2217Url() : server.RawUrl());
     stopper.join();
-    EXPECT_EQ(outcome.errors, std::vector<int32_t>{CommError::ReadFailed})
-        << rig.control.LastErrorDescription();
-  }
-}
-
-// simulate --listen: the simulator's own raw TCP port, no other software.
-TEST(DeviceServer, TheSimulatorsListenerServesAReadAsDirectly) {
-  PtyRig rig(Instrument(sim::Mode::Lorvex));
-  const Outcome direct = ReadWith(rig, rig.simulator.SlavePath());
-  sim::TcpBridge bridge(sim::ParseListenAddress("127.0.0.1:0"), rig.simulator.SlavePath());
-  const Outcome remote = ReadWith(rig, "socket://127.0.0.1:" + std::to_string(bridge.Port()));
-  EXPECT_TRUE(remote.errors.empty()) << rig.control.LastErrorDescription();
-  EXPECT_TRUE(SameRecords(remote, direct));
-}
-
-// A device that drops its line once the transfer is complete: the server
-// closes the connection, and the read delivers as a local line would.
-TEST(DeviceServer, AConnectionClosedAfterTheEndMarkerDelivers) {
-  REQUIRE_SER2NET();
-  sim::Script script = Instrument(sim::Mode::Ostrel);
-  script.hangUpAfter =
-      sim::DefaultTransfer({sim::Mode::Ostrel, 0, script.scans, script.points, true}).size();
-  PtyRig rig(script);
-  rig.control.TravimoType(Ostrel);  // the type says which end marker counts
-  Ser2netRig server(rig.simulator.SlavePath());
-  ASSERT_TRUE(server.Running()) << server.Log();
-  const Outcome outcome = ReadWith(rig, server.RawUrl());
-  EXPECT_TRUE(outcome.errors.empty()) << rig.control.LastErrorDescription();
-  EXPECT_EQ(outcome.scans, script.scans);
-}
-
-TEST(DeviceServer, AServerThatIsNotThereIs8002NamingIt) {
-  PtyRig rig(Instrument(sim::Mode::Lorvex));
-  const std::string endpoint = "127.0.0.1:" + std::to_string(FreePort());
-  for (const std::string& url : {"socket://" + endpoint, "rfc2217://" + endpoint}) {
-    const Outcome outcome = ReadWith(rig, url);
-    EXPECT_EQ(outcome.errors, std::vector<int32_t>{CommError::PortInvalid}) << url;
-    const std::string& description = rig.control.LastErrorDescription();
-    EXPECT_NE(description.find("cannot connect to " + endpoint), std::string::npos) << description;
-    EXPECT_NE(description.find("refused"), std::string::npos) << description;
+    EXPECT_EQ(outcome.errors, c.errors) << c.rfc2217 << ": " << rig.control.LastErrorDescription();
+    EXPECT_EQ(outcome.results.Count(), c.stopPartWay ? 0 : 2) << c.rfc2217;
   }
 }
 
 // Every byte value, 0xFF runs included, both ways through the escaping.
 TEST(DeviceServer, EveryByteValueSurvivesBothModes) {
   REQUIRE_SER2NET();
-  sim::Simulator simulator(Instrument(sim::Mode::Lorvex));
+  sim::Simulator simulator;
   std::string all;
-  for (int round = 0; round < 3; ++round) {
-    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
-  }
+  for (int i = 0; i < 3 * 256; ++i) all += static_cast<char>(i);
   simulator.Provider([&](const sim::TransferRequest&) { return all; });
   simulator.Start();
   for (const bool rfc2217 : {false, true}) {
     Ser2netRig server(simulator.SlavePath());
     ASSERT_TRUE(server.Running()) << server.Log();
     const std::string url = rfc2217 ? server.Rfc2217Url() : server.RawUrl();
-    posix::DeviceBackend backend([&](int16_t) { return url; });
-    auto line = backend.Open(1, PortOptions{});
-    const std::vector<uint8_t> request = {'D', 0xFF};
-    line->Write(request);
+    auto line = posix::DeviceBackend([&](int16_t) { return url; }).Open(1, PortOptions{});
+    line->Write(std::vector<uint8_t>{'D', 0xFF});
     std::string got;
     std::vector<uint8_t> buffer(512);
     const auto deadline = std::chrono::steady_clock::now() + 5s;
@@ -194,13 +157,13 @@ TEST(DeviceServer, EveryByteValueSurvivesBothModes) {
     EXPECT_EQ(simulator.Stats().lastDataType, 0xFF) << url;
     EXPECT_EQ(simulator.Stats().otherBytes, 0u) << url;
   }
-  simulator.Stop();
 }
 
-// A loopback server that takes connections and then does what the test says.
+// A loopback server that takes connections and then does what the test says;
+// without a session they wait in the backlog, never answered.
 class FakeServer {
  public:
-  explicit FakeServer(std::function<void(int client)> session = {}) {
+  explicit FakeServer(std::function<void(int client)> session) {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -209,8 +172,8 @@ class FakeServer {
     ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
     ::listen(listener_, 4);
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    if (!session) return;  // connections wait in the backlog, never answered
+    port = ntohs(address.sin_port);
+    if (!session) return;
     thread_ = std::thread([this, session] {
       const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
       if (client < 0) return;
@@ -223,35 +186,13 @@ class FakeServer {
     if (thread_.joinable()) thread_.join();
     ::close(listener_);
   }
-  std::string Url() const { return "rfc2217://127.0.0.1:" + std::to_string(port_); }
+
+  uint16_t port = 0;
 
  private:
   int listener_ = -1;
-  uint16_t port_ = 0;
   std::thread thread_;
 };
-
-RuntimeError OpenFailure(const std::string& url, const PortOptions& options = {}) {
-  posix::NetworkWaits waits;
-  waits.negotiateMs = 300;
-  posix::DeviceBackend backend([&](int16_t) { return url; }, {}, waits);
-  try {
-    backend.Open(1, options);
-  } catch (const RuntimeError& error) {
-    return error;
-  }
-  return RuntimeError(0, "", "opened");
-}
-
-TEST(DeviceServer, ANegotiationThatNeverComesEndsInTime) {
-  FakeServer silent;
-  const auto start = std::chrono::steady_clock::now();
-  const RuntimeError error = OpenFailure(silent.Url());
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-  EXPECT_EQ(error.Number(), CommError::PortInvalid);
-  EXPECT_NE(error.Description().find("did not agree to the COM port option"), std::string::npos)
-      << error.Description();
-}
 
 // Agrees to the option, then answers every setting as asked but the speed.
 void AnswerWith9600(int client) {
@@ -273,15 +214,45 @@ void AnswerWith9600(int client) {
   ::recv(client, buffer, sizeof buffer, 0);  // until the client gives up
 }
 
-TEST(DeviceServer, ARefusedSettingIsTheRefusedPropertyError) {
-  FakeServer server(AnswerWith9600);
-  PortOptions options;
-  options.line.baud = 19200;
-  const RuntimeError error = OpenFailure(server.Url(), options);
-  EXPECT_EQ(error.Number(), ErrorNumber::InvalidPropertyValue) << error.Description();
-  EXPECT_NE(error.Description().find("asked for 19200 baud, the server set 9600 baud"),
-            std::string::npos)
-      << error.Description();
+// An open that cannot be made ends in time with its number and what went wrong.
+TEST(DeviceServer, AnOpenThatFailsSaysWhy) {
+  const struct {
+    const char* scheme;
+    bool listening;
+    std::function<void(int)> session;
+    int32_t number;
+    const char* says;
+  } cases[] = {
+      {"socket", false, {}, CommError::PortInvalid, "refused"},
+      {"rfc2217", false, {}, CommError::PortInvalid, "refused"},
+      {"rfc2217", true, {}, CommError::PortInvalid, "did not agree to the COM port option"},
+      {"rfc2217", true, AnswerWith9600, ErrorNumber::InvalidPropertyValue,
+       "asked for 19200 baud, the server set 9600 baud"},
+  };
+  for (const auto& c : cases) {
+    std::optional<FakeServer> server;
+    if (c.listening) server.emplace(c.session);
+    const std::string endpoint =
+        "127.0.0.1:" + std::to_string(server ? server->port : FreePort());
+    posix::NetworkWaits waits;
+    waits.negotiateMs = 300;
+    posix::DeviceBackend backend([&](int16_t) { return std::string(c.scheme) + "://" + endpoint; },
+                                 {}, waits);
+    PortOptions options;
+    options.line.baud = 19200;
+    const auto start = std::chrono::steady_clock::now();
+    try {
+      backend.Open(1, options);
+      ADD_FAILURE() << c.says << ": opened";
+    } catch (const RuntimeError& error) {
+      EXPECT_EQ(error.Number(), c.number) << error.Description();
+      EXPECT_NE(error.Description().find(c.says), std::string::npos) << error.Description();
+      if (!c.listening) {
+        EXPECT_NE(error.Description().find("cannot connect to " + endpoint), std::string::npos);
+      }
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << c.says;
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // A control on the real POSIX platform whose port 1 is a simulated instrument
 // on a pseudo-terminal. Everything runs in real time.
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -9,10 +10,16 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_host.h"
 #include "platform/posix/device_backend.h"
+#include "platform/posix/regular_file.h"
 #include "sim/simulator.h"
 #include "support/recording_container.h"
 
 namespace travimo::testing {
+
+// What a file holds; empty when there is none.
+inline std::string FileText(const std::string& path) {
+  return std::filesystem::exists(path) ? posix::ReadRegularFile(path) : std::string();
+}
 
 class PtyRig {
  public:
