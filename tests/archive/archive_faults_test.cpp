@@ -58,15 +58,6 @@ class ScratchMount {
   bool mounted_ = false;
 };
 
-int32_t FailureOf(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const RuntimeError& error) {
-    return error.Number();
-  }
-  return 0;
-}
-
 using ArchiveFaultTest = ArchiveTest;
 
 TEST_F(ArchiveFaultTest, TwoProcessesWritingAtOnceBothSucceed) {
@@ -169,17 +160,12 @@ TEST_F(ArchiveFaultTest, AWriteThatCannotBeMadeFailsAndKeepsTheRest) {
       std::printf("skipped \"%s\": needs root and mounts\n", c.name);
       continue;
     }
-    int32_t number = 0;
-    std::string description;
-    try {
+    const RuntimeError error = CaughtError([&] {
       auto store = archive::OpenSqliteArchive(f, 100);
       for (int i = 0; i < 200; ++i) store->Add(entry);  // 1 MB fills in well under 200
-    } catch (const RuntimeError& error) {
-      number = error.Number();
-      description = error.Description();
-    }
-    EXPECT_EQ(number, c.number) << description;
-    EXPECT_NE(description.find(f.string()), std::string::npos) << description;
+    });
+    EXPECT_EQ(error.Number(), c.number) << error.Description();
+    EXPECT_NE(error.Description().find(f.string()), std::string::npos) << error.Description();
     if (holder) sqlite3_close(std::exchange(holder, nullptr));
     if (mount.Mounted()) {
       ASSERT_TRUE(mount.Remount(0, "size=64m"));
@@ -187,7 +173,7 @@ TEST_F(ArchiveFaultTest, AWriteThatCannotBeMadeFailsAndKeepsTheRest) {
     auto store = archive::OpenSqliteArchive(f);
     EXPECT_TRUE(store->Check().ok);
     EXPECT_EQ(store->Load(first).raw, entry.raw);
-    EXPECT_EQ(FailureOf([&] { store->Add(entry); }), 0) << "once the fault is gone";
+    EXPECT_EQ(ErrorOf([&] { store->Add(entry); }), 0) << "once the fault is gone";
   }
 }
 

@@ -12,6 +12,8 @@
 #include "control/control_fixture.h"
 #include "model/error.h"
 #include "sim/lorvex_encoder.h"
+#include "support/caught_error.h"
+#include "support/same_results.h"
 
 namespace travimo::testing {
 
@@ -26,22 +28,23 @@ inline fs::path FreshDir(const std::string& name) {
   return dir;
 }
 
-// Raw SQL against the file, for the states a test must set up by hand.
-inline void Sql(const fs::path& file, const std::string& sql) {
+// Raw SQL against the file, for the states a test must set up or look at by
+// hand; the first column of the last row.
+inline std::string Sql(const fs::path& file, const std::string& sql) {
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  std::string last;
+  EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  const auto keep = [](void* out, int, char** row, char**) {
+    *static_cast<std::string*>(out) = row[0] ? row[0] : "";
+    return 0;
+  };
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), keep, &last, nullptr), SQLITE_OK) << sql;
   sqlite3_close(db);
+  return last;
 }
 
 inline std::vector<uint8_t> Bytes(const std::string& text) {
   return {text.begin(), text.end()};
-}
-
-template <class Ptr>
-void ExpectSameRecords(const std::vector<Ptr>& a, const std::vector<Ptr>& b) {
-  ASSERT_EQ(a.size(), b.size());
-  for (size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(*a[i] == *b[i]) << "record " << i;
 }
 
 class ArchiveTest : public ControlTest {

@@ -7,22 +7,17 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
 #include <string>
 
 #include "control/travimo.h"
-#include "model/enums.h"
-#include "model/error.h"
+#include "e2e/pty_rig.h"
 #include "platform/posix/json_property_bag.h"
-#include "platform/posix/posix_file_system.h"
-#include "sim/simulator.h"
-#include "support/recording_container.h"
+#include "support/caught_error.h"
 #include "support/scripted_serial.h"
 #include "support/virtual_host.h"
 
@@ -30,19 +25,9 @@ namespace travimo::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 constexpr char kOldContent[] = "old content that must survive\n";
-
-void WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Files may grow to `bytes` at most while it lives; writing past that fails
 // with EFBIG instead of raising SIGXFSZ.
@@ -67,76 +52,13 @@ class FileSizeLimit {
 
 enum class Spoil { DirectoryMissing, DirectoryInPlace, FileSizeLimit };
 
-class FailedWrite : public ::testing::TestWithParam<Spoil> {
- protected:
-  FailedWrite() {
-    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::replace(name.begin(), name.end(), '/', '-');
-    dir_ =
-        fs::temp_directory_path() / ("travimo-safety-" + std::to_string(::getpid()) + "-" + name);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    target_ = GetParam() == Spoil::DirectoryMissing ? dir_ / "missing" / "target" : dir_ / "target";
-    if (GetParam() == Spoil::DirectoryInPlace) {
-      fs::create_directory(target_);
-      WriteFile(target_ / "inside", kOldContent);
-    } else if (GetParam() == Spoil::FileSizeLimit) {
-      WriteFile(target_, kOldContent);
-    }
-    before_ = Entries();
-  }
-  ~FailedWrite() override { fs::remove_all(dir_); }
-
-  // The size limit applies only to the write itself.
-  template <class Write>
-  void Run(Write write) {
-    std::optional<FileSizeLimit> limit;
-    if (GetParam() == Spoil::FileSizeLimit) limit.emplace(sizeof kOldContent);
-    write(target_);
-  }
-
-  std::set<std::string> Entries() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.insert(entry.path().filename());
-    return names;
-  }
-
-  void ExpectOldStateKept() {
-    EXPECT_EQ(Entries(), before_) << "a temporary file was left behind";
-    if (fs::is_regular_file(target_)) {
-      EXPECT_EQ(ReadFile(target_), kOldContent);
-    }
-    if (fs::is_directory(target_)) {
-      EXPECT_EQ(ReadFile(target_ / "inside"), kOldContent);
-    }
-    EXPECT_FALSE(fs::exists(dir_ / "missing"));
-  }
-
-  fs::path dir_;
-  fs::path target_;
-  std::set<std::string> before_;
-};
-
-TEST_P(FailedWrite, PropertyFileSaveKeepsTheOldFile) {
-  JsonPropertyBag bag;
-  bag.Write("Caption", PropertyValue(std::string(4096, 'x')), PropertyValue(std::string("T")));
-  bool failed = false;
-  Run([&](const fs::path& target) {
-    try {
-      bag.Save(target);
-    } catch (const RuntimeError& error) {
-      failed = true;
-      EXPECT_EQ(error.Number(), ErrorNumber::PathFileAccess);
-      EXPECT_THAT(error.Description(), HasSubstr(target.string()));
-    }
-  });
-  EXPECT_TRUE(failed);
-  ExpectOldStateKept();
+std::set<fs::path> Entries(const fs::path& dir) {
+  return {fs::directory_iterator(dir), fs::directory_iterator()};
 }
 
 // A read whose raw-data file cannot be written reports the file error and
-// leaves the old file and the records of the previous read as they were.
-TEST_P(FailedWrite, RawDataFileOfAReadKeepsTheOldFile) {
+// leaves the records of the previous read as they were.
+void ReadInto(const fs::path& target, const std::function<void()>& spoilWrites) {
   RecordingContainer container;
   VirtualHost host;
   ScriptedSerial serial(host);
@@ -148,15 +70,11 @@ TEST_P(FailedWrite, RawDataFileOfAReadKeepsTheOldFile) {
   const SingleArray earlier = control.OneScanDataArray();
   serial.SendAfterOpen(0.5, sim::DefaultTransfer({sim::Mode::Lorvex, Moisture, 3, 512, true}));
   control.SaveRawData(true);
-
-  Run([&](const fs::path& target) {
-    control.OutPutFileName(target.string());
-    control.ReadTravimo();
-  });
-
-  EXPECT_THAT(container.ErrorNumbers(), ElementsAre(ErrorNumber::PathFileAccess));
-  EXPECT_THAT(control.LastErrorDescription(), HasSubstr(target_.string()));
-  ExpectOldStateKept();
+  control.OutPutFileName(target.string());
+  spoilWrites();
+  control.ReadTravimo();
+  EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>{ErrorNumber::PathFileAccess});
+  EXPECT_THAT(control.LastErrorDescription(), HasSubstr(target.string()));
   EXPECT_EQ(control.NumberOfScans(), 1);
   control.ScanNumber(1);
   EXPECT_EQ(control.OneScanDataArray(), earlier);
@@ -164,15 +82,46 @@ TEST_P(FailedWrite, RawDataFileOfAReadKeepsTheOldFile) {
   EXPECT_TRUE(control.fraButton().Enabled());
 }
 
-std::string SpoilName(const ::testing::TestParamInfo<Spoil>& info) {
-  constexpr const char* kNames[] = {"DirectoryMissing", "DirectoryInPlace", "FileSizeLimit"};
-  return kNames[static_cast<int>(info.param)];
+void SaveBag(const fs::path& target, const std::function<void()>& spoilWrites) {
+  JsonPropertyBag bag;
+  bag.Write("Caption", PropertyValue(std::string(4096, 'x')), PropertyValue(std::string("T")));
+  spoilWrites();
+  const RuntimeError error = CaughtError([&] { bag.Save(target); });
+  EXPECT_EQ(error.Number(), ErrorNumber::PathFileAccess);
+  EXPECT_THAT(error.Description(), HasSubstr(target.string()));
+}
+
+class FailedWrite : public ::testing::TestWithParam<Spoil> {};
+
+TEST_P(FailedWrite, KeepsTheOldFile) {
+  const fs::path dir = fs::temp_directory_path() / ("travimo-safety-" + std::to_string(::getpid()));
+  for (const auto write : {SaveBag, ReadInto}) {
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path target = GetParam() == Spoil::DirectoryMissing ? dir / "missing" / "t" : dir / "t";
+    if (GetParam() == Spoil::DirectoryInPlace) {
+      fs::create_directory(target);
+      std::ofstream(target / "inside") << kOldContent;
+    } else if (GetParam() == Spoil::FileSizeLimit) {
+      std::ofstream(target) << kOldContent;
+    }
+    const std::set<fs::path> before = Entries(dir);
+    {
+      std::optional<FileSizeLimit> limit;  // only for the write itself
+      write(target, [&] {
+        if (GetParam() == Spoil::FileSizeLimit) limit.emplace(sizeof kOldContent);
+      });
+    }
+    EXPECT_EQ(Entries(dir), before) << "a temporary file was left behind";
+    const fs::path old = fs::is_directory(target) ? target / "inside" : target;
+    EXPECT_EQ(FileText(old), GetParam() == Spoil::DirectoryMissing ? "" : kOldContent);
+  }
+  fs::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(SpoiledTarget, FailedWrite,
                          ::testing::Values(Spoil::DirectoryMissing, Spoil::DirectoryInPlace,
-                                           Spoil::FileSizeLimit),
-                         SpoilName);
+                                           Spoil::FileSizeLimit));
 
 }  // namespace
 }  // namespace travimo::testing

@@ -1,50 +1,33 @@
 // The one-call read and the ready POSIX site against the simulator on a
 // pseudo-terminal.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "model/enums.h"
-#include "model/error.h"
 #include "platform/posix/read.h"
 #include "platform/posix/site.h"
 #include "sim/simulator.h"
+#include "support/caught_error.h"
 
 namespace travimo::testing {
 namespace {
 
 constexpr const char* kMissingDevice = "/dev/travimo-no-such-device";
 
-TEST(HostRead, ReturnsTheRecordsOfEachInstrument) {
-  struct Case {
-    sim::Mode mode;
-    int32_t type;
-    TransferKind kind;
-  };
-  for (const Case& c : {Case{sim::Mode::Lorvex, Lorvex, TransferKind::Lorvex},
-                        Case{sim::Mode::Ostrel, Ostrel, TransferKind::Ostrel}}) {
-    sim::Script script;
-    script.mode = c.mode;
-    script.scans = 2;
-    script.points = 20;
-    sim::Simulator simulator(script);
+TEST(HostRead, ReturnsTheRecordsOfEachInstrumentOrThrowsItsNumber) {
+  for (const sim::Mode mode : {sim::Mode::Lorvex, sim::Mode::Ostrel}) {
+    sim::Simulator simulator({.mode = mode, .scans = 2, .points = 20});
     simulator.Start();
-
-    const ReadResults results = Read({.device = simulator.SlavePath(), .type = c.type});
-
-    EXPECT_EQ(results.kind, c.kind) << c.type;
-    EXPECT_EQ(results.Count(), 2) << c.type;
+    const int32_t type = mode == sim::Mode::Lorvex ? Lorvex : Ostrel;
+    const ReadResults results = Read({.device = simulator.SlavePath(), .type = type});
+    EXPECT_EQ(results.kind, KindOfType(type)) << type;
+    EXPECT_EQ(results.Count(), 2) << type;
   }
-}
-
-TEST(HostRead, AFailedReadThrowsItsNumber) {
-  try {
-    Read({.device = kMissingDevice});
-    FAIL() << "a read of a missing device returned";
-  } catch (const RuntimeError& error) {
-    EXPECT_EQ(error.Number(), ComportError);
-    EXPECT_NE(error.Description().find(kMissingDevice), std::string::npos) << error.Description();
-  }
+  const RuntimeError error = CaughtError([] { Read({.device = kMissingDevice}); });
+  EXPECT_EQ(error.Number(), ComportError);
+  EXPECT_THAT(error.Description(), ::testing::HasSubstr(kMissingDevice));
 }
 
 TEST(HostSite, EventsArriveAtTheirCallbacks) {
