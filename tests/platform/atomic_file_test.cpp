@@ -22,6 +22,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/regular_file.h"
 #include "platform/posix/trace_file.h"
+#include "platform/serial_trace.h"
 #include "scratch_dir.h"
 #include "support/scratch_device.h"
 
@@ -203,6 +204,30 @@ TEST_F(AtomicFileTest, KillNineNeverLeavesAPartialFile) {
   }
   ReplaceFileContent(name, "last");
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.csv"}) << "leftovers removed";
+}
+
+// A trace is written as the events happen, so a process killed part-way
+// leaves every event before it; a second trace of the same file adds to it.
+TEST_F(AtomicFileTest, AKilledTraceLeavesEveryEventBeforeIt) {
+  const std::string name = dir_ / "serial.trace";
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    TraceFile file(name);
+    file.Record(trace_text::Bytes("write", std::vector<uint8_t>{'W'}));
+    ::raise(SIGKILL);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  { TraceFile again(name); }
+  const std::string text = ContentOf(name);
+  const size_t written = text.find("write 1 byte", text.find("trace started"));
+  const size_t again = text.find("trace started", written);
+  EXPECT_TRUE(written != std::string::npos && again != std::string::npos &&
+              text.find("|W|", written) < again)
+      << text;
 }
 
 TEST_F(AtomicFileTest, AFullDiskOrAFileSizeLimitKeepsTheOldFile) {

@@ -1,23 +1,29 @@
 #include "platform/posix/termios_serial.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "model/error.h"
 #include "platform/ms_comm.h"
 #include "platform/posix/posix_host.h"
-#include "pty_pair.h"
+#include "platform/posix/trace_file.h"
+#include "platform/serial_trace.h"
 #include "scratch_dir.h"
 #include "support/caught_error.h"
 #include "support/process_usage.h"
@@ -27,6 +33,84 @@ namespace {
 
 using ::testing::HasSubstr;
 using travimo::testing::CaughtError;
+
+// Up to `wanted` bytes within two seconds: `take` appends what is waiting on
+// `fd` and says whether more may come.
+template <class Take>
+std::string Collect(int fd, size_t wanted, Take take) {
+  std::string got;
+  for (int tries = 0; tries < 200 && got.size() < wanted; ++tries) {
+    pollfd probe{fd, POLLIN, 0};
+    ::poll(&probe, 1, 10);
+    if (!take(got)) break;
+  }
+  return got;
+}
+
+// Until a hang-up, when `wanted` is beyond what comes.
+std::string ReadAll(SerialConnection& connection, size_t wanted) {
+  return Collect(connection.PollDescriptor(), wanted, [&](std::string& got) {
+    uint8_t buffer[64];
+    const ReadOutcome outcome = connection.Read(buffer);
+    got.append(buffer, buffer + outcome.count);
+    return !outcome.hungUp;
+  });
+}
+
+// A pseudo-terminal pair: the backend opens the slave by name, the test plays
+// the instrument on the master.
+class PtyPair {
+ public:
+  PtyPair() {
+    char name[256] = {};
+    if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+      throw std::runtime_error("cannot open a pseudo-terminal");
+    name_ = name;
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+  }
+  ~PtyPair() { HangUp(); }
+  PtyPair(const PtyPair&) = delete;
+  PtyPair& operator=(const PtyPair&) = delete;
+
+  const std::string& Name() const { return name_; }
+  int Slave() const { return slave_; }
+
+  void Write(const std::string& bytes) {
+    ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  // What the far end received.
+  std::string Read(size_t wanted) {
+    return Collect(master_, wanted, [&](std::string& got) {
+      char buffer[256];
+      const ssize_t n = ::read(master_, buffer, sizeof buffer);
+      if (n > 0) got.append(buffer, static_cast<size_t>(n));
+      return true;
+    });
+  }
+  // Closes both of our ends, so the line really hangs up for its last holder.
+  void HangUp() {
+    for (int* fd : {&master_, &slave_}) {
+      if (*fd >= 0) ::close(*fd);
+      *fd = -1;
+    }
+  }
+
+ private:
+  int master_ = -1;
+  int slave_ = -1;
+  std::string name_;
+};
+
+// Each expected piece must follow the one before it.
+void ExpectInOrder(const std::string& text, const std::vector<std::string>& pieces) {
+  size_t at = 0;
+  for (const auto& piece : pieces) {
+    const size_t found = text.find(piece, at);
+    ASSERT_NE(found, std::string::npos) << "missing, or out of order: \"" << piece << "\" in\n"
+                                        << text;
+    at = found + piece.size();
+  }
+}
 
 class PtyTest : public ::testing::Test {
  protected:
@@ -42,7 +126,7 @@ class PtyTest : public ::testing::Test {
   }
 
   const long fdsBefore_ = testing::OpenDescriptors();
-  testing::PtyPair pty_;
+  PtyPair pty_;
 };
 
 // Parity checking marks errors in the stream; good bytes, 0xFF too, pass as they are.
@@ -57,7 +141,7 @@ TEST_F(PtyTest, MovesEveryByteValueBothWaysWithAndWithoutParity) {
     connection->Write(std::span(reinterpret_cast<const uint8_t*>(all.data()), all.size()));
     EXPECT_EQ(pty_.Read(all.size()), all) << parity;
     pty_.Write(all);
-    EXPECT_EQ(testing::ReadAll(*connection, all.size()), all) << parity;
+    EXPECT_EQ(ReadAll(*connection, all.size()), all) << parity;
   }
 }
 
@@ -192,6 +276,42 @@ TEST_F(PtyTest, AQuietLineWaitsForDataAndAHangUpEndsTheReadWithAnError) {
   EXPECT_EQ(error, CommError::ReadFailed);
   EXPECT_TRUE(received == "late" || received == "lateabc") << received;
   EXPECT_TRUE(comm.PortOpen()) << "open until the control closes it";
+}
+
+// The trace hands every byte on unchanged and records each event with a
+// stamp in monotonic seconds since the trace began.
+TEST_F(PtyTest, TheTraceRecordsALineFromOpenToHangUpWithoutChangingIt) {
+  const testing::ScratchDir dir;
+  auto termios = Backend();
+  {
+    TraceFile file(dir / "serial.trace");
+    TracingBackend backend(termios, &file);
+    EXPECT_THROW(backend.Open(7, PortOptions{}), RuntimeError);
+    PortOptions options;
+    options.handshaking = 3;
+    auto connection = backend.Open(5, options);
+    connection->Write(std::vector<uint8_t>{'D', 0x00});
+    pty_.Write("AB\xff\x01");
+    EXPECT_EQ(ReadAll(*connection, 4), "AB\xff\x01");
+    connection->SetModemLines(false, true);
+    pty_.HangUp();
+    ReadAll(*connection, SIZE_MAX);
+  }
+  const std::string text = testing::ContentOf(dir / "serial.trace");
+  ExpectInOrder(text, {"trace started", "open COM7", "error 8002: Cannot open COM7",
+                       "open COM5 settings 9600,n,8,1 handshaking 3 (RTS/CTS and XON/XOFF) "
+                       "DTR on RTS off",
+                       "opened " + pty_.Name(), "write 2 bytes", " 44 00 ", "|D.|", "read 4 bytes",
+                       " 41 42 ff 01 ", "|AB..|", "modem lines DTR off RTS on",
+                       "hang-up: ", "close " + pty_.Name()});
+  std::istringstream lines(text);
+  double previous = -1;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find_first_not_of(' ') >= 11) continue;  // a row of bytes
+    const double stamp = std::stod(line);
+    EXPECT_GE(stamp, previous) << line;
+    previous = stamp;
+  }
 }
 
 }  // namespace
