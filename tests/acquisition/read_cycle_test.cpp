@@ -67,7 +67,7 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
     std::vector<int32_t> errors = {};        // none: parsed
     std::vector<std::string> captions = {};  // checked when given
     double hangUpAt = 0;
-    double cancelAt = 0;
+    double cancelAt = 0;  // before the read when negative
     bool failOpen = false;
   } cases[] = {
       {"Ostrel: silent", Ostrel, {}, 30.0 + 3 * kPass, {}, {"Waiting!", "Reading"}},
@@ -104,6 +104,7 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
        {CommError::ReadFailed}, {}, 0.8},
       {"hang-up before anything came", Lorvex, {}, 1.0, {CommError::ReadFailed}, {}, 0.8},
       {"cancel in the quiet wait: one pass", Ostrel, {}, 5.0 + kPass, {UserCancel}, {}, 0, 5.0},
+      {"a cancel left from before is cleared", Lorvex, {{0.5, "##"}}, 1.0 + kPass, {}, {}, 0, -1},
       {"a port that will not open", Ostrel, {}, 0.0, {CommError::PortInvalid}, {}, 0, 0, true},
   };
   for (const double startOfDay : {10 * 3600.0, 86399.0}) {
@@ -121,6 +122,7 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
       }
       if (c.hangUpAt > 0) host.serial.HangUpAfterOpen(c.hangUpAt);
       if (c.cancelAt > 0) host.clock.At(c.cancelAt, [&] { host.cancel = true; });
+      host.cancel = c.cancelAt < 0;
       host.serial.FailOpen(c.failOpen);
       std::string description;
       host.onError = [&](int32_t) { description = DescriptionOfCurrentError(); };
@@ -155,74 +157,39 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
   }
 }
 
-// An instrument that keeps sending no longer holds a cancelled read: the flag
-// is looked at after every pause of the polling phase.
-TEST(ReadCycleCancel, CancelWhileTheInstrumentKeepsSendingEndsAtTheNextPause) {
-  CycleHost host;
-  for (double at = 0.5; at < 25.0; at += 0.5) host.serial.SendAfterOpen(at, Filler(100));
-  host.clock.At(6.0, [&] { host.cancel = true; });
-
-  const double took = host.Read();
-
-  EXPECT_LT(took, 6.0 + 2.5);
-  EXPECT_THAT(host.errors, ElementsAre(UserCancel));
-  EXPECT_THAT(host.parses, IsEmpty());
-  ExpectIdleAfterCycle(host);
-}
-
-TEST(ReadCycleCancel, CancelLeftFromBeforeTheReadIsCleared) {
-  CycleHost host;
-  host.cancel = true;
-  host.serial.SendAfterOpen(0.5, "##");
-  host.Read();
-  EXPECT_THAT(host.errors, IsEmpty());
-  EXPECT_EQ(host.parses.size(), 1u);
-  EXPECT_GE(host.cancelLets, 1);
-}
-
-TEST(ReadCycleDispatch, TheTextChoosesTheParser) {
-  const struct {
-    int32_t type;
-    std::string text;
-    TransferKind kind;
-  } cases[] = {{Ostrel, "", TransferKind::Lorvex},
-               {Ostrel, "S\r00# F\r01#1\rZ\rE\r", TransferKind::Brevane},
-               {Brevane, "S0123456789E", TransferKind::Ostrel},
-               {Brevane, "P0123456789##", TransferKind::Lorvex},
-               {Lorvex, "S\r00# F\rE\r##", TransferKind::Brevane},
-               {7, "xyz", TransferKind::Lorvex},
-               // Only receive events append: the end-of-file event adds nothing twice.
-               {Lorvex, std::string("P\x1a##", 4), TransferKind::Lorvex}};
-  for (const auto& c : cases) {
-    CycleHost host;
-    host.type = c.type;
-    host.serial.SendAfterOpen(0.5, c.text);
-    host.Read();
-    ASSERT_EQ(host.parses.size(), 1u);
-    EXPECT_EQ(host.parses[0].kind, c.kind) << c.text;
-    EXPECT_EQ(host.parses[0].text, c.text);
-  }
-}
-
-TEST(ReadCycleRequest, LorvexIsAskedForItsDataTypeOnlyAndTheOthersForNothing) {
+// The text chooses the parser; a Lorvex is asked for its data type, if it
+// has one, and the others for nothing.
+TEST(ReadCycleDispatch, TheTextChoosesTheParserAndOnlyALorvexIsAsked) {
   const struct {
     int32_t type;
     int32_t dataType;
+    std::string text;
+    TransferKind kind;
     std::string request;
-  } cases[] = {{Lorvex, Moisture, std::string("D\0", 2)},
-               {Lorvex, Temperature, "D\x01"},
-               {Lorvex, Burst, "D\x02"},
-               {Lorvex, 3, ""},
-               {Lorvex, -1, ""},
-               {Brevane, Moisture, ""},
-               {Ostrel, Moisture, ""}};
+  } cases[] = {
+      {Ostrel, Moisture, "", TransferKind::Lorvex, ""},
+      {Ostrel, Moisture, "S\r00# F\r01#1\rZ\rE\r", TransferKind::Brevane, ""},
+      {Brevane, Moisture, "S0123456789E", TransferKind::Ostrel, ""},
+      {Brevane, Moisture, "P0123456789##", TransferKind::Lorvex, ""},
+      {Lorvex, Moisture, "S\r00# F\rE\r##", TransferKind::Brevane, std::string("D\0", 2)},
+      {7, Moisture, "xyz", TransferKind::Lorvex, ""},
+      // Only receive events append: the end-of-file event adds nothing twice.
+      {Lorvex, Temperature, std::string("P\x1a##", 4), TransferKind::Lorvex, "D\x01"},
+      {Lorvex, Burst, "P##", TransferKind::Lorvex, "D\x02"},
+      {Lorvex, 3, "P##", TransferKind::Lorvex, ""},
+      {Lorvex, -1, "P##", TransferKind::Lorvex, ""},
+  };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
     CycleHost host;
     host.type = c.type;
     host.dataType = c.dataType;
-    host.serial.SendAfterOpen(0.5, "S0E##");
+    host.serial.SendAfterOpen(0.5, c.text);
     host.Read();
-    EXPECT_EQ(host.serial.Written(), c.request) << c.type << "/" << c.dataType;
+    ASSERT_EQ(host.parses.size(), 1u);
+    EXPECT_EQ(host.parses[0].kind, c.kind);
+    EXPECT_EQ(host.parses[0].text, c.text);
+    EXPECT_EQ(host.serial.Written(), c.request);
     EXPECT_EQ(host.comm.Handshaking(), c.type == Lorvex ? 0 : 3);  // configured at the start
   }
 }

@@ -18,8 +18,11 @@ class ScanQueryTest : public ControlTest {
   }
 };
 
+// The selection, and the whole array by the instrument type; a record the
+// host holds survives a new collection.
 TEST_F(ScanQueryTest, ScanNumberSelectsClampsAndKeeps) {
   LoadThreeLorvexScans();
+  const LorvexPtr held = control.LorvexData();
   EXPECT_EQ(control.NumberOfScans(), 3);
   EXPECT_EQ(control.ScanNumber(), 3);
   control.ScanNumber(1);
@@ -31,33 +34,44 @@ TEST_F(ScanQueryTest, ScanNumberSelectsClampsAndKeeps) {
   EXPECT_EQ(control.ScanNumber(), 3);
   EXPECT_EQ(control.OneScanDataArray().At(1), 300.0f);
   EXPECT_EQ(container.changes.back(), "ScanNumber");
+  LoadBrevane({Ramp(0, 3, 7.0f)});
+  EXPECT_EQ(control.OneScanDataArray(), Ramp(0, 3, 7.0f));
+  control.TravimoType(9);
+  EXPECT_TRUE(control.OneScanDataArray().Empty());
+  LoadLorvex({Ramp(1, 3, 50.0f)});
+  EXPECT_NE(control.LorvexData(), held);
+  EXPECT_EQ(held->ScanData(), Ramp(1, 512, 300.0f));
 }
 
+// Elements by collection position, not by the selection: beyond the
+// collection or the 512 points a DataAccessError event and 0; beyond a
+// shorter series but in range 0 alone.
 TEST_F(ScanQueryTest, ElementReadsTheCollectionByPositionNotTheSelection) {
-  LoadThreeLorvexScans();
+  LoadLorvex({Ramp(1, 512, 100.0f), Ramp(1, 512, 200.0f), Ramp(1, 512, 300.0f), Ramp(1, 10, 1)});
   control.ScanNumber(1);
   EXPECT_EQ(control.ScanDataElement(2, 512), 711.0f);  // literals, as a host writes them
-  EXPECT_EQ(Element(3, 1), 300.0f);
+  const struct {
+    int32_t scan, point;
+    float value;
+    bool event;
+  } cases[] = {{3, 1, 300.0f, false}, {4, 11, 0.0f, false}, {5, 1, 0.0f, true},
+               {1, 513, 0.0f, true},  {0, 1, 0.0f, true},   {1, 0, 0.0f, true}};
+  size_t events = 0;  // one DataAccessError each
+  for (const auto& c : cases) {
+    EXPECT_EQ(Element(c.scan, c.point), c.value) << c.scan << "," << c.point;
+    events += c.event ? 1 : 0;
+    EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>(events, DataAccessError));
+  }
   LoadBrevane({Ramp(0, 5, 40.0f), Ramp(0, 5, 50.0f)});
   State().arrayStart = 0;
   EXPECT_EQ(Element(1, 0), 40.0f);
   EXPECT_EQ(Element(2, 4), 54.0f);
-  EXPECT_TRUE(container.ErrorNumbers().empty());
-}
-
-TEST_F(ScanQueryTest, ElementOutOfRangeRaisesDataAccessErrorOnceAndGivesZero) {
-  LoadThreeLorvexScans();
-  for (auto [scan, point] : {std::pair{4, 1}, {1, 513}, {0, 1}, {1, 0}}) {
-    container.events.clear();
-    EXPECT_EQ(Element(scan, point), 0.0f) << scan << "," << point;
-    EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>{DataAccessError});
-  }
-}
-
-TEST_F(ScanQueryTest, ElementOutsideTheSeriesButInRangeIsZeroWithoutEvent) {
-  LoadLorvex({Ramp(1, 10, 1.0f)});
-  EXPECT_EQ(Element(1, 11), 0.0f);
-  EXPECT_TRUE(container.ErrorNumbers().empty());
+  LoadOstrel({Ramp(1, 4, 1.0f), Ramp(1, 4, 10.0f)});
+  State().numberOfScans = 7;  // the Ostrel collection counts first
+  EXPECT_EQ(Element(2, 4), 13.0f);
+  EXPECT_EQ(control.NumberOfScans(), 2);
+  EXPECT_EQ(Element(3, 1), 0.0f);
+  EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>(5, DataAccessError));
 }
 
 TEST_F(ScanQueryTest, ElementWithoutAMemberThereFailsToTheHost) {
@@ -68,26 +82,10 @@ TEST_F(ScanQueryTest, ElementWithoutAMemberThereFailsToTheHost) {
   EXPECT_EQ(ErrorOf([&] { Element(1, 1); }), ErrorNumber::ObjectNotSet);
   control.TravimoType(Ostrel);
   EXPECT_EQ(ErrorOf([&] { Element(1, 1); }), ErrorNumber::ObjectNotSet);
-}
-
-TEST_F(ScanQueryTest, OstrelElementCountsTheOstrelCollectionFirst) {
-  LoadOstrel({Ramp(1, 4, 1.0f), Ramp(1, 4, 10.0f)});
-  State().numberOfScans = 7;
-  EXPECT_EQ(Element(2, 4), 13.0f);
-  EXPECT_EQ(control.NumberOfScans(), 2);
-  EXPECT_EQ(Element(3, 1), 0.0f);
-  EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>{DataAccessError});
-}
-
-TEST_F(ScanQueryTest, WholeArrayFollowsTheInstrumentType) {
-  LoadBrevane({Ramp(0, 3, 7.0f)});
-  EXPECT_EQ(control.OneScanDataArray(), Ramp(0, 3, 7.0f));
-  control.TravimoType(9);
-  EXPECT_TRUE(control.OneScanDataArray().Empty());
-  control.TravimoType(Ostrel);  // no current Ostrel record
   EXPECT_EQ(ErrorOf([&] { control.OneScanDataArray(); }), ErrorNumber::ObjectNotSet);
 }
 
+// Without element one (or zero) there is nothing to start from.
 TEST_F(ScanQueryTest, StringScanDataIsLittleEndianSinglesFromElementOneOrZero) {
   LoadLorvex({SingleArray(1, {1.0f, -2.5f})});
   EXPECT_EQ(control.StringScanData(), Bytes({0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x20, 0xC0}));
@@ -100,9 +98,7 @@ TEST_F(ScanQueryTest, StringScanDataIsLittleEndianSinglesFromElementOneOrZero) {
   host.SetCodePage([](uint8_t byte) { return byte == 0x80 ? '~' : static_cast<char>(byte); });
   LoadLorvex({SingleArray(1, {1.0f})});
   EXPECT_EQ(control.StringScanData(), Bytes({0x00, 0x00, '~', 0x3F}));
-}
 
-TEST_F(ScanQueryTest, StringScanDataFailsWithoutElementOne) {
   LoadLorvex({SingleArray(2, {1.0f})});
   EXPECT_EQ(ErrorOf([&] { control.StringScanData(); }), ErrorNumber::SubscriptOutOfRange);
   State().brevaneData = std::make_shared<CBrevaneCls>();  // no data: not one point of 0.0
@@ -113,14 +109,6 @@ TEST_F(ScanQueryTest, StringScanDataFailsWithoutElementOne) {
   EXPECT_EQ(ErrorOf([&] { control.StringScanData(); }), ErrorNumber::SubscriptOutOfRange);
   control.TravimoType(4);
   EXPECT_EQ(ErrorOf([&] { control.StringScanData(); }), ErrorNumber::SubscriptOutOfRange);
-}
-
-TEST_F(ScanQueryTest, RecordsHeldByTheHostSurviveANewCollection) {
-  LoadLorvex({Ramp(1, 3, 1.0f)});
-  const LorvexPtr held = control.LorvexData();
-  LoadLorvex({Ramp(1, 3, 50.0f)});
-  EXPECT_NE(control.LorvexData(), held);
-  EXPECT_EQ(held->ScanData(), Ramp(1, 3, 1.0f));
 }
 
 TEST_F(ScanQueryTest, TypeLettersByScan) {
@@ -142,13 +130,12 @@ TEST_F(ScanQueryTest, NoLimitOnALorvexWarnsAndStaysAt512) {
   control.NumberOfPoints(NoLimit);
   ASSERT_EQ(host.MessageBoxes().size(), 1u);
   const auto& box = host.MessageBoxes().front();
-  EXPECT_EQ(box.text, "Lorvex Supports Only 512 Points Maximum");
-  EXPECT_EQ(box.title, "Warning!");
-  EXPECT_EQ(box.icon, MessageBoxIcon::Critical);
-  EXPECT_EQ(box.buttons, MessageBoxButtons::Ok);
-  EXPECT_EQ(control.NumberOfPoints(), Max512);
-  EXPECT_EQ(control.State().pointLimit, Max512);
-  EXPECT_EQ(control.BlueLineTrigger(), BlueLineAuto);
+  EXPECT_EQ(std::tuple(box.text, box.title, box.icon, box.buttons),
+            std::tuple("Lorvex Supports Only 512 Points Maximum", "Warning!",
+                       MessageBoxIcon::Critical, MessageBoxButtons::Ok));
+  EXPECT_EQ(std::tuple(control.NumberOfPoints(), control.State().pointLimit,
+                       control.BlueLineTrigger()),
+            std::tuple(Max512, Max512, BlueLineAuto));
   EXPECT_EQ(container.changes.back(), "NumberOfPoints");
   control.NumberOfPoints(100);
   EXPECT_EQ(control.State().pointLimit, 100);
