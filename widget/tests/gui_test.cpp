@@ -98,23 +98,6 @@ class GuiTest : public QObject {
  private slots:
   void init() { QVERIFY(dir_.isValid()); }
 
-  void clickReadsTheDeviceTheUserNamed() {
-    travimo::sim::Script script;
-    script.scans = 3;
-    travimo::sim::Simulator simulator(script);
-    simulator.Start();
-    MainWindow window(dir_.filePath("gui.json"));
-    window.show();
-    window.useDevice(QString::fromStdString(simulator.SlavePath()));
-    QSignalSpy errors(window.travimo(), &TravimoWidget::travimoError);
-    QTest::mouseClick(window.travimo()->button(), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(window.scanTable()->rowCount(), 3, 20000);
-    QCOMPARE(errors.count(), 0);
-    QCOMPARE(Column(*window.scanTable(), "Points"), (QStringList{"512", "512", "512"}));
-    QVERIFY2(window.statusText().contains("3 Lorvex records"), qPrintable(window.statusText()));
-    QCOMPARE(simulator.Stats().requests, 1);
-  }
-
   void demoReadsEachInstrumentAndKeepsAScreenshot_data() {
     QTest::addColumn<travimo::sim::Mode>("mode");
     QTest::addColumn<QString>("header");
@@ -198,6 +181,9 @@ class GuiTest : public QObject {
     QCOMPARE(window.travimo()->numberOfPoints(), points);
 
     QSignalSpy errors(window.travimo(), &TravimoWidget::travimoError);
+    std::vector<int> order;  // 1 error, 2 click: the error first
+    connect(window.travimo(), &TravimoWidget::travimoError, this, [&] { order.push_back(1); });
+    connect(window.travimo(), &TravimoWidget::clicked, this, [&] { order.push_back(2); });
     QString progress;
     bool focusKept = false;
     QTimer::singleShot(1500, &window, [&] {
@@ -222,10 +208,13 @@ class GuiTest : public QObject {
     QCOMPARE(reads.front().source, std::string("gui"));
     QCOMPARE(reads.front().errorNumber, cancels ? 9999 : 0);
     QCOMPARE(reads.front().records, cancels ? 0 : 2);
+    QCOMPARE(simulator.Stats().connections, 1);  // the device the user named, once
+    QCOMPARE(order, (cancels ? std::vector<int>{1, 2} : std::vector<int>{2}));
     if (!cancels) {
       QCOMPARE(errors.count(), 0);
       QCOMPARE(window.scanTable()->rowCount(), 2);
       QVERIFY2(origin->text().contains("2 Ostrel records · read "), qPrintable(origin->text()));
+      QVERIFY2(window.statusText().contains("2 Ostrel records"), qPrintable(window.statusText()));
       QVERIFY(window.results()->status()->banner()->isHidden());
       return;
     }
@@ -240,32 +229,37 @@ class GuiTest : public QObject {
     QVERIFY(window.grab().save(QString(TRAVIMO_SCREENSHOT_DIR) + "/travimo-gui-cancelled.png"));
   }
 
-  void progressNamesBytesTimeAndThePhase_data() {
-    QTest::addColumn<int>("phase");
-    QTest::addColumn<double>("endsAt");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("first byte") << int(travimo::ReadPhase::FirstByte) << 125.2
-                                << "1234 bytes · 1:05 · waiting for the first byte, 26 s left";
-    QTest::newRow("polling") << int(travimo::ReadPhase::Polling) << 101.0
-                             << "1234 bytes · 1:05 · polling for the rest, 2 s left";
-    QTest::newRow("past its end") << int(travimo::ReadPhase::Quiet) << 90.0
-                                  << "1234 bytes · 1:05 · receiving, 0 s left";
-    QTest::newRow("idle") << int(travimo::ReadPhase::Idle) << 0.0 << "1234 bytes · 1:05";
-  }
   void progressNamesBytesTimeAndThePhase() {
-    QFETCH(int, phase);
-    QFETCH(double, endsAt);
-    QFETCH(QString, expected);
-    const travimo::PhaseProgress progress{static_cast<travimo::ReadPhase>(phase), endsAt};
-    QCOMPARE(travimo::gui::ProgressText(1234, 65.4, progress, 99.5), expected);
+    using travimo::ReadPhase;
+    const std::tuple<ReadPhase, double, const char*> cases[] = {
+        {ReadPhase::FirstByte, 125.2, "1234 bytes · 1:05 · waiting for the first byte, 26 s left"},
+        {ReadPhase::Polling, 101.0, "1234 bytes · 1:05 · polling for the rest, 2 s left"},
+        {ReadPhase::Quiet, 90.0, "1234 bytes · 1:05 · receiving, 0 s left"},  // past its end
+        {ReadPhase::Idle, 0.0, "1234 bytes · 1:05"}};
+    for (const auto& [phase, endsAt, expected] : cases)
+      QCOMPARE(travimo::gui::ProgressText(1234, 65.4, {phase, endsAt}, 99.5), QString(expected));
   }
 
-  void settingsSurviveARestartAndABrokenFileLeavesTheDefaults() {
+  // The property browser follows the type information and edits the control;
+  // what it set survives a restart, and a broken file leaves the defaults.
+  void propertiesEditedInTheBrowserSurviveARestart() {
     const QString path = dir_.filePath("nested/gui.json");
     {
       MainWindow window(path);
-      window.travimo()->setProperty("CommPort", 4);
-      window.travimo()->setProperty("FlashColor", 0x000000FFu);
+      PropertyBrowser& browser = *window.propertyBrowser();
+      QVERIFY(!browser.ItemFor("NumberOfScans"));  // hidden
+      browser.ShowHidden(true);
+      QCOMPARE(browser.ItemFor("NumberOfScans")->flags() & Qt::ItemIsEditable, Qt::ItemFlags());
+      browser.ItemFor("CommPort")->setText(PropertyBrowser::Value, "4");
+      QTreeWidgetItem* flash = browser.ItemFor("FlashColor");
+      QCOMPARE(flash->text(PropertyBrowser::Value), QString("&H00C0C000&"));
+      flash->setText(PropertyBrowser::Value, "&H000000FF&");
+      QTreeWidgetItem* buffer = browser.ItemFor("InBufferSize");
+      const int size = window.travimo()->inBufferSize();
+      buffer->setText(PropertyBrowser::Value, "40000");
+      QCOMPARE(window.travimo()->inBufferSize(), size);
+      QCOMPARE(buffer->text(PropertyBrowser::Value), QString::number(size));
+      QVERIFY2(window.statusText().contains("refused"), qPrintable(window.statusText()));
       window.useDevice("/dev/ttyUSB7");
       window.resize(900, 640);
       // Records the control holds belong in the archive, not in its property file.
@@ -321,28 +315,6 @@ class GuiTest : public QObject {
     QCOMPARE(window.scanTable()->rowCount(), 1);
     QVERIFY(!window.openRawDataFile(dir_.filePath("missing.dat")));
     QVERIFY(window.statusText().startsWith("Cannot open"));
-  }
-
-  void propertyBrowserFollowsTheTypeInformation() {
-    MainWindow window(dir_.filePath("gui.json"));
-    PropertyBrowser& browser = *window.propertyBrowser();
-    QVERIFY(!browser.ItemFor("NumberOfScans"));  // hidden
-    browser.ShowHidden(true);
-    QCOMPARE(browser.ItemFor("NumberOfScans")->flags() & Qt::ItemIsEditable, Qt::ItemFlags());
-
-    browser.ItemFor("CommPort")->setText(PropertyBrowser::Value, "5");
-    QCOMPARE(window.travimo()->commPort(), 5);
-    QTreeWidgetItem* flash = browser.ItemFor("FlashColor");
-    QCOMPARE(flash->text(PropertyBrowser::Value), QString("&H00C0C000&"));
-    flash->setText(PropertyBrowser::Value, "&H000000FF&");
-    QCOMPARE(window.travimo()->flashColor(), 0x000000FFu);
-
-    QTreeWidgetItem* buffer = browser.ItemFor("InBufferSize");
-    const int size = window.travimo()->inBufferSize();
-    buffer->setText(PropertyBrowser::Value, "40000");
-    QCOMPARE(window.travimo()->inBufferSize(), size);
-    QCOMPARE(buffer->text(PropertyBrowser::Value), QString::number(size));
-    QVERIFY2(window.statusText().contains("refused"), qPrintable(window.statusText()));
   }
 
   void exportWritesEveryFormatWithTheToolsWriters_data() {

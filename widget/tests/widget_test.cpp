@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
-#include <chrono>
 #include <vector>
 
 #include "model/enums.h"
@@ -20,10 +18,6 @@
 using travimo::ButtonChange;
 
 namespace {
-
-double WallSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 void YieldFor(travimo::qt::QtHost& host, double seconds) {
   const double end = host.MonotonicSeconds() + seconds;
@@ -219,30 +213,6 @@ class WidgetTest : public QObject {
       QCOMPARE(waiting[i], i % 2 == 0 ? rig.Face() : QColor(0, 255, 0));
     QCOMPARE(rig.widget.button()->palette().color(QPalette::Button), rig.Face());
     QCOMPARE(rig.widget.numberOfScans(), 2);
-  }
-
-  void escapeCancelsTheReadWithUserCancel() {
-    travimo::sim::Script script;
-    script.silent = true;
-    SimulatedWidget rig(script);
-    QSignalSpy clicked(&rig.widget, &TravimoWidget::clicked);
-    QSignalSpy errors(&rig.widget, &TravimoWidget::travimoError);
-    std::vector<int> order;  // 1 error, 2 click
-    connect(&rig.widget, &TravimoWidget::travimoError, this, [&] { order.push_back(1); });
-    connect(&rig.widget, &TravimoWidget::clicked, this, [&] { order.push_back(2); });
-    QTimer::singleShot(1500, &rig.widget, [&] {
-      QVERIFY(rig.widget.reading());
-      QTest::keyClick(rig.widget.button(), Qt::Key_Escape);
-    });
-    const double start = WallSeconds();
-    QTest::mouseClick(rig.widget.button(), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(clicked.count(), 1, 20000);
-    QCOMPARE(errors.count(), 1);
-    QCOMPARE(errors.front().front().toInt(), 9999);
-    QCOMPARE(order, (std::vector<int>{1, 2}));
-    QVERIFY(WallSeconds() - start < 8.0);
-    QCOMPARE(rig.widget.button()->text(), QString("Travimo"));
-    QCOMPARE(rig.simulator.Stats().requests, 1);
   }
 };
 
