@@ -53,10 +53,7 @@ class CycleHost : public ReadCycleHost {
   int32_t InstrumentType() override { return type; }
   int32_t DataType() override { return dataType; }
   void ConfigurePort() override { travimo::ConfigurePort(comm, type); }
-  void LetCancelTransfer(bool value) override {
-    cancel = value;
-    ++cancelLets;
-  }
+  void LetCancelTransfer(bool value) override { cancel = value; }
   bool CancelRequested() override { return cancel; }
   bool RawDataWanted() override { return saveRawData; }
   std::string RawDataFileName() override { return "RawData.dat"; }
@@ -90,7 +87,6 @@ class CycleHost : public ReadCycleHost {
   std::vector<int32_t> errors;
   bool frameEnabled = true;
   Colour backColour = 0;
-  int cancelLets = 0;
   int keepAliveTicks = 0;
 };
 

@@ -22,6 +22,13 @@ using ::testing::IsEmpty;
 constexpr double kPass = 2.0;
 constexpr double kTolerance = 0.1;
 
+// An earlier read's raw-data file, longer than most transfers here.
+const std::string kOld = "the bytes of an earlier and longer read";
+
+std::vector<uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
+
 // Leaves no stray "#", "E" or "S" that would end or classify a transfer early.
 std::string Filler(size_t length) {
   return std::string(length, '7');
@@ -87,6 +94,8 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
       {"a record short", Lorvex, {{0.5, Filler(4 + 1038)}}, 2.5 + 3 * kPass},
       {"two whole records", Lorvex, {{0.5, Filler(4 + 2 * 1039)}}, 2.5 + kPass},
       {"framing alone", Lorvex, {{0.5, Filler(4)}}, 2.5 + kPass},
+      // Null bytes stay in the text, and the longer old file is replaced whole.
+      {"any bytes", Lorvex, {{0.5, std::string("\0\x01\xff\r\n P##", 10)}}, 1.0 + kPass},
       {"S: records are unbounded", Lorvex, {{0.5, "S" + Filler(3 + 1039)}}, 2.5 + 3 * kPass},
       // Pauses longer than a polling pause, shorter than the quiet interval.
       {"Brevane: the closing line", Brevane,
@@ -113,7 +122,7 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
       CycleHost host(startOfDay);
       host.type = c.type;
       host.saveRawData = true;
-      host.memoryFiles.files["RawData.dat"] = {'o', 'l', 'd'};
+      host.memoryFiles.files["RawData.dat"] = Bytes(kOld);
       host.keepAlive->Enabled(c.type == Ostrel);
       std::string text;
       for (const auto& [at, piece] : c.sends) {
@@ -141,7 +150,7 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
         EXPECT_THAT(description, HasSubstr("hung up"));
       }
       const bool saved = c.errors.empty() || (cutShort && !text.empty());
-      EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), saved ? text : "old");
+      EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), saved ? text : kOld);
       if (!c.captions.empty()) {
         EXPECT_EQ(host.captions, c.captions);
       }
@@ -191,6 +200,7 @@ TEST(ReadCycleDispatch, TheTextChoosesTheParserAndOnlyALorvexIsAsked) {
     EXPECT_EQ(host.parses[0].text, c.text);
     EXPECT_EQ(host.serial.Written(), c.request);
     EXPECT_EQ(host.comm.Handshaking(), c.type == Lorvex ? 0 : 3);  // configured at the start
+    EXPECT_TRUE(host.memoryFiles.files.empty());  // no raw data asked for
   }
 }
 
@@ -207,21 +217,6 @@ TEST(ReadCycleBrevane, DoesNotInheritTheMarkerOfAnEarlierLorvexRead) {
   host.Read();
   ASSERT_EQ(host.parses.size(), 2u);
   EXPECT_EQ(host.parses[1].text, "S\r00# F\r##\r1.5\rZ\rE\r");
-}
-
-TEST(ReadCycleRawData, FileHoldsExactlyTheBytesOfThisRead) {
-  CycleHost host;
-  host.saveRawData = true;
-  host.memoryFiles.files["RawData.dat"] = std::vector<uint8_t>(5000, 'x');
-  const std::string bytes("\0\x01\xff\r\n P##", 10);
-  host.serial.SendAfterOpen(0.5, bytes);
-  host.Read();
-  EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), bytes);
-  EXPECT_EQ(host.parses.at(0).text, bytes);  // null bytes stay in the text
-
-  host.saveRawData = false;
-  host.Read();
-  EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), bytes);
 }
 
 // A file system whose writes fail with a path error.
@@ -253,7 +248,7 @@ TEST(ReadCycleRawData, FailedSaveKeepsTheOldFileAndSaysWhy) {
     MemoryFileSystem& files = c.unwritable ? unwritable : host.memoryFiles;
     host.files = &files;
     host.memoryFiles.failWrites = !c.unwritable;
-    files.files["RawData.dat"] = {'o', 'l', 'd'};
+    files.files["RawData.dat"] = Bytes(kOld);
     host.saveRawData = true;
     host.serial.SendAfterOpen(0.5, c.sent);
     if (c.hangUp) host.serial.HangUpAfterOpen(0.8);
@@ -262,7 +257,7 @@ TEST(ReadCycleRawData, FailedSaveKeepsTheOldFileAndSaysWhy) {
     host.Read();
     EXPECT_THAT(host.errors, ElementsAre(c.number));
     EXPECT_THAT(description, HasSubstr(c.says));
-    EXPECT_EQ(files.Content("RawData.dat"), "old");
+    EXPECT_EQ(files.Content("RawData.dat"), kOld);
     EXPECT_THAT(host.parses, IsEmpty());
     EXPECT_GE(files.closeAllCalls, 1);
     ExpectIdleAfterCycle(host);

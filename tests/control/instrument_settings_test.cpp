@@ -22,6 +22,10 @@ TEST_F(InstrumentSettingsTest, OtherInstrumentDropsLorvexOnlySettingsAndConfigur
     control.BlueLineTrigger(BlueLineOn);
     EXPECT_EQ(Settings(),
               std::tuple(type, Moisture, NoLimit, NoLimit, false, BlueLineOff, 3, false, false));
+    control.ScanDataType(Burst);  // held once
+    EXPECT_EQ(control.ScanDataType(), Burst);
+    control.ScanDataType(Temperature);
+    EXPECT_EQ(control.ScanDataType(), Moisture);
   }
   State().numberOfPoints = 3;  // an Ostrel or Brevane parse's last index; the limit stays
   control.TravimoType(Lorvex);
@@ -30,6 +34,9 @@ TEST_F(InstrumentSettingsTest, OtherInstrumentDropsLorvexOnlySettingsAndConfigur
   EXPECT_TRUE(host.MessageBoxes().empty());
   control.BlueLineTrigger(5);  // unchecked for a Lorvex
   EXPECT_EQ(control.BlueLineTrigger(), 5);
+  control.ScanDataType(Burst);
+  control.ScanDataType(Temperature);
+  EXPECT_EQ(control.ScanDataType(), Temperature);
 }
 
 TEST_F(InstrumentSettingsTest, LorvexAgainKeepsItsChoicesAndReplacesTheHostsSerialValues) {

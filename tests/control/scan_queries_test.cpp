@@ -145,17 +145,5 @@ TEST_F(ScanQueryTest, NoLimitOnALorvexWarnsAndStaysAt512) {
   EXPECT_EQ(host.MessageBoxes().size(), 1u);
 }
 
-TEST_F(ScanQueryTest, BurstHoldsOnceOnANonLorvex) {
-  control.TravimoType(Ostrel);
-  control.ScanDataType(Burst);
-  EXPECT_EQ(control.ScanDataType(), Burst);
-  control.ScanDataType(Temperature);
-  EXPECT_EQ(control.ScanDataType(), Moisture);
-  control.TravimoType(Lorvex);
-  control.ScanDataType(Burst);
-  control.ScanDataType(Temperature);
-  EXPECT_EQ(control.ScanDataType(), Temperature);
-}
-
 }  // namespace
 }  // namespace travimo::testing
