@@ -45,17 +45,5 @@ TEST(EndOfTransfer, BrevaneClosingLine) {
   }
 }
 
-TEST(EndOfTransfer, LongTextIsSearchedOnlyOnceOverall) {
-  EndOfTransfer rule;
-  rule.Marker("##");
-  std::string text;
-  for (int i = 0; i < 200000; ++i) {
-    text += "7#";
-    ASSERT_FALSE(rule.Found(text));
-  }
-  text += "#";
-  EXPECT_TRUE(rule.Found(text));
-}
-
 }  // namespace
 }  // namespace travimo

@@ -292,28 +292,6 @@ TEST(ReadCycleErrors, EveryParserFailureIsReportedByNumber) {
   }
 }
 
-TEST(ReadCycleReentry, ReadFromInsideAYieldReturnsAtOnceAndTheRunningReadGoesOn) {
-  CycleHost host;
-  host.serial.SendAfterOpen(0.5, "P");
-  host.serial.SendAfterOpen(1.5, "##");
-  double nestedTook = -1.0;
-  host.clock.At(1.0, [&] {
-    const double start = host.clock.MonotonicSeconds();
-    host.cycle.AcquireData();
-    nestedTook = host.clock.MonotonicSeconds() - start;
-  });
-
-  const double took = host.Read();
-
-  EXPECT_EQ(nestedTook, 0.0);
-  EXPECT_NEAR(took, 1.5 + kPass, kTolerance);
-  EXPECT_EQ(host.serial.OpenCount(), 1);
-  EXPECT_EQ(host.serial.Written(), std::string("D\0", 2));
-  ASSERT_EQ(host.parses.size(), 1u);
-  EXPECT_EQ(host.parses[0].text, "P##");
-  EXPECT_THAT(host.errors, IsEmpty());
-}
-
 TEST(ReadCycleBKWait, WaitsTheGivenSecondsWhileYielding) {
   const struct {
     int32_t seconds;

@@ -1,5 +1,5 @@
 // The widget and its Qt host: value mappings, the yield and timers over the
-// event loop, mouse input, properties, and reads over a pseudo-terminal.
+// event loop, mouse input and properties. Reads are travimo-gui's tests.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -9,13 +9,11 @@
 #include <vector>
 
 #include "model/enums.h"
-#include "sim/simulator.h"
 #include "support/cpu_meter.h"
 #include "widget/qt_host.h"
 #include "widget/qt_mapping.h"
 #include "widget/travimo_widget.h"
 
-using travimo::ButtonChange;
 
 namespace {
 
@@ -46,30 +44,6 @@ class PipeSource : public travimo::IoSource {
   int fds_[2];
 };
 
-struct Look {
-  ButtonChange change;
-  QString caption;
-  QColor colour;
-};
-
-// A widget whose port 1 is the simulator's pseudo-terminal; records every look of the button.
-struct SimulatedWidget {
-  explicit SimulatedWidget(const travimo::sim::Script& script) : simulator(script) {
-    widget.setPortResolver([this](int16_t) { return simulator.SlavePath(); });
-    widget.show();
-    simulator.Start();
-    QObject::connect(&widget, &TravimoWidget::buttonChanged, [this](int change) {
-      looks.push_back({static_cast<ButtonChange>(change), widget.button()->text(),
-                       widget.button()->palette().color(QPalette::Button)});
-    });
-  }
-  QColor Face() const { return widget.palette().color(QPalette::Button); }
-
-  travimo::sim::Simulator simulator;
-  TravimoWidget widget;
-  std::vector<Look> looks;
-};
-
 }  // namespace
 
 class WidgetTest : public QObject {
@@ -97,7 +71,9 @@ class WidgetTest : public QObject {
     }
   }
 
-  void yieldBlocksWithoutSpinning() {
+  // The yield blocks without spinning; timers tick only while enabled with a
+  // period; sources are serviced in and outside yields until removed.
+  void yieldTimersAndSourcesRunOnTheEventLoop() {
     travimo::qt::QtHost host;
     const travimo::testing::CpuMeter meter;
     YieldFor(host, 0.3);
@@ -105,10 +81,7 @@ class WidgetTest : public QObject {
     const double cpu = meter.CpuSeconds();
     QVERIFY2(wall >= 0.3 && wall < 3.0, qPrintable(QString("a 0.3 s wait took %1 s").arg(wall)));
     QVERIFY2(cpu < wall * 0.3, qPrintable(QString("%1 s of CPU in %2 s").arg(cpu).arg(wall)));
-  }
 
-  void timersTickOnlyWhileEnabledWithAPeriod() {
-    travimo::qt::QtHost host;
     int ticks = 0;
     auto timer = host.CreateTimer([&] { ++ticks; });
     timer->Interval(20);
@@ -121,10 +94,7 @@ class WidgetTest : public QObject {
     const int before = ticks;
     YieldFor(host, 0.1);
     QCOMPARE(ticks, before);
-  }
 
-  void sourcesAreServicedInAndOutsideYieldsUntilRemoved() {
-    travimo::qt::QtHost host;
     PipeSource source;
     {
       const auto registration = host.AddSource(source);
@@ -179,40 +149,6 @@ class WidgetTest : public QObject {
     QCOMPARE(refused.front().at(0).toString(), QString("InBufferSize"));
     QCOMPARE(refused.front().at(1).toInt(), 6);
     QCOMPARE(widget.property("InBufferSize").toInt(), size);
-  }
-
-  void flashAndCaptionFollowTheRead() {
-    travimo::sim::Script script;
-    script.mode = travimo::sim::Mode::Ostrel;
-    script.scans = 2;
-    script.points = 64;
-    script.firstByteDelay = 2.0;
-    SimulatedWidget rig(script);
-    rig.widget.setProperty("TravimoType", travimo::Ostrel);
-    rig.widget.setProperty("FlashColor", 0x0000FF00u);
-    QSignalSpy clicked(&rig.widget, &TravimoWidget::clicked);
-    QSignalSpy errors(&rig.widget, &TravimoWidget::travimoError);
-    rig.looks.clear();
-    QTest::mouseClick(rig.widget.button(), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(clicked.count(), 1, 20000);
-    QCOMPARE(errors.count(), 0);
-
-    QStringList captions;
-    std::vector<QColor> waiting;
-    for (const auto& look : rig.looks) {
-      if (look.change == ButtonChange::Caption &&
-          (captions.isEmpty() || captions.back() != look.caption))
-        captions << look.caption;
-      if (look.change == ButtonChange::BackColor && look.caption == "Waiting!")
-        waiting.push_back(look.colour);
-    }
-    QCOMPARE(captions, (QStringList{"Reading", "Waiting!", "Reading!", "Reading", "Travimo"}));
-    // "Waiting!" has an even length: face and flash alternate without a break.
-    QVERIFY2(waiting.size() >= 4, qPrintable(QString::number(waiting.size())));
-    for (size_t i = 0; i < waiting.size(); ++i)
-      QCOMPARE(waiting[i], i % 2 == 0 ? rig.Face() : QColor(0, 255, 0));
-    QCOMPARE(rig.widget.button()->palette().color(QPalette::Button), rig.Face());
-    QCOMPARE(rig.widget.numberOfScans(), 2);
   }
 };
 
