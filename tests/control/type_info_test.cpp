@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "control/about_page.h"
+
 namespace travimo {
 namespace {
 
@@ -68,7 +70,8 @@ TEST(TypeInfoTest, OperationsAndParameters) {
   EXPECT_EQ(events[4].name, "TravimoError");
 }
 
-TEST(TypeInfoTest, DispatchIdsAndGuidsAreUnique) {
+// Ids and GUIDs are unique; every class names interfaces that exist.
+TEST(TypeInfoTest, IdsAndGuidsAreUniqueAndClassesNameInterfacesThatExist) {
   std::set<int32_t> ids;
   for (const auto& member : TravimoMembers()) EXPECT_TRUE(ids.insert(member.dispId).second);
   std::set<int32_t> eventIds;
@@ -82,9 +85,6 @@ TEST(TypeInfoTest, DispatchIdsAndGuidsAreUnique) {
   for (const auto guid : guids) {
     EXPECT_TRUE(std::regex_match(guid.begin(), guid.end(), form)) << guid;
   }
-}
-
-TEST(TypeInfoTest, EveryClassNamesInterfacesThatExist) {
   EXPECT_EQ(LibraryClasses().size(), 10u);
   for (const auto& cls : LibraryClasses()) {
     SCOPED_TRACE(std::string(cls.name));
@@ -98,6 +98,40 @@ TEST(TypeInfoTest, EveryClassNamesInterfacesThatExist) {
   EXPECT_EQ(FindClass("Travimo")->eventInterface, "__Travimo");
   EXPECT_TRUE(FindClass("About")->isPropertyPage);
   EXPECT_EQ(LibraryEnumerations().size(), 6u);
+}
+
+TEST(AboutPageTest, TheMinorVersionHasAtLeastTwoDigits) {
+  for (const auto& [minor, line] : {std::pair{0, "Version 1.00.7"},
+                                    {1, "Version 1.01.7"},
+                                    {12, "Version 1.12.7"},
+                                    {123, "Version 1.123.7"}}) {
+    const AboutPage page = MakeAboutPage(VersionRecord{1, minor, 7});
+    ASSERT_NE(page.Find("lblVersion"), nullptr);
+    EXPECT_EQ(page.Find("lblVersion")->text, line);
+  }
+}
+
+// The page shows a caption the way the button does.
+TEST(AboutPageTest, ElementsAndTheirRendering) {
+  const AboutPage page = MakeAboutPage(kLibraryVersion);
+  const AboutElement* title = page.Find("Label1");
+  ASSERT_NE(title, nullptr);
+  EXPECT_TRUE(title->bold);
+  EXPECT_EQ(title->font, "MS Sans Serif");
+  EXPECT_FALSE(page.Find("Label3")->bold);
+  EXPECT_TRUE(page.Find("Image1")->image);
+  EXPECT_EQ(page.Find("NoSuchLabel"), nullptr);
+  // The doubled ampersand is stored as it is and shown as one.
+  EXPECT_EQ(page.Find("Label4")->text, "From Lorvex, Brevane && Quenta");
+  EXPECT_EQ(RenderAboutText(page),
+            "Caldrin Travimo ActiveX Control\n"
+            "Version 1.01.7\n"
+            "This control will allow you to retrieve ScanData\n"
+            "From Lorvex, Brevane & Quenta\n");
+  EXPECT_EQ(DisplayedCaption("&Read"), "Read");
+  EXPECT_EQ(DisplayedCaption("A &&&B"), "A &B");
+  EXPECT_EQ(DisplayedCaption("Save &"), "Save &");
+  EXPECT_EQ(DisplayedCaption(""), "");
 }
 
 }  // namespace
