@@ -11,75 +11,63 @@
 namespace travimo::testing {
 namespace {
 
-TEST(CliArchive, ADemoReadIsKeptAndShownAsItWasPrinted) {
+using nlohmann::json;
+using ::testing::HasSubstr;
+
+// A read is kept as it was printed, and its bytes exactly: decoded again they
+// give its records, and with other settings a new entry that names the read.
+TEST(CliArchive, AReadIsKeptShownAndDecodedAgain) {
   const TempDir dir;
   const std::string archive = dir.File("a.sqlite");
-  const CliRun demo =
-      RunCli({"demo", "--type", "brevane", "--format", "json", "--archive", archive});
-  if (demo.err.find("unsupported") != std::string::npos) GTEST_SKIP() << demo.err;
-  ASSERT_EQ(demo.status, 0) << demo.err;
-  EXPECT_NE(demo.err.find("Archived as read 1 in " + archive), std::string::npos) << demo.err;
+  const auto run = [&](std::vector<std::string> args) {
+    args.insert(args.end(), {"--archive", archive});
+    return RunCli(args);
+  };
+  const CliRun brevane = run({"demo", "--type", "brevane", "--format", "json"});
+  ASSERT_EQ(brevane.status, 0) << brevane.err;
+  EXPECT_THAT(brevane.err, HasSubstr("Archived as read 1 in " + archive));
+  const CliRun shown = run({"show", "1", "--format", "json"});
+  EXPECT_EQ(shown.status, 0) << shown.err;
+  EXPECT_EQ(json::parse(shown.out), json::parse(brevane.out));
+  EXPECT_EQ(json::parse(shown.out)["metadata"]["archiveEntry"], 1);
 
-  const CliRun show = RunCli({"show", "1", "--format", "json", "--archive", archive});
-  EXPECT_EQ(show.status, 0) << show.err;
-  const auto shown = nlohmann::json::parse(show.out);
-  const auto printed = nlohmann::json::parse(demo.out);
-  EXPECT_EQ(shown, printed);
-  EXPECT_EQ(shown["metadata"]["archiveEntry"], 1);
-
-  const CliRun history =
-      RunCli({"history", "--format", "csv", "--type", "brevane", "--archive", archive});
-  EXPECT_EQ(history.status, 0) << history.err;
-  EXPECT_NE(history.out.find("\r\n1,"), std::string::npos) << history.out;
-  EXPECT_NE(history.out.find(",Brevane,"), std::string::npos) << history.out;
-
-  EXPECT_EQ(RunCli({"archive", "check", "--archive", archive}).status, 0);
-  EXPECT_NE(RunCli({"show", "2", "--archive", archive}).status, 0);             // no such read
-  EXPECT_EQ(RunCli({"demo", "--no-archive", "--archive", archive}).status, 2);  // contradictory
-}
-
-// The bytes are kept exactly: decoded again they give the read's records, and
-// with other settings a new entry that names the read.
-TEST(CliArchive, AReadIsDecodedAgainFromItsBytes) {
-  const TempDir dir;
-  const std::string archive = dir.File("a.sqlite");
-  const CliRun demo = RunCli({"demo", "--scans", "1", "--format", "json", "--archive", archive});
-  if (demo.err.find("unsupported") != std::string::npos) GTEST_SKIP() << demo.err;
-  ASSERT_EQ(demo.status, 0) << demo.err;
-  const CliRun same = RunCli({"reparse", "1", "--format", "json", "--archive", archive});
+  const CliRun lorvex = run({"demo", "--scans", "1", "--format", "json"});
+  ASSERT_EQ(lorvex.status, 0) << lorvex.err;
+  const CliRun same = run({"reparse", "2", "--format", "json"});
   EXPECT_EQ(same.status, 0) << same.err;
-  EXPECT_EQ(same.out, demo.out);
-
-  const CliRun hot = RunCli({"reparse", "1", "--data", "temperature", "--units", "fahrenheit",
-                             "--format", "csv", "--save", "--archive", archive});
+  EXPECT_EQ(same.out, lorvex.out);
+  const CliRun hot = run({"reparse", "2", "--data", "temperature", "--units", "fahrenheit",
+                          "--format", "csv", "--save"});
   EXPECT_EQ(hot.status, 0) << hot.err;
-  EXPECT_NE(hot.err.find("Archived as read 2 in " + archive), std::string::npos) << hot.err;
-  EXPECT_NE(hot.out, RunCli({"show", "1", "--format", "csv", "--archive", archive}).out);
-  EXPECT_EQ(RunCli({"show", "2", "--format", "csv", "--archive", archive}).out, hot.out);
-  const auto history = nlohmann::json::parse(
-      RunCli({"history", "--format", "json", "--archive", archive}).out);
-  ASSERT_EQ(history.size(), 2u);
-  EXPECT_EQ(history[1]["source"], "reparse");
-  EXPECT_EQ(history[1]["parent"], 1);
-  EXPECT_EQ(history[1]["time"], history[0]["time"]);  // the same read, decoded anew
+  EXPECT_THAT(hot.err, HasSubstr("Archived as read 3 in " + archive));
+  EXPECT_NE(hot.out, run({"show", "2", "--format", "csv"}).out);
+  EXPECT_EQ(run({"show", "3", "--format", "csv"}).out, hot.out);
 
-  const CliRun forced = RunCli({"reparse", "1", "--type", "brevane", "--archive", archive});
+  const auto history = json::parse(run({"history", "--format", "json"}).out);
+  ASSERT_EQ(history.size(), 3u);
+  EXPECT_EQ(history[2]["source"], "reparse");
+  EXPECT_EQ(history[2]["parent"], 2);
+  EXPECT_EQ(history[2]["time"], history[1]["time"]);  // the same read, decoded anew
+  const CliRun brevanes = run({"history", "--format", "csv", "--type", "brevane"});
+  EXPECT_EQ(brevanes.status, 0) << brevanes.err;
+  EXPECT_THAT(brevanes.out, HasSubstr("\r\n1,"));
+  EXPECT_THAT(brevanes.out, HasSubstr(",Brevane,"));
+  EXPECT_THAT(brevanes.out, ::testing::Not(HasSubstr("\r\n2,")));
+
+  EXPECT_EQ(run({"archive", "check"}).status, 0);
+  EXPECT_NE(run({"show", "9"}).status, 0);
+  EXPECT_EQ(run({"reparse", "9"}).status, 11);  // no such read
+  const CliRun forced = run({"reparse", "2", "--type", "brevane"});
   EXPECT_NE(forced.status, 0);
-  EXPECT_NE(forced.err.find("error "), std::string::npos) << forced.err;
-  EXPECT_EQ(RunCli({"reparse", "9", "--archive", archive}).status, 11);  // no such read
+  EXPECT_THAT(forced.err, HasSubstr("error "));
 }
 
 // A settings file of bytes as a read with --raw leaves it beside them.
-std::string SidecarOf(const std::string& bytes, int32_t dataType, const std::string& started) {
-  const std::vector<uint8_t> data(bytes.begin(), bytes.end());
-  return nlohmann::json{{"travimoRawDataSettings", 1},
-                        {"TravimoType", 1},
-                        {"ScanDataType", dataType},
-                        {"Temp_Units", 1},
-                        {"device", "/dev/ttyUSB3"},
-                        {"started", started},
-                        {"bytes", bytes.size()},
-                        {"sha256", Sha256Hex(data)}}
+std::string SidecarOf(const std::string& bytes) {
+  return json{{"travimoRawDataSettings", 1}, {"TravimoType", 1},     {"ScanDataType", 1},
+              {"Temp_Units", 1},             {"device", "/dev/ttyUSB3"},
+              {"started", "2025-01-02T03:04:05Z"},
+              {"bytes", bytes.size()},       {"sha256", Sha256Hex(bytes)}}
       .dump();
 }
 
@@ -87,55 +75,57 @@ std::string SidecarOf(const std::string& bytes, int32_t dataType, const std::str
 TEST(CliArchive, FilesComeInByParseAndImportAndGoOutTogether) {
   const TempDir dir;
   const std::string archive = dir.File("a.sqlite");
+  const auto run = [&](std::vector<std::string> args) {
+    args.insert(args.end(), {"--archive", archive});
+    return RunCli(args);
+  };
   const std::string lorvex = sim::EncodeLorvexTransfer({{'A', {250, 260}}});
   sim::BrevaneMeasurement measurement;
   measurement.moisture = {5.5f, 6.5f};
   const std::string brevane = sim::EncodeBrevane({measurement});
-  WriteBytes(dir.File("l.dat"), lorvex);
-  WriteBytes(dir.File("b.dat"), brevane);
-  WriteBytes(dir.File("hot.dat"), lorvex);
-  WriteBytes(dir.File("hot.dat.json"), SidecarOf(lorvex, 1, "2025-01-02T03:04:05Z"));
-  WriteBytes(dir.File("stale.dat"), lorvex);
-  WriteBytes(dir.File("stale.dat.json"), SidecarOf(brevane, 1, "2025-01-02T03:04:05Z"));
-  WriteBytes(dir.File("junk.dat"), "no instrument wrote this");
-
-  const CliRun parsed = RunCli({"parse", dir.File("l.dat"), "--format", "csv", "--archive", archive});
+  for (const auto& [file, bytes] : std::map<std::string, std::string>{
+           {"l.dat", lorvex}, {"b.dat", brevane}, {"hot.dat", lorvex},
+           {"hot.dat.json", SidecarOf(lorvex)}, {"stale.dat", lorvex},
+           {"stale.dat.json", SidecarOf(brevane)}, {"junk.dat", "no instrument wrote this"}}) {
+    WriteBytes(dir.File(file), bytes);
+  }
+  const CliRun parsed = run({"parse", dir.File("l.dat"), "--format", "csv"});
   EXPECT_EQ(parsed.status, 0) << parsed.err;
-  EXPECT_NE(parsed.err.find("Archived as read 1"), std::string::npos) << parsed.err;
-  const CliRun imported = RunCli({"import", dir.File("b.dat"), dir.File("hot.dat"),
-                                  dir.File("stale.dat"), dir.File("junk.dat"), "--archive", archive});
+  EXPECT_THAT(parsed.err, HasSubstr("Archived as read 1"));
+  const CliRun imported = run({"import", dir.File("b.dat"), dir.File("hot.dat"),
+                               dir.File("stale.dat"), dir.File("junk.dat")});
   EXPECT_EQ(imported.status, 0) << imported.err;  // a text that does not decode is still kept
-  EXPECT_NE(imported.err.find("describes other bytes"), std::string::npos) << imported.err;
-  EXPECT_NE(imported.err.find("junk.dat as read 5, which does not decode"), std::string::npos)
-      << imported.err;
+  EXPECT_THAT(imported.err, HasSubstr("describes other bytes"));
+  EXPECT_THAT(imported.err, HasSubstr("junk.dat as read 5, which does not decode"));
 
-  const auto history =
-      nlohmann::json::parse(RunCli({"history", "--format", "json", "--archive", archive}).out);
+  const auto history = json::parse(run({"history", "--format", "json"}).out);
   ASSERT_EQ(history.size(), 5u);
   const auto& hot = history[0];  // oldest first: the sidecar's time
   EXPECT_EQ(hot["number"], 3);
   EXPECT_EQ(hot["device"], "/dev/ttyUSB3");
   EXPECT_EQ(hot["time"], "2025-01-02T03:04:05Z");
-  EXPECT_EQ(RunCli({"show", "3", "--format", "csv", "--archive", archive}).out,
+  EXPECT_EQ(run({"show", "3", "--format", "csv"}).out,
             RunCli({"parse", dir.File("l.dat"), "--format", "csv", "--data", "temperature",
                     "--units", "fahrenheit"})
                 .out);
-  EXPECT_EQ(RunCli({"show", "4", "--format", "csv", "--archive", archive}).out, parsed.out);
+  EXPECT_EQ(run({"show", "4", "--format", "csv"}).out, parsed.out);
 
-  const CliRun csv = RunCli({"export", "1", "2", "4", "-o", dir.File("e.csv"), "--archive", archive});
+  const CliRun csv = run({"export", "1", "2", "4", "-o", dir.File("e.csv")});
   EXPECT_EQ(csv.status, 0) << csv.err;
-  const auto rows = ParseCsv(ReadBytes(dir.File("e.csv")));
+  const json rows = ReadBack("csv", dir.File("e.csv"));
   std::map<std::string, int> rowsOfRead;
-  for (const auto& row : rows) ++rowsOfRead[row.at(0)];
+  for (const auto& row : rows) {
+    if (!row.empty()) ++rowsOfRead[row[0]];
+  }
   EXPECT_EQ(rowsOfRead["read"], 2);  // one header per instrument's layout
   EXPECT_GT(rowsOfRead["1"], 0);
   EXPECT_EQ(rowsOfRead["4"], rowsOfRead["1"]);
   EXPECT_GT(rowsOfRead["2"], 0);
   EXPECT_EQ(rows.at(1).at(1), "Lorvex");
 
-  const CliRun json = RunCli({"export", "2", "5", "--format", "json", "--archive", archive});
-  EXPECT_EQ(json.status, 0) << json.err;
-  const auto reads = nlohmann::json::parse(json.out);
+  const CliRun exported = run({"export", "2", "5", "--format", "json"});
+  EXPECT_EQ(exported.status, 0) << exported.err;
+  const auto reads = json::parse(exported.out);
   ASSERT_EQ(reads.size(), 2u);
   EXPECT_EQ(reads[0]["read"], 2);
   EXPECT_EQ(reads[0]["instrument"], "Brevane");
@@ -143,7 +133,7 @@ TEST(CliArchive, FilesComeInByParseAndImportAndGoOutTogether) {
   EXPECT_NE(reads[1]["errorNumber"], 0);
 
   // A missing read writes nothing; a parse the archive cannot keep is still delivered.
-  EXPECT_NE(RunCli({"export", "1", "9", "-o", dir.File("none.csv"), "--archive", archive}).status, 0);
+  EXPECT_NE(run({"export", "1", "9", "-o", dir.File("none.csv")}).status, 0);
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.csv")));
   WriteBytes(dir.File("corrupt.sqlite"), std::string(4096, 'x'));
   const CliRun unkept =
@@ -160,33 +150,29 @@ TEST(CliArchive, AnUnusableArchiveNeverCostsTheRead) {
   WriteBytes(corrupt, std::string(4096, 'x'));
   std::filesystem::create_directories(dir.File("home/travimo"));
   WriteBytes(dir.File("home/travimo/archive.sqlite"), std::string(4096, 'x'));
-  struct Case {
-    const char* name;
+  const struct {
+    std::string name;
     std::vector<std::string> archive;
     int status;
-  };
-  const std::vector<Case> cases = {{"named", {"--archive", corrupt}, 9},
-                                   {"default", {}, 0}};
+  } cases[] = {{"named", {"--archive", corrupt}, 9}, {"default", {}, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string state = dir.File(std::string("state-") + c.name);
+    const std::string state = dir.File("state-" + c.name);
     CliRunOptions options;
     options.environment = {"XDG_STATE_HOME=" + state, "XDG_DATA_HOME=" + dir.File("home")};
     std::vector<std::string> args = {"demo", "--scans", "1", "--format", "csv"};
     args.insert(args.end(), c.archive.begin(), c.archive.end());
     const CliRun demo = RunCli(args, options);
     EXPECT_EQ(demo.status, c.status) << demo.err;
-    EXPECT_NE(demo.out.find("Lorvex,1,"), std::string::npos) << demo.out;
-    EXPECT_NE(demo.err.find("not archived: error 75"), std::string::npos) << demo.err;
-    EXPECT_NE(demo.err.find(c.archive.empty() ? "home/travimo/archive.sqlite" : corrupt),
-              std::string::npos)
-        << demo.err;
+    EXPECT_THAT(demo.out, HasSubstr("Lorvex,1,"));
+    EXPECT_THAT(demo.err, HasSubstr("not archived: error 75"));
+    EXPECT_THAT(demo.err, HasSubstr(c.archive.empty() ? "home/travimo/archive.sqlite" : corrupt));
     std::vector<std::string> kept;
     for (const auto& entry : std::filesystem::directory_iterator(state + "/travimo")) {
       if (entry.path().extension() == ".dat") kept.push_back(entry.path());
     }
     ASSERT_EQ(kept.size(), 1u) << demo.err;
-    EXPECT_NE(demo.err.find(kept[0]), std::string::npos) << demo.err;
+    EXPECT_THAT(demo.err, HasSubstr(kept[0]));
     EXPECT_EQ(RunCli({"parse", kept[0], "--format", "csv"}).out, demo.out);
   }
 }

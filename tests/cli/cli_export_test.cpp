@@ -1,8 +1,9 @@
-// Exports read back as their users read them: CSV and JSON through Python's
-// csv and json modules, plots opened and measured.
+// `parse` of saved transfers in every output format, read back as their users
+// read them: CSV and JSON through Python's csv and json modules, plots opened
+// and measured.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_runner.h"
@@ -16,17 +17,54 @@ namespace {
 
 using nlohmann::json;
 
-// What read_export.py found in the file; null when Python failed.
-json ReadBack(const std::string& kind, const std::string& path, const std::string& extra = "") {
-  const std::string command = "/usr/bin/python3 " TRAVIMO_SOURCE_DIR "/tests/cli/read_export.py " +
-                              kind + " '" + path + "' '" + extra + "'";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return nullptr;
+struct Sample {
+  std::string name;  // the instrument as the tool prints it
   std::string text;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-  if (pclose(pipe) != 0) return nullptr;
-  return json::parse(text, nullptr, false);
+  std::vector<std::string> options;
+  std::string delimiter;  // as --delimiter takes it
+  size_t records;
+  size_t points;                 // of the first record's ScanData
+  std::vector<float> firstScan;  // its first values
+  int32_t lower;
+  std::string quantity;
+  std::string unit;
+  json settings;                          // what the metadata says shaped the parse
+  std::vector<std::string> headerFields;  // CSV columns beyond the identifying ones
+};
+
+json LorvexSettings(const char* dataType, const char* units, const char* points) {
+  return {{"ScanDataType", dataType}, {"Temp_Units", units}, {"NumberOfPoints", points},
+          {"BlueLineTrigger", "BlueLineAuto"}, {"ArrayStart", "1"}};
+}
+
+std::vector<Sample> Samples() {
+  auto scans = sim::SampleLorvexScans(3, 0, 512);
+  scans[1].typeLetter = 'C';
+  sim::OstrelMeasurement ostrel;
+  ostrel.calibrationConstantA = "A1234";
+  ostrel.measurementNumber = 4;
+  ostrel.scans = {{"0101", "0202", "12.5"}, {"0303"}};
+  auto brevane = sim::SampleBrevaneMeasurements(2, 10);
+  brevane[0].idCode = "Line 3; \"north\", B";  // quoted whatever the delimiter
+  return {
+      {"Lorvex", sim::EncodeLorvexTransfer(scans), {}, ",", 3, 512,
+       std::vector<float>(scans[0].values.begin(), scans[0].values.end()), 1, "moisture", "",
+       LorvexSettings("Moisture", "Celsius", "Max 512"), {}},
+      // 25.0 C is 77 F.
+      {"Lorvex", sim::EncodeLorvexTransfer({{'A', {250, 251, 240}}, {'C', {260}}}),
+       {"--data", "temperature", "--units", "fahrenheit"}, ";", 2, 512, {77.0f}, 1,
+       "temperature", "\u00B0F", LorvexSettings("Temperature", "Fahrenheit", "Max 512"), {}},
+      // 256 points average pairs.
+      {"Lorvex", sim::EncodeLorvexTransfer({{'A', {250, 250, 240, 260}}}), {"--points", "256"},
+       "tab", 1, 256, {250.0f, 250.0f}, 1, "moisture", "",
+       LorvexSettings("Moisture", "Celsius", "Max 256"), {}},
+      {"Ostrel", sim::EncodeOstrel({ostrel}), {}, "|", 2, 3, {101, 202, 12.5f}, 1, "ScanData", "",
+       json::object(),
+       {"CalibrationConstantA", "CalibrationConstantB", "BasisWeightValue", "SamplingRate"}},
+      {"Brevane", sim::EncodeBrevane(brevane), {}, ",", 2, 10, brevane[0].moisture, 0,
+       "moisture", brevane[0].moistureUnit, json::object(),
+       {"TypeOfMeasuringHead", "BasisWeightUnit", "GradeNo", "MoistureUnit", "TemperatureUnit"}},
+  };
 }
 
 // Column index by header name; the header is row 0.
@@ -39,94 +77,91 @@ size_t Col(const json& rows, const std::string& name) {
   return 0;
 }
 
-struct Sample {
-  std::string name;
-  std::string text;
-  std::vector<std::string> settings;
-  std::string quantity;
-  std::string unit;
-  std::vector<std::string> headerFields;  // columns beyond the identifying ones
-  float firstValue;
-};
-
-std::vector<Sample> Samples() {
-  sim::OstrelMeasurement ostrel;
-  ostrel.calibrationConstantA = "A1234";
-  ostrel.measurementNumber = 4;
-  ostrel.scans = {{"0101", "0202", "12.5"}, {"0303"}};
-  auto brevane = sim::SampleBrevaneMeasurements(2, 10);
-  brevane[0].idCode = "Line 3; \"north\", B";  // quoted whatever the delimiter
-  return {
-      {"Lorvex",
-       sim::EncodeLorvexTransfer({{'A', {250, 251, 240}}, {'C', {260}}}),
-       {"--data", "temperature", "--units", "fahrenheit"},
-       "temperature",
-       "\u00B0F",
-       {},
-       77.0f},
-      {"Ostrel",
-       sim::EncodeOstrel({ostrel}),
-       {},
-       "ScanData",
-       "",
-       {"CalibrationConstantA", "CalibrationConstantB", "BasisWeightValue", "SamplingRate"},
-       101.0f},
-      {"Brevane",
-       sim::EncodeBrevane(brevane),
-       {},
-       "moisture",
-       brevane[0].moistureUnit,
-       {"TypeOfMeasuringHead", "BasisWeightUnit", "GradeNo", "MoistureUnit", "TemperatureUnit"},
-       brevane[0].moisture[0]},
-  };
-}
-
 class CliExport : public ::testing::Test {
  protected:
-  CliRun Parse(const Sample& s, std::vector<std::string> extra) {
-    const std::string raw = dir_.File(s.name + ".dat");
+  CliRun Parse(const Sample& s, const std::vector<std::string>& extra) {
+    const std::string raw = dir_.File("sample.dat");
     WriteBytes(raw, s.text);
     std::vector<std::string> args = {"parse", raw};
-    args.insert(args.end(), s.settings.begin(), s.settings.end());
+    args.insert(args.end(), s.options.begin(), s.options.end());
     args.insert(args.end(), extra.begin(), extra.end());
     return RunCli(args);
   }
   TempDir dir_;
 };
 
-TEST_F(CliExport, LongCsvCarriesQuantityUnitAndHeaderFields) {
+TEST_F(CliExport, JsonAndTableHoldEveryRecordWithItsSeriesAndWhatShapedIt) {
   for (const auto& s : Samples()) {
-    for (const std::string delimiter : {",", ";", "\t"}) {
-      SCOPED_TRACE(s.name + " delimited by '" + delimiter + "'");
-      const std::string out = dir_.File("long.csv");
-      const CliRun run = Parse(s, {"--format", "csv", "--delimiter",
-                                   delimiter == "\t" ? "tab" : delimiter, "-o", out});
-      ASSERT_EQ(run.status, 0) << run.err;
-      const json rows = ReadBack("csv", out, delimiter);
-      ASSERT_TRUE(rows.is_array() && rows.size() > 1) << ReadBytes(out);
-      for (const auto& field : s.headerFields) Col(rows, field);
-      for (size_t r = 1; r < rows.size(); ++r) {
-        ASSERT_EQ(rows[r].size(), rows[0].size()) << "row " << r;
-        EXPECT_EQ(rows[r][0], s.name);
-      }
-      EXPECT_EQ(rows[1][Col(rows, "quantity")], s.quantity);
-      EXPECT_EQ(rows[1][Col(rows, "unit")], s.unit);
-      EXPECT_FLOAT_EQ(std::stof(rows[1][Col(rows, "value")].get<std::string>()), s.firstValue);
-      if (s.name == "Brevane") {
-        EXPECT_EQ(rows[1][Col(rows, "id_code")], "Line 3; \"north\", B");
-      }
+    SCOPED_TRACE(s.name + " " + ::testing::PrintToString(s.options));
+    const CliRun run = Parse(s, {"--format", "json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json doc = json::parse(run.out);
+    EXPECT_EQ(doc["instrument"], s.name);
+    EXPECT_EQ(doc["count"], s.records);
+    ASSERT_EQ(doc["records"].size(), s.records);
+    const json& series = doc["records"][0]["ScanData"];
+    EXPECT_EQ(series["lower"], s.lower);
+    EXPECT_EQ(series.value("unit", ""), s.unit);
+    ASSERT_EQ(series["values"].size(), s.points);
+    for (size_t i = 0; i < s.firstScan.size(); ++i) {
+      EXPECT_FLOAT_EQ(series["values"][i].get<float>(), s.firstScan[i]) << i;
+    }
+    if (s.name == "Lorvex" && s.records > 1) {  // type letters are kept per scan
+      EXPECT_EQ(doc["records"][0]["TypeLetter"], "A");
+      EXPECT_EQ(doc["records"][1]["TypeLetter"], "C");
+    }
+    const json& meta = doc["metadata"];
+    EXPECT_EQ(meta["program"], "travimo");
+    EXPECT_EQ(meta["version"], TRAVIMO_VERSION_STRING);
+    EXPECT_EQ(meta["instrument"], s.name);
+    EXPECT_EQ(meta["quantity"], s.quantity);
+    EXPECT_EQ(meta.value("unit", ""), s.unit);
+    EXPECT_EQ(meta["settings"], s.settings);
+    EXPECT_FALSE(meta.contains("device"));  // a parse read no device
+
+    const std::string table = Parse(s, {}).out;
+    EXPECT_EQ(table.rfind(s.name + ": " + std::to_string(s.records) + " record", 0), 0u) << table;
+    for (size_t r = 1; r <= s.records; ++r) {
+      EXPECT_THAT(table, ::testing::HasSubstr("Scan " + std::to_string(r) + "\n"));
     }
   }
 }
 
-TEST_F(CliExport, WideCsvHasOneColumnPerScanUnderItsHeaderBlock) {
+TEST_F(CliExport, LongCsvCarriesEveryPointWithQuantityUnitAndHeaderFields) {
+  for (const auto& s : Samples()) {
+    SCOPED_TRACE(s.name + " delimited by " + s.delimiter);
+    const std::string out = dir_.File("long.csv");
+    const CliRun run = Parse(s, {"--format", "csv", "--delimiter", s.delimiter, "-o", out});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    const json rows = ReadBack("csv", out, s.delimiter == "tab" ? "\t" : s.delimiter);
+    ASSERT_TRUE(rows.is_array() && rows.size() > 1) << ReadBytes(out);
+    for (const auto& field : s.headerFields) Col(rows, field);
+    const size_t record = Col(rows, "record"), series = Col(rows, "series");
+    std::vector<float> first;
+    for (size_t r = 1; r < rows.size(); ++r) {
+      ASSERT_EQ(rows[r].size(), rows[0].size()) << "row " << r;
+      EXPECT_EQ(rows[r][0], s.name);
+      if (rows[r][record] == "1" && rows[r][series] == "ScanData")
+        first.push_back(std::stof(rows[r][Col(rows, "value")].get<std::string>()));
+    }
+    ASSERT_EQ(first.size(), s.points);
+    for (size_t i = 0; i < s.firstScan.size(); ++i) EXPECT_FLOAT_EQ(first[i], s.firstScan[i]);
+    EXPECT_EQ(rows[1][Col(rows, "quantity")], s.quantity);
+    EXPECT_EQ(rows[1][Col(rows, "unit")], s.unit);
+    if (s.name == "Brevane") {
+      EXPECT_EQ(rows[1][Col(rows, "id_code")], "Line 3; \"north\", B");
+    }
+  }
+}
+
+TEST_F(CliExport, WideCsvHasOneColumnPerRecordUnderItsHeaderBlock) {
   for (const auto& s : Samples()) {
     SCOPED_TRACE(s.name);
     const std::string out = dir_.File("wide.csv");
     // --layout alone asks for CSV.
-    const CliRun run = Parse(s, {"--layout", "wide", "-o", out});
-    ASSERT_EQ(run.status, 0) << run.err;
-    const json rows = ReadBack("csv", out, ",");
+    ASSERT_EQ(Parse(s, {"--layout", "wide", "-o", out}).status, 0);
+    const json rows = ReadBack("csv", out);
     ASSERT_TRUE(rows.is_array() && rows.size() > 6) << ReadBytes(out);
     std::map<std::string, json> block;
     size_t firstData = 0;
@@ -141,91 +176,34 @@ TEST_F(CliExport, WideCsvHasOneColumnPerScanUnderItsHeaderBlock) {
     for (const char* label : {"instrument", "record", "quantity", "unit", "date_time", "id_code"}) {
       ASSERT_TRUE(block.count(label)) << label;
     }
-    const size_t columns = block["record"].size() - 1;
-    EXPECT_EQ(columns, 2u);  // every sample holds two scans or measurements
+    EXPECT_EQ(block["record"].size(), s.records + 1);
     EXPECT_EQ(block["instrument"][1], s.name);
     EXPECT_EQ(block["quantity"][1], s.quantity);
-    EXPECT_EQ(block["unit"][2], s.unit);
-    EXPECT_FLOAT_EQ(std::stof(rows[firstData][1].get<std::string>()), s.firstValue);
-    for (size_t r = firstData; r < rows.size(); ++r) ASSERT_EQ(rows[r].size(), columns + 1);
+    EXPECT_EQ(block["unit"][s.records], s.unit);
+    EXPECT_FLOAT_EQ(std::stof(rows[firstData][1].get<std::string>()), s.firstScan[0]);
+    EXPECT_EQ(rows.size() - firstData, s.points);
+    for (size_t r = firstData; r < rows.size(); ++r) ASSERT_EQ(rows[r].size(), s.records + 1);
   }
 }
 
-TEST_F(CliExport, JsonMetadataSaysWhatShapedTheRead) {
-  const Sample lorvex = Samples()[0];
-  const std::string out = dir_.File("parse.json");
-  ASSERT_EQ(Parse(lorvex, {"--format", "json", "-o", out}).status, 0);
-  json doc = ReadBack("json", out);
-  ASSERT_TRUE(doc.is_object());
-  json meta = doc["metadata"];
-  EXPECT_EQ(meta["program"], "travimo");
-  EXPECT_EQ(meta["version"], TRAVIMO_VERSION_STRING);
-  EXPECT_EQ(meta["instrument"], "Lorvex");
-  EXPECT_EQ(meta["quantity"], "temperature");
-  EXPECT_EQ(meta["unit"], "\u00B0F");
-  EXPECT_EQ(meta["settings"]["Temp_Units"], "Fahrenheit");
-  EXPECT_EQ(meta["settings"]["ScanDataType"], "Temperature");
-  EXPECT_FALSE(meta.contains("device"));  // a parse read no device
-  EXPECT_EQ(doc["records"][0]["ScanData"]["unit"], "\u00B0F");
-
-  const CliRun demo = RunCli({"demo", "--scans", "1", "--type", "brevane", "--format", "json",
-                              "--no-archive", "-o", out});
-  ASSERT_EQ(demo.status, 0) << demo.err;
-  doc = ReadBack("json", out);
-  meta = doc["metadata"];
-  EXPECT_EQ(meta["device"].get<std::string>().rfind("/dev/", 0), 0u) << meta;
-  EXPECT_EQ(meta["readTime"].get<std::string>().size(), 24u) << meta;
-  EXPECT_EQ(meta["quantity"], "moisture");
-  EXPECT_TRUE(meta["settings"].empty());
-}
-
 TEST_F(CliExport, PlotFormatFollowsTheExtension) {
-  struct Case {
+  const struct {
     std::string file;
-    std::string kind;
+    json expected;
+  } cases[] = {
+      {"p.png", {{"width", 640}, {"height", 400}}},
+      {"p.PDF", {{"magic", "%PDF-"}, {"pages", 1}, {"width", 640}}},
+      {"p.svg", {{"tag", "{http://www.w3.org/2000/svg}svg"}, {"width", "640pt"}}},
   };
-  const Sample brevane = Samples()[2];
-  for (const Case& c : {Case{"p.png", "png"}, Case{"p.PDF", "pdf"}, Case{"p.svg", "svg"}}) {
+  const Sample brevane = Samples().back();
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     const std::string plot = dir_.File(c.file);
     const CliRun run = Parse(brevane, {"--plot", plot, "--plot-size", "640x400"});
     ASSERT_EQ(run.status, 0) << run.err;
-    const json found = ReadBack(c.kind, plot);
-    ASSERT_TRUE(found.is_object()) << c.file;
-    if (c.kind == "png") {
-      EXPECT_EQ(found["width"], 640);
-      EXPECT_EQ(found["height"], 400);
-    } else if (c.kind == "pdf") {
-      EXPECT_EQ(found["magic"], "%PDF-");
-      EXPECT_EQ(found["pages"], 1);
-      EXPECT_EQ(found["width"], 640);
-    } else {
-      EXPECT_EQ(found["tag"], "{http://www.w3.org/2000/svg}svg");
-      EXPECT_EQ(found["width"], "640pt");
-    }
+    const json found = ReadBack(c.file.substr(2) == "PDF" ? "pdf" : c.file.substr(2), plot);
+    for (const auto& [key, value] : c.expected.items()) EXPECT_EQ(found[key], value) << key;
   }
-}
-
-TEST_F(CliExport, BadExportOptionsAreUsageErrors) {
-  const Sample lorvex = Samples()[0];
-  const std::vector<std::vector<std::string>> cases = {
-      {"--plot", dir_.File("plot.png.txt")},
-      {"--plot", dir_.File("plot")},
-      {"--plot", dir_.File("p.svg"), "--plot-size", "10x10"},
-      {"--plot", dir_.File("p.svg"), "--plot-size", "wide"},
-      {"--format", "json", "--layout", "wide"},
-      {"--delimiter", "::"},
-      {"--delimiter", "\""},
-      {"--layout", "tall"},
-  };
-  for (const auto& extra : cases) {
-    SCOPED_TRACE(extra[0] + " " + extra[1]);
-    const CliRun run = Parse(lorvex, extra);
-    EXPECT_EQ(run.status, 2) << run.err;
-    EXPECT_TRUE(run.out.empty());
-  }
-  EXPECT_NE(Parse(lorvex, cases[0]).err.find(".svg, .png or .pdf"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("plot.png.txt")));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // Runs the built travimo binary as a user would: arguments in, standard output,
 // standard error and exit status out. Standard input is /dev/null unless given.
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -10,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,9 +18,12 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "sim/simulator.h"
 
@@ -42,113 +45,12 @@ struct TimedSignal {
 struct CliRunOptions {
   std::vector<TimedSignal> signals;  // in order of time: SIGINT as a user's Ctrl-C
   std::chrono::seconds timeout{60};
-  std::optional<std::string> stdoutFile;  // instead of a pipe: /dev/full, say
+  std::optional<std::string> stdoutFile;  // /dev/full, say; out is then left empty
   bool stdoutClosed = false;              // a pipe whose reader has gone
   std::string workingDirectory;
   std::vector<std::string> environment;  // NAME=value added to the test's own
   std::string input = "/dev/null";  // the file standard input reads
 };
-
-// Reads the tests make are archived in a folder of this process, never the user's.
-class PrivateDataHome {
- public:
-  PrivateDataHome()
-      : path_(std::filesystem::temp_directory_path() /
-              ("travimo-cli-data-" + std::to_string(getpid()))) {
-    setenv("XDG_DATA_HOME", path_.c_str(), 1);
-  }
-  ~PrivateDataHome() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  PrivateDataHome(const PrivateDataHome&) = delete;
-  PrivateDataHome& operator=(const PrivateDataHome&) = delete;
-
- private:
-  std::filesystem::path path_;
-};
-
-inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
-  static const PrivateDataHome dataHome;
-  int outPipe[2];
-  int errPipe[2];
-  if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, options.input.c_str(), O_RDONLY, 0);
-  if (options.stdoutFile) {
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, options.stdoutFile->c_str(),
-                                     O_WRONLY, 0);
-  } else {
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
-  }
-  if (options.stdoutClosed) close(outPipe[0]);
-  posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-  if (!options.workingDirectory.empty())
-    posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory.c_str());
-  // The options' variables replace inherited ones of the same name.
-  std::vector<std::string> environment = options.environment;
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string_view entry(*e);
-    const auto name = entry.substr(0, entry.find('=') + 1);
-    if (std::none_of(options.environment.begin(), options.environment.end(),
-                     [&](const std::string& given) { return given.starts_with(name); })) {
-      environment.emplace_back(entry);
-    }
-  }
-  std::vector<char*> envp;
-  for (auto& entry : environment) envp.push_back(entry.data());
-  envp.push_back(nullptr);
-
-  std::vector<std::string> all = {TRAVIMO_CLI_PATH};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& arg : all) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-
-  pid_t pid = -1;
-  const int spawned =
-      posix_spawn(&pid, TRAVIMO_CLI_PATH, &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  close(outPipe[1]);
-  close(errPipe[1]);
-  CliRun run;
-  if (spawned != 0) {
-    if (!options.stdoutClosed) close(outPipe[0]);
-    close(errPipe[0]);
-    return run;
-  }
-
-  const auto start = std::chrono::steady_clock::now();
-  const std::vector<TimedSignal>& signals = options.signals;
-  size_t sent = 0;
-  const bool outOpen = !options.stdoutClosed;
-  pollfd fds[2] = {{outOpen ? outPipe[0] : -1, POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-  std::string* sinks[2] = {&run.out, &run.err};
-  int open = outOpen ? 2 : 1;
-  while (open > 0) {
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    if (sent < signals.size() && elapsed >= signals[sent].after) kill(pid, signals[sent++].number);
-    if (elapsed > options.timeout) kill(pid, SIGKILL);
-    if (poll(fds, 2, 50) < 0) break;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      char buffer[4096];
-      const ssize_t count = read(fds[i].fd, buffer, sizeof buffer);
-      if (count > 0) {
-        sinks[i]->append(buffer, static_cast<size_t>(count));
-      } else {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-      }
-    }
-  }
-  int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
-  run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  return run;
-}
 
 // A directory of its own for one test, removed afterwards.
 class TempDir {
@@ -181,42 +83,99 @@ inline std::string ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// Rows of an RFC 4180 text: quoted fields, doubled quotes, line breaks inside quotes.
-inline std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
-  std::vector<std::vector<std::string>> rows;
-  std::vector<std::string> row;
-  std::string field;
-  bool quoted = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        field += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        field += c;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      row.push_back(std::move(field));
-      field.clear();
-    } else if (c == '\n') {
-      row.push_back(std::move(field));
-      field.clear();
-      rows.push_back(std::move(row));
-      row.clear();
-    } else if (c != '\r') {
-      field += c;
-    }
+inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
+  // Reads the tests make are archived in a folder of this process, never the user's.
+  static const TempDir dataHome;
+  static const int homeSet = setenv("XDG_DATA_HOME", dataHome.File("").c_str(), 1);
+  (void)homeSet;
+  // Files, not pipes: nothing the tool writes can block it while the test waits.
+  const TempDir io;
+  const std::string out = options.stdoutFile.value_or(io.File("out"));
+  int closedPipe[2];
+  if (options.stdoutClosed && pipe2(closedPipe, O_CLOEXEC) != 0) return {};
+  if (options.stdoutClosed) close(closedPipe[0]);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, options.input.c_str(), O_RDONLY, 0);
+  if (options.stdoutClosed) {
+    posix_spawn_file_actions_adddup2(&actions, closedPipe[1], STDOUT_FILENO);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
   }
-  if (!field.empty() || !row.empty()) {
-    row.push_back(std::move(field));
-    rows.push_back(std::move(row));
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, io.File("err").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (!options.workingDirectory.empty())
+    posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory.c_str());
+  // The options' variables replace inherited ones of the same name.
+  std::vector<std::string> environment = options.environment;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string_view name(*e, std::string_view(*e).find('=') + 1);
+    if (std::ranges::none_of(options.environment, [&](auto& v) { return v.starts_with(name); }))
+      environment.emplace_back(*e);
   }
-  return rows;
+  std::vector<std::string> all = {TRAVIMO_CLI_PATH};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv, envp;
+  for (auto& arg : all) argv.push_back(arg.data());
+  for (auto& entry : environment) envp.push_back(entry.data());
+  argv.push_back(nullptr);
+  envp.push_back(nullptr);
+  pid_t pid = -1;
+  const int spawned =
+      posix_spawn(&pid, TRAVIMO_CLI_PATH, &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (options.stdoutClosed) close(closedPipe[1]);
+  CliRun run;
+  if (spawned != 0) return run;
+
+  const auto start = std::chrono::steady_clock::now();
+  size_t sent = 0;
+  int wstatus = 0;
+  while (waitpid(pid, &wstatus, WNOHANG) == 0) {
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const auto& signals = options.signals;
+    if (sent < signals.size() && elapsed >= signals[sent].after) kill(pid, signals[sent++].number);
+    if (elapsed > options.timeout) kill(pid, SIGKILL);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  if (!options.stdoutFile && !options.stdoutClosed) run.out = ReadBytes(out);
+  run.err = ReadBytes(io.File("err"));
+  return run;
+}
+
+// A run that must fail: its status, what standard error says, and no output.
+struct Refusal {
+  std::vector<std::string> args;
+  int status;
+  std::vector<std::string> told;
+};
+
+inline void ExpectRefusals(const std::vector<Refusal>& cases, const CliRunOptions& options = {}) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const CliRun run = RunCli(c.args, options);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    for (const auto& text : c.told) EXPECT_THAT(run.err, ::testing::HasSubstr(text));
+    EXPECT_THAT(run.err, ::testing::Not(::testing::HasSubstr("exception")));
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+// What tests/cli/read_export.py found in an export, read as its users read
+// it (Python's csv and json modules, a plot's size); null when Python failed.
+inline nlohmann::json ReadBack(const std::string& kind, const std::string& path,
+                               const std::string& delimiter = ",") {
+  const std::string command = "/usr/bin/python3 " TRAVIMO_SOURCE_DIR "/tests/cli/read_export.py " +
+                              kind + " '" + path + "' '" + delimiter + "'";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return nullptr;
+  std::string text;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  if (pclose(pipe) != 0) return nullptr;
+  return nlohmann::json::parse(text, nullptr, false);
 }
 
 // A test that reads a simulated instrument through the tool.

@@ -1,6 +1,8 @@
-// Arguments: usage errors end with status 2 and a message, never a crash;
-// help, version and the informational commands.
+// What every run ends with: a fault's status and a message naming it, never a
+// crash; help, version and the informational commands; standard input and
+// output, also when they fail.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -12,53 +14,107 @@
 namespace travimo::testing {
 namespace {
 
-TEST(CliUsage, BadArgumentsAreUsageErrors) {
-  const std::vector<std::vector<std::string>> cases = {
-      {},
-      {"frobnicate"},
-      {"read", "--port", "abc"},
-      {"read", "--port", "0"},
-      {"read", "--type", "quenta"},
-      {"read", "--port", "1", "--device", "/dev/ttyUSB0"},
-      {"read", "--device", ""},
-      {"read", "--settings", "9600,q,8,1"},
-      {"read", "--format", "xml"},
-      {"read", "--points", "100"},
-      {"demo", "--scans", "0"},
-      {"parse"},
-      {"parse", "/nonexistent/raw.dat"},
-      {"ports", "--extra"},
+using ::testing::HasSubstr;
+
+// Usage errors are status 2; a transfer that does not decode 3, 5 or 8; a
+// port that cannot be opened 6; a file that cannot be read or written 9.
+TEST(CliUsage, EachFaultEndsWithItsStatusAndNamesItself) {
+  const TempDir dir;
+  const std::string raw = TRAVIMO_SOURCE_DIR "/examples/lorvex-3-scans.dat";
+  const std::string svg = dir.File("p.svg");
+  const std::string shortScan = dir.File("short.dat"), noTransfer = dir.File("none.dat");
+  WriteBytes(shortScan, "P123");
+  WriteBytes(noTransfer, "localhost\n");
+  ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  CliRunOptions options;
+  options.timeout = std::chrono::seconds(10);  // a FIFO must not block
+  ExpectRefusals(
+      {
+          {{}, 2, {"A subcommand is required"}},
+          {{"raed", "--device", "/dev/ttyUSB0"},
+           2,
+           {"unknown command 'raed'; the commands are: read, demo, simulate, parse, ports,"}},
+          {{"read", "--port", "abc"}, 2, {"--port: Value abc not in range"}},
+          {{"read", "--port", "0"}, 2, {"--port: Value 0 not in range 1 to 32767"}},
+          {{"read", "--type", "quenta"}, 2, {"--type: quenta not in"}},
+          {{"read", "--port", "1", "--device", "/dev/ttyUSB0"}, 2, {"--port excludes --device"}},
+          {{"read", "--device", ""}, 2, {"--device: name a device"}},
+          {{"read", "--settings", "9600,q,8,1"}, 2, {"the parity must be one of"}},
+          {{"read", "--format", "xml"}, 2, {"--format: xml not in"}},
+          {{"read", "--points", "100"}, 2, {"--points: 100 not in"}},
+          {{"demo", "--scans", "0"}, 2, {"--scans: Value 0 not in range"}},
+          {{"demo", "--no-archive", "--archive", dir.File("a")}, 2, {"excludes --no-archive"}},
+          {{"parse"}, 2, {"FILE is required"}},
+          {{"parse", "/nonexistent/raw.dat"}, 2, {"File does not exist: /nonexistent/raw.dat"}},
+          {{"ports", "--extra"}, 2, {"--extra"}},
+          {{"parse", raw, "--plot", dir.File("plot.png.txt")}, 2, {"end its name in .svg, .png"}},
+          {{"parse", raw, "--plot", dir.File("plot")}, 2, {"end its name in .svg, .png or .pdf"}},
+          {{"parse", raw, "--plot", svg, "--plot-size", "10x10"}, 2, {"each from 200 to 10000"}},
+          {{"parse", raw, "--plot", svg, "--plot-size", "wide"}, 2, {"as WIDTHxHEIGHT"}},
+          {{"parse", raw, "--format", "json", "--layout", "wide"}, 2, {"to --format csv only"}},
+          {{"parse", raw, "--delimiter", "::"}, 2, {"--delimiter: the delimiter is one of"}},
+          {{"parse", raw, "--delimiter", "\""}, 2, {"--delimiter: the delimiter is one of"}},
+          {{"parse", raw, "--layout", "tall"}, 2, {"--layout: tall not in"}},
+          {{"parse", shortScan}, 3, {"error 1 (ComportReadError): Can Not Read Comport"}},
+          {{"parse", noTransfer}, 3, {"none.dat holds no instrument transfer (10 bytes)"}},
+          {{"parse", raw, "--blue-line", "on"}, 5, {"error 3 (BlueLineError): Blue Line Error"}},
+          {{"parse", raw, "--type", "ostrel"}, 8, {"error 32769 (InvalidOstrelDataError)"}},
+          {{"parse", raw, "-o", dir.File("missing/out.txt")}, 9, {dir.File("missing/out.txt")}},
+          // Only a regular file is parsed: a FIFO must not block, a device not run forever.
+          {{"parse", dir.File("fifo")}, 9, {dir.File("fifo")}},
+          {{"parse", "/dev/zero"}, 9, {"/dev/zero"}},
+          // A port is named by its path, with the next step.
+          {{"read", "--device", "/dev/travimo-no-such-port"},
+           6,
+           {"8002 (ComportError): Cannot open /dev/travimo-no-such-port: No such",
+            "travimo ports lists"}},
+          {{"read", "--port", "250"}, 6, {"/dev/ttyS249"}},  // which no machine has
+          // Adapter names that match nothing present, or are malformed.
+          {{"read", "--device", "usb:fffe:fffd"}, 6, {"8002 (ComportError): Cannot open usb:fffe:fffd:"}},
+          {{"read", "--device", "usb:fffe:fffd:NOPE"}, 6, {"Cannot open usb:fffe:fffd:NOPE:"}},
+          {{"read", "--device", "serial-number:travimo-none"}, 6, {"Cannot open serial-number:travimo-none:"}},
+          {{"read", "--device", "usb:12:34"}, 6, {"Cannot open usb:12:34:"}},
+          {{"read", "--device", "serial-number:"}, 6, {"Cannot open serial-number::"}},
+      },
+      options);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("plot.png.txt")));
+  EXPECT_FALSE(std::filesystem::exists(svg));
+}
+
+TEST(CliUsage, InformationalCommandsShowWhatTheyDescribe) {
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> shown;
+  } cases[] = {
+      {{"--help"}, {"Exit status", "10  cancelled"}},
+      {{"about"}, {"Version 1.01.7", "From Lorvex, Brevane & Quenta"}},
+      {{"describe"},
+       {"ScanDataType", "\"Returns Number of scans read from the Lorvex\"", "TravimoError",
+        "Max 512", "InvalidBrevaneDataError"}},
+      {{"ports"}, {}},
   };
-  for (const auto& args : cases) {
-    std::string joined;
-    for (const auto& a : args) joined += a + " ";
-    SCOPED_TRACE(joined);
-    const CliRun run = RunCli(args);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_FALSE(run.err.empty());
-    EXPECT_TRUE(run.out.empty()) << run.out;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    const CliRun run = RunCli(c.args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out, "");
+    for (const auto& text : c.shown) EXPECT_THAT(run.out, HasSubstr(text));
   }
-}
-
-TEST(CliUsage, UnknownCommandIsNamedWithTheCommands) {
-  const CliRun run = RunCli({"raed", "--device", "/dev/ttyUSB0"});
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("unknown command 'raed'"), std::string::npos) << run.err;
-  for (const char* command : {"read,", "demo,", "parse,", "ports,"}) {
-    EXPECT_NE(run.err.find(command), std::string::npos) << run.err;
-  }
-}
-
-TEST(CliUsage, ExitStatusesAreDocumentedOnceInTheMainHelp) {
-  const CliRun main = RunCli({"--help"});
-  EXPECT_EQ(main.status, 0);
-  EXPECT_NE(main.out.find("Exit status"), std::string::npos) << main.out;
-  EXPECT_NE(main.out.find("10  cancelled"), std::string::npos);
+  EXPECT_EQ(RunCli({"--version"}).out, "Version 1.01.7\n");
+  // NumberOfScans is hidden from a property browser.
+  const std::string described = RunCli({"describe"}).out;
+  EXPECT_THAT(described.substr(described.find("NumberOfScans"), 120), HasSubstr("[hidden]"));
+  // The exit statuses are documented once, in the main help.
   for (const char* command : {"read", "parse", "demo"}) {
     const CliRun run = RunCli({command, "--help"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out.find("Exit status"), std::string::npos) << command;
+    EXPECT_THAT(run.out, ::testing::Not(HasSubstr("Exit status"))) << command;
   }
+  const CliRun json = RunCli({"ports", "-v", "--format", "json"});
+  EXPECT_EQ(json.status, 0) << json.err;
+  const auto ports = nlohmann::json::parse(json.out);
+  ASSERT_TRUE(ports.is_array()) << json.out;
+  for (const auto& port : ports) EXPECT_NE(port["device"], "");
 }
 
 // The installed completion script offers the commands and options the tool has.
@@ -79,53 +135,39 @@ TEST(CliUsage, BashCompletionOffersCommandsAndOptions) {
   };
   const std::string commands = complete("travimo \"\"", 1);
   for (const char* command : {" read ", " demo ", " parse ", " ports ", " --help "}) {
-    EXPECT_NE(commands.find(command), std::string::npos) << commands;
+    EXPECT_THAT(commands, HasSubstr(command));
   }
   EXPECT_EQ(complete("travimo demo --la", 2), " --layout ");
   EXPECT_EQ(complete("travimo demo --layout w", 3), " wide ");
 }
 
+TEST(CliUsage, AFailedWriteToStandardOutputIsStatusNineAndAClosedPipeIsQuiet) {
+  const std::string file = TRAVIMO_SOURCE_DIR "/examples/lorvex-3-scans.dat";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"parse", file}, {"describe"}, {"about"}}) {
+    SCOPED_TRACE(args[0]);
+    CliRunOptions full;
+    full.stdoutFile = "/dev/full";
+    CliRun run = RunCli(args, full);
+    EXPECT_EQ(run.status, 9);
+    EXPECT_THAT(run.err, HasSubstr("standard output"));
+
+    CliRunOptions closed;
+    closed.stdoutClosed = true;
+    run = RunCli(args, closed);
+    EXPECT_EQ(run.status, 128 + SIGPIPE);
+    EXPECT_EQ(run.err, "");
+  }
+}
+
 TEST(CliUsage, DashIsStandardInputAndOutput) {
-  const std::string raw = std::string(TRAVIMO_SOURCE_DIR) + "/examples/ostrel-3-measurements.dat";
+  const std::string raw = TRAVIMO_SOURCE_DIR "/examples/ostrel-3-measurements.dat";
   CliRunOptions options;
   options.input = raw;
   const CliRun piped = RunCli({"parse", "-", "--format", "json", "-o", "-"}, options);
   EXPECT_EQ(piped.status, 0) << piped.err;
   EXPECT_EQ(piped.out, RunCli({"parse", raw, "--format", "json"}).out);
   EXPECT_FALSE(std::filesystem::exists("-"));
-}
-
-TEST(CliUsage, VersionIsTheAboutPagesLine) {
-  const CliRun run = RunCli({"--version"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "Version 1.01.7\n");
-  const CliRun about = RunCli({"about"});
-  EXPECT_EQ(about.status, 0);
-  EXPECT_NE(about.out.find("Version 1.01.7"), std::string::npos);
-  EXPECT_NE(about.out.find("From Lorvex, Brevane & Quenta"), std::string::npos) << about.out;
-}
-
-TEST(CliUsage, DescribeShowsMembersEventsAndEnumerations) {
-  const CliRun run = RunCli({"describe"});
-  ASSERT_EQ(run.status, 0);
-  EXPECT_NE(run.out.find("ScanDataType"), std::string::npos);
-  EXPECT_NE(run.out.find("\"Returns Number of scans read from the Lorvex\""), std::string::npos);
-  // NumberOfScans is hidden from a property browser.
-  const auto scans = run.out.find("NumberOfScans");
-  ASSERT_NE(scans, std::string::npos);
-  EXPECT_NE(run.out.substr(scans, 120).find("[hidden]"), std::string::npos);
-  EXPECT_NE(run.out.find("TravimoError"), std::string::npos);
-  EXPECT_NE(run.out.find("Max 512"), std::string::npos);
-  EXPECT_NE(run.out.find("InvalidBrevaneDataError"), std::string::npos);
-}
-
-TEST(CliUsage, PortsListsWithoutFailing) {
-  const CliRun run = RunCli({"ports"});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_FALSE(run.out.empty());
-  const CliRun json = RunCli({"ports", "-v", "--format", "json"});
-  EXPECT_EQ(json.status, 0) << json.err;
-  EXPECT_TRUE(nlohmann::json::parse(json.out).is_array()) << json.out;
 }
 
 }  // namespace
