@@ -112,20 +112,6 @@ TEST_F(ScanQueryTest, StringScanDataIsLittleEndianSinglesFromElementOneOrZero) {
   EXPECT_EQ(ErrorOf([&] { control.StringScanData(); }), ErrorNumber::SubscriptOutOfRange);
 }
 
-TEST_F(ScanQueryTest, TypeLettersByScan) {
-  State().scanTypeLetters.Reset(1);
-  State().scanTypeLetters.ExtendTo(2);
-  State().scanTypeLetters.Set(1, "A");
-  State().scanTypeLetters.Set(2, "C");
-  EXPECT_EQ(control.GetScanDataType(0), "");
-  EXPECT_EQ(control.GetScanDataType(2), "C");
-  State().scanNumber = 2;
-  EXPECT_EQ(control.CurrentScanDataType(), "C");
-  State().scanNumber = 5;
-  EXPECT_EQ(ErrorOf([&] { control.CurrentScanDataType(); }), ErrorNumber::SubscriptOutOfRange);
-  EXPECT_EQ(control.State().currentScanDataType, "");
-}
-
 TEST_F(ScanQueryTest, NoLimitOnALorvexWarnsAndStaysAt512) {
   control.BlueLineTrigger(BlueLineOff);
   control.NumberOfPoints(NoLimit);
@@ -191,6 +177,14 @@ TEST_F(ReadResultsTest, LorvexLettersAreLookedUpByScanNumberWhateverArrayStart) 
   EXPECT_EQ(results.lorvex[1].typeLetter, "B");
   EXPECT_EQ(results.lorvex[2].typeLetter, "");  // no letter kept for the third
   EXPECT_EQ(results.lorvex[2].record, State().lorvexCol->Item(3));
+  // The host's queries: outside the list no letter, past it a failure.
+  EXPECT_EQ(control.GetScanDataType(-1), "");
+  EXPECT_EQ(control.GetScanDataType(2), "B");
+  State().scanNumber = 2;
+  EXPECT_EQ(control.CurrentScanDataType(), "B");
+  State().scanNumber = 5;
+  EXPECT_EQ(ErrorOf([&] { control.CurrentScanDataType(); }), ErrorNumber::SubscriptOutOfRange);
+  EXPECT_EQ(control.State().currentScanDataType, "");
 }
 
 TEST_F(ReadResultsTest, OnlyTheKindsCollectionIsGathered) {

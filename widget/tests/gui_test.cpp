@@ -78,6 +78,13 @@ QColor BannerPixel(MainWindow& window) {
   return shot.pixelColor(corner * shot.devicePixelRatio());
 }
 
+// A screenshot kept for people to look at.
+bool Shot(QWidget& widget, const QString& name) {
+  const QString path = QString(TRAVIMO_SCREENSHOT_DIR) + "/" + name + ".png";
+  qInfo("screenshot: %s", qPrintable(path));
+  return QDir().mkpath(TRAVIMO_SCREENSHOT_DIR) && widget.grab().save(path);
+}
+
 std::string ReadFile(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {};
@@ -141,10 +148,7 @@ class GuiTest : public QObject {
     window.scanTable()->selectRow(1);
     QTest::qWait(100);  // the chart lays itself out on a later event
     QVERIFY(PlottedPixels(*window.plot()) > 200);
-    QVERIFY(QDir().mkpath(TRAVIMO_SCREENSHOT_DIR));
-    const QString path = QString(TRAVIMO_SCREENSHOT_DIR) + "/" + shot + ".png";
-    QVERIFY(window.grab().save(path));
-    qInfo("screenshot: %s", qPrintable(path));
+    QVERIFY(Shot(window, shot));
   }
 
   void onlyEscapeTheButtonOrCancelStopARead_data() {
@@ -244,7 +248,7 @@ class GuiTest : public QObject {
     QVERIFY(window.results()->status()->banner()->text().contains("9999 (UserCancel)"));
     const QColor banner = BannerPixel(window);
     QVERIFY2(banner.red() > 150 && banner.green() < 90, qPrintable(banner.name()));
-    QVERIFY(window.grab().save(QString(TRAVIMO_SCREENSHOT_DIR) + "/travimo-gui-cancelled.png"));
+    QVERIFY(Shot(window, "travimo-gui-cancelled"));
   }
 
   void progressNamesBytesTimeAndThePhase() {
@@ -383,7 +387,7 @@ class GuiTest : public QObject {
     }
     if (format == int(travimo::gui::ExportFormat::Csv)) {
       exporter.show();
-      QVERIFY(exporter.grab().save(QString(TRAVIMO_SCREENSHOT_DIR) + "/travimo-gui-export.png"));
+      QVERIFY(Shot(exporter, "travimo-gui-export"));
     }
   }
 
@@ -424,7 +428,7 @@ class GuiTest : public QObject {
     QVERIFY(history.results()->status()->banner()->isHidden());
     QTest::qWait(100);
     QVERIFY(PlottedPixels(*history.results()->plot()) > 200);
-    QVERIFY(window.grab().save(QString(TRAVIMO_SCREENSHOT_DIR) + "/travimo-gui-history.png"));
+    QVERIFY(Shot(window, "travimo-gui-history"));
 
     window.travimo()->setProperty("ScanDataType", 1);  // the same bytes read as temperatures
     history.decodeAgain();
@@ -462,8 +466,7 @@ class GuiTest : public QObject {
   void aboutDialogShowsTheVersion() {
     travimo::gui::AboutDialog dialog(travimo::MakeAboutPage(travimo::kLibraryVersion));
     QCOMPARE(dialog.findChild<QLabel*>("lblVersion")->text(), QString("Version 1.01.7"));
-    QVERIFY(QDir().mkpath(TRAVIMO_SCREENSHOT_DIR));
-    QVERIFY(dialog.grab().save(QString(TRAVIMO_SCREENSHOT_DIR) + "/about.png"));
+    QVERIFY(Shot(dialog, "about"));
   }
 
  private:
