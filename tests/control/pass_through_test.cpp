@@ -46,22 +46,14 @@ TEST_F(PassThroughTest, EachLetReachesItsComponentAndRecordsItsOwnName) {
   }
   control.TravimoType(Ostrel);  // its own name last, after the settings it drops
   EXPECT_EQ(container.changes.back(), "TravimoType");
-  const CommandButton& button = control.cmdReadData();
-  EXPECT_FALSE(button.Enabled());
-  EXPECT_EQ(button.Font(), font);
-  EXPECT_EQ(button.MouseIcon(), picture);
-  EXPECT_EQ(button.MousePointer(), 11);
-  EXPECT_EQ(button.Picture(), picture);
-  EXPECT_EQ(button.DisabledPicture(), picture);
-  EXPECT_EQ(button.DownPicture(), picture);
-  EXPECT_EQ(button.Caption(), "Go");
-  EXPECT_EQ(button.BackColor(), Rgb(255, 0, 0));
-  EXPECT_EQ(control.MSComm1().CommPort(), 4);
-  EXPECT_EQ(control.MSComm1().Settings(), "1200,e,7,2");
-  EXPECT_EQ(control.FlashColor(), Rgb(0, 0, 255));
-  EXPECT_TRUE(control.SaveRawData());
-  EXPECT_EQ(control.Temp_Units(), 12);
-  EXPECT_EQ(control.LorvexData(), record);
+  const CommandButton& b = control.cmdReadData();
+  EXPECT_EQ(std::tuple(b.Enabled(), b.Font(), b.MouseIcon(), b.MousePointer(), b.Picture(),
+                       b.DisabledPicture(), b.DownPicture(), b.Caption(), b.BackColor()),
+            std::tuple(false, font, picture, 11, picture, picture, picture, "Go", Rgb(255, 0, 0)));
+  EXPECT_EQ(std::tuple(control.MSComm1().CommPort(), control.MSComm1().Settings(),
+                       control.FlashColor(), control.SaveRawData(), control.Temp_Units(),
+                       control.LorvexData()),
+            std::tuple(4, "1200,e,7,2", Rgb(0, 0, 255), true, 12, record));
 }
 
 TEST_F(PassThroughTest, SixteenBitPropertiesRefuseWiderValuesAndWidenWithTheirSign) {
@@ -104,12 +96,10 @@ TEST_P(RefusalTest, HostCannotSetWhatOnlyTheControlWrites) {
     EXPECT_EQ(ErrorOf([&] { row.attempt(control); }), GetParam() ? row.atRunTime : row.atDesignTime)
         << row.name;
   }
-  EXPECT_EQ(control.NumberOfScans(), 1);
-  EXPECT_EQ(control.ArrayStart(), 1);
-  EXPECT_EQ(control.State().currentScanDataType, "A");
-  EXPECT_EQ(control.State().stringScanData, "\"");
-  EXPECT_EQ(control.OstrelData(), ostrel);
-  EXPECT_EQ(control.BrevaneData(), brevane);
+  EXPECT_EQ(std::tuple(control.NumberOfScans(), control.ArrayStart(),
+                       control.State().currentScanDataType, control.State().stringScanData,
+                       control.OstrelData(), control.BrevaneData()),
+            std::tuple(1, 1, "A", "\"", ostrel, brevane));
   EXPECT_TRUE(container.changes.empty());
 }
 

@@ -72,45 +72,7 @@ void ExpectKeysAndDefaults(const std::vector<BagAccess>& accesses, const std::st
   EXPECT_EQ(accesses.size(), i);
 }
 
-class PersistenceTest : public ControlTest {
- protected:
-  // A control with every saved property away from its default.
-  void MakeEverythingNonDefault() {
-    control.InitProperties();
-    State().scanDataType = Temperature;
-    State().scanNumber = 3;
-    State().numberOfPoints = 256;
-    control.BackColor(kRed);
-    control.DisabledPicture(std::make_shared<StdPicture>(StdPicture{"off.bmp"}));
-    control.DownPicture(std::make_shared<StdPicture>(StdPicture{"down.bmp"}));
-    control.Caption("Go");
-    control.MousePointer(11);
-    control.Enabled(false);
-    control.CommPort(4);
-    control.Settings("19200,e,7,2");
-    auto font = std::make_shared<StdFont>();
-    font->name = "Arial";
-    font->bold = true;
-    font->size = 12;
-    control.Font(font);
-    control.MouseIcon(std::make_shared<StdPicture>(StdPicture{"hand.ico"}));
-    control.Picture(std::make_shared<StdPicture>(StdPicture{"face.bmp"}));
-    State().numberOfScans = 5;
-    State().arrayStart = 0;
-    State().tempUnits = Fahrenheit;
-    control.ContPower(true);
-    control.CancelTransfer(true);
-    control.BlueLineTrigger(BlueLineOn);
-    State().currentScanDataType = "T";
-    State().stringScanData = "1.5,2";
-    State().ostrelData = std::make_shared<COstrelCls>(Filled<COstrelCls>());
-    State().brevaneData = std::make_shared<CBrevaneCls>(Filled<CBrevaneCls>());
-    State().lorvexData = std::make_shared<CLorvexCls>(Filled<CLorvexCls>());
-    control.FlashColor(Rgb(0, 0, 255));
-    control.OutPutFileName("scan.raw");
-    control.SaveRawData(true);
-  }
-};
+using PersistenceTest = ControlTest;
 
 TEST_F(PersistenceTest, SaveAndLoadUseEveryKeyInOrderWithItsDefault) {
   MemoryPropertyBag loaded, saved;
@@ -172,9 +134,42 @@ TEST_F(PersistenceTest, TheTypeIsAppliedAfterTheSerialKeysAndBeforeTheBlueLine) 
   }
 }
 
-// The button's colour is saved twice and restored to the surface and the button.
+// Every saved property away from its default comes back; the button's
+// colour is saved twice and restored to the surface and the button.
 TEST_F(PersistenceTest, EveryKeyRoundTripsThroughAPropertyFile) {
-  MakeEverythingNonDefault();
+  control.InitProperties();
+  State().scanDataType = Temperature;
+  State().scanNumber = 3;
+  State().numberOfPoints = 256;
+  control.BackColor(kRed);
+  control.DisabledPicture(std::make_shared<StdPicture>(StdPicture{"off.bmp"}));
+  control.DownPicture(std::make_shared<StdPicture>(StdPicture{"down.bmp"}));
+  control.Caption("Go");
+  control.MousePointer(11);
+  control.Enabled(false);
+  control.CommPort(4);
+  control.Settings("19200,e,7,2");
+  auto font = std::make_shared<StdFont>();
+  font->name = "Arial";
+  font->bold = true;
+  font->size = 12;
+  control.Font(font);
+  control.MouseIcon(std::make_shared<StdPicture>(StdPicture{"hand.ico"}));
+  control.Picture(std::make_shared<StdPicture>(StdPicture{"face.bmp"}));
+  State().numberOfScans = 5;
+  State().arrayStart = 0;
+  State().tempUnits = Fahrenheit;
+  control.ContPower(true);
+  control.CancelTransfer(true);
+  control.BlueLineTrigger(BlueLineOn);
+  State().currentScanDataType = "T";
+  State().stringScanData = "1.5,2";
+  State().ostrelData = std::make_shared<COstrelCls>(Filled<COstrelCls>());
+  State().brevaneData = std::make_shared<CBrevaneCls>(Filled<CBrevaneCls>());
+  State().lorvexData = std::make_shared<CLorvexCls>(Filled<CLorvexCls>());
+  control.FlashColor(Rgb(0, 0, 255));
+  control.OutPutFileName("scan.raw");
+  control.SaveRawData(true);
   MemoryPropertyBag memory;
   control.WriteProperties(memory);
   for (const auto& write : memory.writes) {

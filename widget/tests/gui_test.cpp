@@ -37,8 +37,6 @@
 using travimo::gui::MainWindow;
 using travimo::gui::PropertyBrowser;
 
-Q_DECLARE_METATYPE(travimo::sim::Mode)
-
 namespace {
 
 QStringList Headers(const QTableWidget& table) {
@@ -105,50 +103,42 @@ class GuiTest : public QObject {
  private slots:
   void init() { QVERIFY(dir_.isValid()); }
 
-  void demoReadsEachInstrumentAndKeepsAScreenshot_data() {
-    QTest::addColumn<travimo::sim::Mode>("mode");
-    QTest::addColumn<QString>("header");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("shot");
-    QTest::newRow("lorvex") << travimo::sim::Mode::Lorvex << "Points" << 1 << "travimo-gui";
-    QTest::newRow("ostrel") << travimo::sim::Mode::Ostrel << "SamplingRate" << 3
-                            << "travimo-gui-ostrel";
-    QTest::newRow("brevane") << travimo::sim::Mode::Brevane << "IDCode" << 2
-                             << "travimo-gui-brevane";
-  }
   void demoReadsEachInstrumentAndKeepsAScreenshot() {
-    QFETCH(travimo::sim::Mode, mode);
-    QFETCH(QString, header);
-    QFETCH(int, type);
-    QFETCH(QString, shot);
-    MainWindow window(dir_.filePath("demo.json"));  // its raw-data setting stays here
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    // The simulator writes its dates month first, as the C locale reads them.
-    window.travimo()->host().Locale(QLocale::c());
-    const QString raw = dir_.filePath(shot + ".dat");
-    window.travimo()->setProperty("OutPutFileName", raw);
-    window.travimo()->setProperty("SaveRawData", true);
-    QSignalSpy errors(window.travimo(), &TravimoWidget::travimoError);
-    window.startDemo(mode);
-    QTRY_COMPARE_WITH_TIMEOUT(window.scanTable()->rowCount(), 4, 20000);
-    QCOMPARE(errors.count(), 0);
-    QCOMPARE(window.travimo()->travimoType(), type);
-    QTRY_VERIFY(QFile::exists(raw + ".json"));
-    const auto sidecar = travimo::ParseSidecar(ReadFile(raw + ".json"), "sidecar");
-    QVERIFY(travimo::DescribesBytes(sidecar, ReadFile(raw)));
-    QCOMPARE(sidecar.travimoType, type);
-    const QStringList headers = Headers(*window.scanTable());
-    QVERIFY2(headers.contains(header), qPrintable(headers.join(",")));
-    if (mode != travimo::sim::Mode::Lorvex) {  // Lorvex records carry no date
-      const auto dates = Column(*window.scanTable(), "DateTime");
-      QVERIFY2(dates.front().startsWith("2026-11-20 08:"), qPrintable(dates.front()));
+    using travimo::sim::Mode;
+    const std::tuple<Mode, QString, int, QString> cases[] = {
+        {Mode::Lorvex, "Points", 1, "travimo-gui"},
+        {Mode::Ostrel, "SamplingRate", 3, "travimo-gui-ostrel"},
+        {Mode::Brevane, "IDCode", 2, "travimo-gui-brevane"}};
+    for (const auto& [mode, header, type, shot] : cases) {
+      MainWindow window(dir_.filePath("demo.json"));  // its raw-data setting stays here
+      window.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&window));
+      // The simulator writes its dates month first, as the C locale reads them.
+      window.travimo()->host().Locale(QLocale::c());
+      const QString raw = dir_.filePath(shot + ".dat");
+      window.travimo()->setProperty("OutPutFileName", raw);
+      window.travimo()->setProperty("SaveRawData", true);
+      QSignalSpy errors(window.travimo(), &TravimoWidget::travimoError);
+      window.startDemo(mode);
+      QTRY_COMPARE_WITH_TIMEOUT(window.scanTable()->rowCount(), 4, 20000);
+      QCOMPARE(errors.count(), 0);
+      QCOMPARE(window.travimo()->travimoType(), type);
+      QTRY_VERIFY(QFile::exists(raw + ".json"));
+      const auto sidecar = travimo::ParseSidecar(ReadFile(raw + ".json"), "sidecar");
+      QVERIFY(travimo::DescribesBytes(sidecar, ReadFile(raw)));
+      QCOMPARE(sidecar.travimoType, type);
+      const QStringList headers = Headers(*window.scanTable());
+      QVERIFY2(headers.contains(header), qPrintable(headers.join(",")));
+      if (mode != travimo::sim::Mode::Lorvex) {  // Lorvex records carry no date
+        const auto dates = Column(*window.scanTable(), "DateTime");
+        QVERIFY2(dates.front().startsWith("2026-11-20 08:"), qPrintable(dates.front()));
+      }
+      QVERIFY(window.plot()->SeriesCount() >= 1);
+      window.scanTable()->selectRow(1);
+      QTest::qWait(100);  // the chart lays itself out on a later event
+      QVERIFY(PlottedPixels(*window.plot()) > 200);
+      QVERIFY(Shot(window, shot));
     }
-    QVERIFY(window.plot()->SeriesCount() >= 1);
-    window.scanTable()->selectRow(1);
-    QTest::qWait(100);  // the chart lays itself out on a later event
-    QVERIFY(PlottedPixels(*window.plot()) > 200);
-    QVERIFY(Shot(window, shot));
   }
 
   void onlyEscapeTheButtonOrCancelStopARead_data() {
