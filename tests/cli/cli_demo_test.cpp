@@ -1,11 +1,10 @@
 // `demo` end to end: the simulator on a pseudo-terminal, the real serial
-// backend, the control's read cycle and the records the tool prints, which
-// must be those of the sample raw-data file in examples/. The samples were
-// made from the simulator (set TRAVIMO_WRITE_EXAMPLES=1 to make them again)
-// and are kept as data, so `parse` must go on reading them.
+// backend, the control's read cycle and the records the tool prints. The
+// sample raw-data files in examples/ are what `travimo demo --type TYPE --raw
+// FILE` saves, kept as data: the bytes must stay the same and `parse` must go
+// on reading them as the read did.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_runner.h"
@@ -19,7 +18,6 @@ using ::testing::HasSubstr;
 
 struct Example {
   std::string type;
-  sim::Mode mode;
   std::string file;
   std::string instrument;
   std::vector<std::string> status;  // the captions the read went through
@@ -27,37 +25,25 @@ struct Example {
 };
 
 const std::vector<Example> kExamples = {
-    {"lorvex", sim::Mode::Lorvex, "lorvex-3-scans.dat", "Lorvex", {"Reading!", "Done"},
+    {"lorvex", "lorvex-3-scans.dat", "Lorvex", {"Reading!", "Done"},
      {{"TypeLetter", "A"}, {"ScanNumber", 1}}},
-    {"ostrel", sim::Mode::Ostrel, "ostrel-3-measurements.dat", "Ostrel", {"Waiting!"},
+    {"ostrel", "ostrel-3-measurements.dat", "Ostrel", {"Waiting!"},
      {{"DateTime", "2026-11-20T08:15:00"}, {"MeasurementNumber", 1}}},
-    {"brevane", sim::Mode::Brevane, "brevane-3-measurements.dat", "Brevane", {"Waiting!"},
+    {"brevane", "brevane-3-measurements.dat", "Brevane", {"Waiting!"},
      {{"IDCode", sim::SampleBrevaneMeasurements(1, 512)[0].idCode}, {"SamplingRate", 2.5}}},
 };
 
-std::string ExamplePath(const Example& example) {
-  return std::string(TRAVIMO_SOURCE_DIR) + "/examples/" + example.file;
-}
-
-TEST(CliExamples, Regenerate) {
-  if (std::getenv("TRAVIMO_WRITE_EXAMPLES") == nullptr)
-    GTEST_SKIP() << "set TRAVIMO_WRITE_EXAMPLES";
-  for (const auto& example : kExamples) {
-    sim::TransferRequest request;
-    request.mode = example.mode;
-    request.scans = 3;
-    request.points = 512;
-    WriteBytes(ExamplePath(example), sim::DefaultTransfer(request));
-  }
-}
-
-TEST(CliDemo, EachInstrumentDeliversTheRecordsOfItsExampleFile) {
+TEST(CliDemo, EachInstrumentDeliversTheBytesAndRecordsOfItsExampleFile) {
+  const TempDir dir;
   for (const auto& example : kExamples) {
     SCOPED_TRACE(example.type);
-    const CliRun demo = RunCli({"demo", "--type", example.type, "--format", "json"});
+    const std::string file = TRAVIMO_SOURCE_DIR "/examples/" + example.file;
+    const CliRun demo = RunCli(
+        {"demo", "--type", example.type, "--format", "json", "--raw", dir.File("raw.dat")});
     ASSERT_EQ(demo.status, 0) << demo.err;
     for (const auto& caption : example.status) EXPECT_THAT(demo.err, HasSubstr(caption));
-    const CliRun parsed = RunCli({"parse", ExamplePath(example), "--format", "json"});
+    EXPECT_EQ(ReadBytes(dir.File("raw.dat")), ReadBytes(file));
+    const CliRun parsed = RunCli({"parse", file, "--format", "json"});
     ASSERT_EQ(parsed.status, 0) << parsed.err;
     const json shown = json::parse(demo.out);
     const json kept = json::parse(parsed.out);

@@ -3,6 +3,7 @@
 // and measured.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <nlohmann/json.hpp>
 
@@ -69,12 +70,9 @@ std::vector<Sample> Samples() {
 
 // Column index by header name; the header is row 0.
 size_t Col(const json& rows, const std::string& name) {
-  const auto& header = rows[0];
-  for (size_t i = 0; i < header.size(); ++i) {
-    if (header[i] == name) return i;
-  }
-  ADD_FAILURE() << "no column " << name;
-  return 0;
+  const auto it = std::find(rows[0].begin(), rows[0].end(), name);
+  EXPECT_NE(it, rows[0].end()) << "no column " << name;
+  return static_cast<size_t>(it - rows[0].begin());
 }
 
 class CliExport : public ::testing::Test {
@@ -127,14 +125,16 @@ TEST_F(CliExport, JsonAndTableHoldEveryRecordWithItsSeriesAndWhatShapedIt) {
   }
 }
 
-TEST_F(CliExport, LongCsvCarriesEveryPointWithQuantityUnitAndHeaderFields) {
+// Long: a row per point, carrying quantity, unit and the record's header
+// fields. Wide: a column per record under a block of its header fields.
+TEST_F(CliExport, CsvLongAndWideCarryEveryPoint) {
   for (const auto& s : Samples()) {
     SCOPED_TRACE(s.name + " delimited by " + s.delimiter);
     const std::string out = dir_.File("long.csv");
     const CliRun run = Parse(s, {"--format", "csv", "--delimiter", s.delimiter, "-o", out});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
-    const json rows = ReadBack("csv", out, s.delimiter == "tab" ? "\t" : s.delimiter);
+    json rows = ReadBack("csv", out, s.delimiter == "tab" ? "\t" : s.delimiter);
     ASSERT_TRUE(rows.is_array() && rows.size() > 1) << ReadBytes(out);
     for (const auto& field : s.headerFields) Col(rows, field);
     const size_t record = Col(rows, "record"), series = Col(rows, "series");
@@ -152,37 +152,22 @@ TEST_F(CliExport, LongCsvCarriesEveryPointWithQuantityUnitAndHeaderFields) {
     if (s.name == "Brevane") {
       EXPECT_EQ(rows[1][Col(rows, "id_code")], "Line 3; \"north\", B");
     }
-  }
-}
 
-TEST_F(CliExport, WideCsvHasOneColumnPerRecordUnderItsHeaderBlock) {
-  for (const auto& s : Samples()) {
-    SCOPED_TRACE(s.name);
-    const std::string out = dir_.File("wide.csv");
     // --layout alone asks for CSV.
     ASSERT_EQ(Parse(s, {"--layout", "wide", "-o", out}).status, 0);
-    const json rows = ReadBack("csv", out);
-    ASSERT_TRUE(rows.is_array() && rows.size() > 6) << ReadBytes(out);
-    std::map<std::string, json> block;
-    size_t firstData = 0;
-    for (size_t r = 0; r < rows.size() && firstData == 0; ++r) {
-      const std::string label = rows[r][0];
-      if (!label.empty() && std::isdigit(static_cast<unsigned char>(label[0]))) {
-        firstData = r;
-      } else {
-        block[label] = rows[r];
-      }
-    }
-    for (const char* label : {"instrument", "record", "quantity", "unit", "date_time", "id_code"}) {
-      ASSERT_TRUE(block.count(label)) << label;
-    }
-    EXPECT_EQ(block["record"].size(), s.records + 1);
+    rows = ReadBack("csv", out);
+    std::map<std::string, json> block;  // by label, up to the first point's row
+    size_t data = 0;
+    for (; data < rows.size() && !std::isdigit(rows[data][0].get<std::string>()[0]); ++data)
+      block[rows[data][0]] = rows[data];
+    for (const char* label : {"instrument", "record", "quantity", "unit", "date_time", "id_code"})
+      EXPECT_EQ(block[label].size(), s.records + 1) << label;
     EXPECT_EQ(block["instrument"][1], s.name);
     EXPECT_EQ(block["quantity"][1], s.quantity);
     EXPECT_EQ(block["unit"][s.records], s.unit);
-    EXPECT_FLOAT_EQ(std::stof(rows[firstData][1].get<std::string>()), s.firstScan[0]);
-    EXPECT_EQ(rows.size() - firstData, s.points);
-    for (size_t r = firstData; r < rows.size(); ++r) ASSERT_EQ(rows[r].size(), s.records + 1);
+    ASSERT_EQ(rows.size() - data, s.points);
+    EXPECT_FLOAT_EQ(std::stof(rows[data][1].get<std::string>()), s.firstScan[0]);
+    for (size_t r = data; r < rows.size(); ++r) ASSERT_EQ(rows[r].size(), s.records + 1);
   }
 }
 

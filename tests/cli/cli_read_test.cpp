@@ -1,21 +1,178 @@
 // `read` against the simulator run by the test itself (the tool reads it
-// through --device): the property file, a silent instrument and Ctrl-C.
+// through --device), and the files around it: outputs and the property file
+// checked before the instrument is asked, received bytes kept when an output
+// fails afterwards or a second signal stops it, the raw-data file with its
+// settings sidecar, the property file; a silent instrument and Ctrl-C.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_runner.h"
+#include "rawdata/sha256.h"
 #include "sim/simulator.h"
+#include "support/scratch_device.h"
 
 namespace travimo::testing {
 namespace {
 
+namespace fs = std::filesystem;
 using nlohmann::json;
 using ::testing::HasSubstr;
 
-class CliReadSimulated : public SimulatedReadTest {};
+std::string DefaultLorvexTransfer(int dataType = 0) {
+  sim::TransferRequest request;
+  request.dataType = dataType;
+  request.scans = 3;
+  request.points = 512;
+  return sim::DefaultTransfer(request);
+}
 
-TEST_F(CliReadSimulated, PropertiesAreLoadedBeforeAndSavedAfter) {
+class CliRead : public SimulatedReadTest {
+ protected:
+  CliRunOptions WithState() {
+    CliRunOptions options;
+    options.environment = {"XDG_STATE_HOME=" + State()};
+    return options;
+  }
+  std::string State() const { return dir_.File("state"); }
+  // The recovery files (not their sidecars).
+  std::vector<fs::path> RecoveryFiles() const {
+    std::vector<fs::path> files;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(State() + "/travimo", ignored))
+      if (entry.path().extension() == ".dat") files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+};
+
+TEST_F(CliRead, UnusableFilesStopTheReadBeforeTheInstrumentIsAsked) {
+  Start();
+  fs::create_directory(dir_.File("sub"));
+  fs::create_directory(dir_.File("plot.svg"));
+  ASSERT_EQ(mkfifo(dir_.File("fifo").c_str(), 0600), 0);
+  const std::string broken = dir_.File("broken.json");
+  WriteBytes(broken, "{ not json");
+  const auto read = [&](const char* option, const std::string& file) {
+    return Refusal{Read({option, file}), 9, {file}};
+  };
+  CliRunOptions options;
+  options.timeout = std::chrono::seconds(10);  // a FIFO must not block
+  ExpectRefusals({read("-o", "/nonexistent/out.csv"), read("--plot", dir_.File("plot.svg")),
+                  read("--props", dir_.File("fifo")), read("--raw", dir_.File("sub")),
+                  read("-o", dir_.File("fifo")), read("--raw", dir_.File("missing/raw.dat")),
+                  {Read({"--props", broken}), 9, {"broken.json\": not valid JSON (line 1, column "}}},
+                 options);
+  EXPECT_EQ(simulator_->Stats().requests, 0);
+  EXPECT_EQ(ReadBytes(broken), "{ not json");  // nor was the file overwritten
+
+  // A character device is written as it is.
+  const std::string null = ScratchNullDevice(dir_.File(""));
+  ASSERT_FALSE(null.empty()) << "the test needs root to make a device node";
+  const CliRun run = RunCli(Read({"-o", null, "--format", "csv"}));
+  EXPECT_EQ(run.status, 0) << run.err;
+  struct stat info {};
+  ASSERT_EQ(stat(null.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+}
+
+TEST_F(CliRead, AnOutputThatFailsAfterTheReadStillDelivers) {
+  const std::string full = dir_.File("full");
+  fs::create_directory(full);
+  if (geteuid() != 0 || mount("tmpfs", full.c_str(), "tmpfs", 0, "size=16k") != 0)
+    GTEST_SKIP() << "a full file system needs root";
+  {
+    std::ofstream filler(full + "/filler", std::ios::binary);
+    const std::string block(4096, 'f');
+    for (int i = 0; i < 8 && filler; ++i) filler.write(block.data(), block.size());
+  }
+  Start();
+  const std::string expected = DefaultLorvexTransfer();
+
+  // The raw-data file cannot be written: the records still come out.
+  CliRun run = RunCli(Read({"--raw", full + "/raw.dat", "--format", "csv", "-o",
+                            dir_.File("out.csv"), "--plot", dir_.File("plot.svg")}),
+                      WithState());
+  EXPECT_EQ(run.status, 9) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("raw.dat"));
+  EXPECT_EQ(ReadBack("csv", dir_.File("out.csv")).size(), 1 + 3 * 512u);
+  EXPECT_TRUE(fs::exists(dir_.File("plot.svg")));
+  auto kept = RecoveryFiles();
+  ASSERT_EQ(kept.size(), 1u) << run.err;
+  EXPECT_EQ(ReadBytes(kept[0]), expected);
+  EXPECT_THAT(run.err, HasSubstr(kept[0].string()));
+  EXPECT_EQ(json::parse(ReadBytes(kept[0].string() + ".json"))["bytes"], expected.size());
+
+  // The results cannot be written: the plot still is, and the bytes are kept.
+  run = RunCli(Read({"-o", full + "/out.csv", "--plot", dir_.File("plot2.svg")}), WithState());
+  EXPECT_EQ(run.status, 9) << run.err;
+  EXPECT_TRUE(fs::exists(dir_.File("plot2.svg")));
+  kept = RecoveryFiles();
+  ASSERT_EQ(kept.size(), 2u) << run.err;
+  EXPECT_EQ(ReadBytes(kept[1]), expected);
+  umount2(full.c_str(), MNT_DETACH);
+}
+
+TEST_F(CliRead, ASecondSignalStopsAtOnceAndKeepsWhatArrived) {
+  sim::Script slow;
+  slow.burstSize = 64;
+  slow.burstPause = 0.2;  // the whole transfer would take about 10 s
+  Start(slow);
+  CliRunOptions options = WithState();
+  options.signals = {{std::chrono::milliseconds(2500), SIGTERM},
+                     {std::chrono::milliseconds(3000), SIGTERM}};
+  const auto start = std::chrono::steady_clock::now();
+  const CliRun run = RunCli(Read({}), options);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4500));
+  EXPECT_EQ(run.status, 10) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("stopped at once"));
+  const auto kept = RecoveryFiles();
+  ASSERT_EQ(kept.size(), 1u) << run.err;
+  const std::string bytes = ReadBytes(kept[0]);
+  EXPECT_FALSE(bytes.empty());
+  EXPECT_EQ(DefaultLorvexTransfer().rfind(bytes, 0), 0u) << "a beginning of the transfer";
+}
+
+// The raw-data file (the default name for an empty --raw) holds exactly the
+// bytes received, however long the file it replaces; its sidecar carries the
+// read's settings to a later parse while it still describes those bytes.
+TEST_F(CliRead, ARawFileHoldsTheBytesAndItsSidecarTheReadsSettings) {
+  Start();
+  const std::string raw = dir_.File("RawData.dat");
+  WriteBytes(raw, std::string(20000, 'x'));
+  CliRunOptions here;
+  here.workingDirectory = dir_.File("");
+  const CliRun read = RunCli(
+      Read({"--raw", "", "--data", "temperature", "--units", "fahrenheit", "--format", "json"}),
+      here);
+  ASSERT_EQ(read.status, 0) << read.err;
+  const std::string bytes = ReadBytes(raw);
+  EXPECT_EQ(bytes, DefaultLorvexTransfer(1));
+  const json sidecar = json::parse(ReadBytes(raw + ".json"));
+  const json expected = {{"TravimoType", 1},        {"ScanDataType", 1},
+                         {"Temp_Units", 1},         {"NumberOfPoints", 512},
+                         {"bytes", bytes.size()},   {"sha256", Sha256Hex(bytes)},
+                         {"device", simulator_->SlavePath()}};
+  for (const auto& [key, value] : expected.items()) EXPECT_EQ(sidecar[key], value) << key;
+
+  CliRun parsed = RunCli({"parse", raw, "--format", "json"});
+  ASSERT_EQ(parsed.status, 0) << parsed.err;
+  EXPECT_THAT(parsed.err, HasSubstr("RawData.dat.json"));
+  EXPECT_EQ(json::parse(parsed.out)["records"], json::parse(read.out)["records"]);
+  EXPECT_EQ(json::parse(parsed.out)["tempUnits"], "Fahrenheit");
+
+  parsed = RunCli({"parse", raw, "--format", "json", "--units", "celsius"});
+  EXPECT_EQ(json::parse(parsed.out)["tempUnits"], "Celsius") << "an explicit option wins";
+
+  WriteBytes(raw, bytes + "x");
+  parsed = RunCli({"parse", raw, "--format", "json"});
+  EXPECT_THAT(parsed.err, HasSubstr("not applied"));
+  EXPECT_EQ(json::parse(parsed.out)["dataType"], "Moisture");
+}
+
+TEST_F(CliRead, PropertiesAreLoadedBeforeAndSavedAfter) {
   Start({});
   const std::string props = dir_.File("travimo.json");
   CliRun run = RunCli(Read(
@@ -41,7 +198,8 @@ TEST_F(CliReadSimulated, PropertiesAreLoadedBeforeAndSavedAfter) {
   EXPECT_FALSE(json::parse(ReadBytes(props)).contains("TravimoCli.Device"));
 }
 
-TEST_F(CliReadSimulated, SilentInstrumentGetsTheUsualCauses) {
+// Without a cancel the silent read would run three polling passes, 7 s in all.
+TEST_F(CliRead, ASilentInstrumentIsExplainedAndCtrlCOrAHangUpCancelsTheRead) {
   sim::Script silent;
   silent.silent = true;
   Start(silent);
@@ -53,24 +211,15 @@ TEST_F(CliReadSimulated, SilentInstrumentGetsTheUsualCauses) {
                            "cable", "line settings (9600,n,8,1 here", "instrument not sending"}) {
     EXPECT_THAT(run.err, HasSubstr(told));
   }
-}
-
-// Ctrl-C, and a hang-up of the terminal as SIGTERM.
-TEST_F(CliReadSimulated, CtrlCAndHangUpCancelTheTransfer) {
-  sim::Script silent;
-  silent.silent = true;
-  Start(silent);
   for (const int signal : {SIGINT, SIGHUP}) {
     SCOPED_TRACE(signal);
     CliRunOptions options;
     options.signals = {{std::chrono::milliseconds(1500), signal}};
     const auto start = std::chrono::steady_clock::now();
-    const CliRun run = RunCli(Read({}), options);
-    const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(run.status, 10) << run.err;
-    EXPECT_THAT(run.err, HasSubstr("9999 (UserCancel): User Cancel"));
-    // Without the cancel the silent read would run three polling passes, 7 s in all.
-    EXPECT_LT(took, std::chrono::milliseconds(6500));
+    const CliRun cancelled = RunCli(Read({}), options);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(6500));
+    EXPECT_EQ(cancelled.status, 10) << cancelled.err;
+    EXPECT_THAT(cancelled.err, HasSubstr("9999 (UserCancel): User Cancel"));
   }
 }
 

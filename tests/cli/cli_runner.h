@@ -16,7 +16,6 @@
 #include <iterator>
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -56,10 +55,9 @@ struct CliRunOptions {
 class TempDir {
  public:
   TempDir() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("travimo-cli-" + std::to_string(getpid()) + "-" + std::to_string(random()));
-    std::filesystem::create_directories(path_);
+    std::string name = (std::filesystem::temp_directory_path() / "travimo-cli-XXXXXX").string();
+    EXPECT_NE(mkdtemp(name.data()), nullptr) << name;
+    path_ = name;
   }
   ~TempDir() {
     std::error_code ignored;

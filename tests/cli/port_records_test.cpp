@@ -18,24 +18,12 @@ namespace travimo::cli {
 namespace {
 
 PortRecord Usb(std::string device, std::string vid, std::string pid, std::string serial) {
-  PortRecord record;
-  record.device = std::move(device);
-  record.byId = "/dev/serial/by-id/usb-Maker_Adapter_" + serial + "-if00-port0";
-  record.driver = "ftdi_sio";
-  record.vendorId = std::move(vid);
-  record.productId = std::move(pid);
-  record.manufacturer = "Maker";
-  record.product = "Adapter";
-  record.serialNumber = std::move(serial);
-  return record;
+  return {std::move(device), "/dev/serial/by-id/usb-Maker_Adapter_" + serial + "-if00-port0",
+          "ftdi_sio", std::move(vid), std::move(pid), "Maker", "Adapter", serial, true, {}, {}};
 }
 
 PortRecord Uart(std::string device, bool present) {
-  PortRecord record;
-  record.device = std::move(device);
-  record.driver = "serial8250";
-  record.uartPresent = present;
-  return record;
+  return {std::move(device), "", "serial8250", "", "", "", "", "", present, {}, {}};
 }
 
 std::vector<PortRecord> Machine() {
