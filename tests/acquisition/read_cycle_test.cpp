@@ -45,16 +45,12 @@ std::string DescriptionOfCurrentError() {
   }
 }
 
+// Port closed, frame enabled, no flash or cancel, the face colour, nothing kept.
 void ExpectIdleAfterCycle(const CycleHost& host) {
-  EXPECT_FALSE(host.comm.PortOpen());
-  EXPECT_FALSE(host.serial.IsOpen());
-  EXPECT_TRUE(host.frameEnabled);
-  EXPECT_FALSE(host.flash->Enabled());
-  EXPECT_FALSE(host.cancel);
-  EXPECT_EQ(host.backColour, kButtonFace);
-  EXPECT_EQ(host.comm.RThreshold(), 0);
-  EXPECT_THAT(host.cycle.Transfer(), IsEmpty());
-  EXPECT_FALSE(host.cycle.Running());
+  EXPECT_EQ(std::tuple(host.comm.PortOpen(), host.serial.IsOpen(), host.frameEnabled,
+                       host.flash->Enabled(), host.cancel, host.backColour, host.comm.RThreshold(),
+                       host.cycle.Transfer(), host.cycle.Running()),
+            std::tuple(false, false, true, false, false, kButtonFace, 0, "", false));
 }
 
 // How a read ends, by what the instrument sends: pieces at their times and
