@@ -13,7 +13,6 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <thread>
 #include <vector>
 
@@ -159,41 +158,6 @@ TEST(DeviceServer, EveryByteValueSurvivesBothModes) {
   }
 }
 
-// A loopback server that takes connections and then does what the test says;
-// without a session they wait in the backlog, never answered.
-class FakeServer {
- public:
-  explicit FakeServer(std::function<void(int client)> session) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listener_, 4);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-    if (!session) return;
-    thread_ = std::thread([this, session] {
-      const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (client < 0) return;
-      session(client);
-      ::close(client);
-    });
-  }
-  ~FakeServer() {
-    ::shutdown(listener_, SHUT_RDWR);
-    if (thread_.joinable()) thread_.join();
-    ::close(listener_);
-  }
-
-  uint16_t port = 0;
-
- private:
-  int listener_ = -1;
-  std::thread thread_;
-};
-
 // Agrees to the option, then answers every setting as asked but the speed.
 void AnswerWith9600(int client) {
   const uint8_t agree[] = {255, 253, 44};
@@ -230,10 +194,16 @@ TEST(DeviceServer, AnOpenThatFailsSaysWhy) {
        "asked for 19200 baud, the server set 9600 baud"},
   };
   for (const auto& c : cases) {
-    std::optional<FakeServer> server;
-    if (c.listening) server.emplace(c.session);
-    const std::string endpoint =
-        "127.0.0.1:" + std::to_string(server ? server->port : FreePort());
+    LoopbackSocket server(c.listening);
+    std::thread session;
+    if (c.session) {
+      session = std::thread([&] {
+        const int client = ::accept4(server.fd, nullptr, nullptr, SOCK_CLOEXEC);
+        c.session(client);
+        ::close(client);
+      });
+    }
+    const std::string endpoint = "127.0.0.1:" + std::to_string(server.port);
     posix::NetworkWaits waits;
     waits.negotiateMs = 300;
     posix::DeviceBackend backend([&](int16_t) { return std::string(c.scheme) + "://" + endpoint; },
@@ -252,6 +222,7 @@ TEST(DeviceServer, AnOpenThatFailsSaysWhy) {
       }
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << c.says;
+    if (session.joinable()) session.join();
   }
 }
 

@@ -29,15 +29,15 @@ constexpr size_t kAll = std::string::npos;
 
 struct PtyCase {
   const char* name;
-  sim::Script script;
-  std::vector<int32_t> errors;
-  int scans;  // kEarlier, or as many as a decode of the raw-data file gives
-  double minSeconds;
-  double maxSeconds;
+  sim::Script script{};
+  std::vector<int32_t> errors{};
+  int scans = kEarlier;  // or as many as a decode of the raw-data file gives
+  double maxSeconds = 5.0;
+  double minSeconds = 0.0;
   bool timer1 = false;
   std::optional<int> requests{};
-  std::optional<size_t> rawBytes{};  // leading bytes of what was sent (kAll); unset: not checked
-  const char* description = "";    // part of the error's description
+  std::optional<size_t> rawBytes = kAll;  // leading bytes of what was sent; unset: not checked
+  const char* description = "";           // part of the error's description
   // Sets the scene; what it returns lives until the read has ended.
   std::function<std::shared_ptr<void>(PtyRig&)> arrange{};
 };
@@ -84,60 +84,50 @@ void PrintTo(const PtyCase& c, std::ostream* out) { *out << c.name; }
 std::vector<PtyCase> Cases() {
   const size_t threeScans = Sent(sim::Script{}).size();
   return {
-    {.name = "MissingDevice", .script = {}, .errors = {CommError::PortInvalid}, .scans = kEarlier,
-     .minSeconds = 0, .maxSeconds = 1.5, .timer1 = true, .rawBytes = 0,
-     .description = "/nonexistent",
+    {.name = "MissingDevice", .errors = {CommError::PortInvalid}, .maxSeconds = 1.5,
+     .timer1 = true, .rawBytes = 0, .description = "/nonexistent",
      .arrange = [](PtyRig& rig) { return Device(rig, "/nonexistent/travimo-port"); }},
-    {.name = "DeviceHeldElsewhere", .script = {}, .errors = {CommError::PortInvalid},
-     .scans = kEarlier, .minSeconds = 0, .maxSeconds = 1.5, .requests = 0, .rawBytes = 0,
-     .description = "in use", .arrange = HoldDevice},
+    {.name = "DeviceHeldElsewhere", .errors = {CommError::PortInvalid}, .maxSeconds = 1.5,
+     .requests = 0, .rawBytes = 0, .description = "in use", .arrange = HoldDevice},
     // The line drops 200 ms after its last byte: after the end marker that is
     // the end of a whole transfer, before it a failure that keeps what arrived.
     {.name = "LineDropsAfterTheEndMarker",
      .script = {.burstSize = 500, .burstPause = 0.02, .hangUpAfter = threeScans},
-     .errors = {}, .scans = 3, .minSeconds = 0, .maxSeconds = 2.0, .timer1 = true,
-     .rawBytes = threeScans},
+     .scans = 3, .maxSeconds = 2.0, .timer1 = true},
     {.name = "LineDropsInsideARecord",
      .script = {.burstSize = 500, .burstPause = 0.02, .hangUpAfter = 1700},
-     .errors = {CommError::ReadFailed}, .scans = kEarlier, .minSeconds = 0, .maxSeconds = 2.0,
-     .timer1 = true, .rawBytes = 1700},
+     .errors = {CommError::ReadFailed}, .maxSeconds = 2.0, .timer1 = true, .rawBytes = 1700},
     // An instrument that would send for half a minute: the cancel ends the read
     // at the next pause.
     {.name = "CancelWhileStreaming", .script = {.scans = 30, .burstSize = 100, .burstPause = 0.1},
-     .errors = {UserCancel}, .scans = kEarlier, .minSeconds = 2.0, .maxSeconds = 4.5,
+     .errors = {UserCancel}, .maxSeconds = 4.5, .minSeconds = 2.0, .rawBytes = std::nullopt,
      .arrange = CancelAfterTwoSeconds},
-    {.name = "GarbageOnly", .script = {}, .errors = {ComportReadError}, .scans = 0,
-     .minSeconds = 0, .maxSeconds = 5.0,
+    {.name = "GarbageOnly", .errors = {ComportReadError}, .scans = 0, .rawBytes = std::nullopt,
      .arrange =
          [](PtyRig& rig) {
            rig.simulator.Provider([](const sim::TransferRequest&) { return Noise(3000) + "##"; });
            return nullptr;
          }},
     {.name = "GarbageAheadOfTheTransfer", .script = {.scans = 2, .garbage = Noise(700)},
-     .errors = {}, .scans = 2, .minSeconds = 0, .maxSeconds = 5.0,
-     .rawBytes = kAll},
-    {.name = "NoEndMarker", .script = {.scans = 2, .endMarker = false}, .errors = {}, .scans = 2,
-     .minSeconds = 0, .maxSeconds = 10.0, .timer1 = true, .rawBytes = kAll},
+     .scans = 2},
+    {.name = "NoEndMarker", .script = {.scans = 2, .endMarker = false}, .scans = 2,
+     .maxSeconds = 10.0, .timer1 = true},
     // About 41 KB in one write, forty times the receive buffer.
-    {.name = "BurstFarBeyondTheReceiveBuffer", .script = {.scans = 40}, .errors = {}, .scans = 40,
-     .minSeconds = 0, .maxSeconds = 6.0, .rawBytes = kAll},
+    {.name = "BurstFarBeyondTheReceiveBuffer", .script = {.scans = 40}, .scans = 40,
+     .maxSeconds = 6.0},
     // One second, then three quiet polling passes of two.
     {.name = "SilentInstrument", .script = {.silent = true}, .errors = {ComportReadError},
-     .scans = 0, .minSeconds = 6.5, .maxSeconds = 9.0, .timer1 = true, .requests = 1,
+     .scans = 0, .maxSeconds = 9.0, .minSeconds = 6.5, .timer1 = true, .requests = 1,
      .rawBytes = 0},
     {.name = "LorvexInBursts", .script = {.scans = 4, .burstSize = 700, .burstPause = 0.05},
-     .errors = {}, .scans = 4, .minSeconds = 0, .maxSeconds = 5.0, .requests = 1,
-     .rawBytes = kAll},
+     .scans = 4, .requests = 1},
     // The "E" ends the wait long before its 30 seconds.
     {.name = "OstrelUnprompted",
      .script = {.mode = sim::Mode::Ostrel, .scans = 2, .points = 20, .firstByteDelay = 0.3},
-     .errors = {}, .scans = 2, .minSeconds = 0, .maxSeconds = 5.0, .requests = 0,
-     .rawBytes = kAll,
-     .arrange =
-         [](PtyRig& rig) {
-           rig.control.TravimoType(Ostrel);
-           return nullptr;
-         }},
+     .scans = 2, .requests = 0, .arrange = [](PtyRig& rig) {
+       rig.control.TravimoType(Ostrel);
+       return nullptr;
+     }},
   };
 }
 

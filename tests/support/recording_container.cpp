@@ -4,28 +4,16 @@
 
 namespace travimo::testing {
 
-namespace {
-RecordedEvent MouseEvent(const char* name, int16_t button, int16_t shift, float x, float y) {
-  RecordedEvent event;
-  event.name = name;
-  event.button = button;
-  event.shift = shift;
-  event.x = x;
-  event.y = y;
-  return event;
-}
-}  // namespace
-
 void RecordingContainer::MouseDown(int16_t& Button, int16_t& Shift, float& X, float& Y) {
-  events.push_back(MouseEvent("MouseDown", Button, Shift, X, Y));
+  events.push_back({.name = "MouseDown", .button = Button, .shift = Shift, .x = X, .y = Y});
 }
 
 void RecordingContainer::MouseMove(int16_t& Button, int16_t& Shift, float& X, float& Y) {
-  events.push_back(MouseEvent("MouseMove", Button, Shift, X, Y));
+  events.push_back({.name = "MouseMove", .button = Button, .shift = Shift, .x = X, .y = Y});
 }
 
 void RecordingContainer::MouseUp(int16_t& Button, int16_t& Shift, float& X, float& Y) {
-  events.push_back(MouseEvent("MouseUp", Button, Shift, X, Y));
+  events.push_back({.name = "MouseUp", .button = Button, .shift = Shift, .x = X, .y = Y});
 }
 
 void RecordingContainer::Click() {

@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,23 +17,33 @@
 #include <sstream>
 #include <string>
 #include <thread>
-#include <vector>
-
-extern char** environ;
 
 namespace travimo::testing {
 
+// A socket bound to a loopback port of the system's choice; listening when
+// asked, its connections then wait in the backlog until accepted.
+struct LoopbackSocket {
+  explicit LoopbackSocket(bool listen) : fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    if (listen) ::listen(fd, 4);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+  }
+  ~LoopbackSocket() { ::close(fd); }
+  LoopbackSocket(const LoopbackSocket&) = delete;
+  LoopbackSocket& operator=(const LoopbackSocket&) = delete;
+
+  int fd;
+  uint16_t port = 0;
+};
+
 // A loopback port nobody listens on right now.
 inline uint16_t FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
+  return LoopbackSocket(false).port;
 }
 
 // Whether something listens on the loopback port, seen without connecting
@@ -101,25 +110,20 @@ class Ser2netRig {
   }
 
   void Start() {
+    // Made before the fork: the child of a threaded process must not allocate.
     const std::string log = (dir_ / "ser2net.log").string();
-    std::vector<std::string> args = {"/usr/sbin/ser2net",
-                                     "-n",
-                                     "-u",
-                                     "-c",
-                                     (dir_ / "ser2net.yaml").string(),
-                                     "-P",
-                                     (dir_ / "ser2net.pid").string()};
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    const std::string config = (dir_ / "ser2net.yaml").string();
+    const std::string pidFile = (dir_ / "ser2net.pid").string();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);
+      ::dup2(out, STDOUT_FILENO);
+      ::dup2(out, STDERR_FILENO);
+      ::execl("/usr/sbin/ser2net", "ser2net", "-n", "-u", "-c", config.c_str(), "-P",
+              pidFile.c_str(), nullptr);
+      ::_exit(127);
+    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (pid_ > 0 && !(Listening(rawPort_) && Listening(rfc2217Port_))) {
       if (::waitpid(pid_, nullptr, WNOHANG) != 0) {

@@ -39,9 +39,6 @@ class VirtualHost : public HostServices {
   void SetRegional(const RegionalSettings& settings) { regional_ = settings; }
   // Maps bytes to characters; the default is one char per byte, unchanged.
   void SetCodePage(std::function<char(uint8_t)> map) { codePage_ = std::move(map); }
-  void OnMessageBox(std::function<MessageBoxResult(const MessageBoxRequest&)> answer) {
-    answerBox_ = std::move(answer);
-  }
 
   // Observation.
   const std::vector<MessageBoxRequest>& MessageBoxes() const { return boxes_; }
@@ -57,7 +54,6 @@ class VirtualHost : public HostServices {
   std::multimap<double, std::function<void()>> actions_;
   EventLoop loop_;
   std::vector<MessageBoxRequest> boxes_;
-  std::function<MessageBoxResult(const MessageBoxRequest&)> answerBox_;
   std::function<char(uint8_t)> codePage_;
   RegionalSettings regional_;
 };
