@@ -223,66 +223,55 @@ class UnwritableFiles : public MemoryFileSystem {
   }
 };
 
-// A save that fails keeps the old file and is reported; a cut-short read
-// whose bytes cannot be saved says both.
-TEST(ReadCycleRawData, FailedSaveKeepsTheOldFileAndSaysWhy) {
+// Failures are reported by number. A save that fails keeps the old file; a
+// cut-short read whose bytes cannot be saved says both. A host's error
+// handler that reads again or throws neither starts a second read nor stops
+// the cleanup.
+TEST(ReadCycleErrors, EveryFailureIsReportedByNumber) {
+  enum Files { kWritable, kDiskFull, kNoAccess };
   const struct {
     const char* sent;
     bool hangUp;
-    bool unwritable;  // otherwise the disk is full
+    Files files;
+    std::function<void()> parserFails;
     int32_t number;
-    const char* says;
+    const char* says = "";
   } cases[] = {
-      {"P##", false, false, ErrorNumber::DiskFull, "Disk full"},
-      {"P##", false, true, ErrorNumber::PathFileAccess, "Path/File access"},
-      {"P#", true, false, CommError::ReadFailed, "not saved: Disk full"},
+      {"P##", false, kDiskFull, nullptr, ErrorNumber::DiskFull, "Disk full"},
+      {"P##", false, kNoAccess, nullptr, ErrorNumber::PathFileAccess, "Path/File access"},
+      {"P#", true, kDiskFull, nullptr, CommError::ReadFailed, "not saved: Disk full"},
+      {"P##", false, kWritable, [] { throw RuntimeError(InvalidOstrelDataError, "", "bad"); },
+       InvalidOstrelDataError, "bad"},
+      {"P##", false, kWritable, [] { throw std::bad_alloc(); }, 7},
+      {"P##", false, kWritable, [] { throw std::out_of_range("index"); },
+       ErrorNumber::SubscriptOutOfRange},
+      {"P##", false, kWritable, [] { throw std::runtime_error("other"); },
+       ErrorNumber::InvalidArgument},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.says);
+    SCOPED_TRACE(c.number);
     CycleHost host;
     UnwritableFiles unwritable;
-    MemoryFileSystem& files = c.unwritable ? unwritable : host.memoryFiles;
+    MemoryFileSystem& files = c.files == kNoAccess ? unwritable : host.memoryFiles;
     host.files = &files;
-    host.memoryFiles.failWrites = !c.unwritable;
+    host.memoryFiles.failWrites = c.files == kDiskFull;
     files.files["RawData.dat"] = Bytes(kOld);
-    host.saveRawData = true;
+    host.saveRawData = c.files != kWritable;
     host.serial.SendAfterOpen(0.5, c.sent);
     if (c.hangUp) host.serial.HangUpAfterOpen(0.8);
+    if (c.parserFails) host.parser = [&](std::string&, TransferKind) { c.parserFails(); };
     std::string description;
-    host.onError = [&](int32_t) { description = DescriptionOfCurrentError(); };
+    host.onError = [&](int32_t) {
+      description = DescriptionOfCurrentError();
+      host.cycle.AcquireData();
+      throw std::runtime_error("host handler");
+    };
     host.Read();
     EXPECT_THAT(host.errors, ElementsAre(c.number));
     EXPECT_THAT(description, HasSubstr(c.says));
     EXPECT_EQ(files.Content("RawData.dat"), kOld);
-    EXPECT_THAT(host.parses, IsEmpty());
+    EXPECT_EQ(host.parses.size(), c.parserFails ? 1u : 0u);
     EXPECT_GE(files.closeAllCalls, 1);
-    ExpectIdleAfterCycle(host);
-  }
-}
-
-// A host's error handler that reads again or throws neither starts a second
-// read nor stops the cleanup.
-TEST(ReadCycleErrors, EveryParserFailureIsReportedByNumber) {
-  const struct {
-    std::function<void()> fail;
-    int32_t number;
-  } cases[] = {
-      {[] { throw RuntimeError(InvalidOstrelDataError, "Travimo ActiveX", "bad"); },
-       InvalidOstrelDataError},
-      {[] { throw std::bad_alloc(); }, 7},
-      {[] { throw std::out_of_range("index"); }, ErrorNumber::SubscriptOutOfRange},
-      {[] { throw std::runtime_error("other"); }, ErrorNumber::InvalidArgument},
-  };
-  for (const auto& c : cases) {
-    CycleHost host;
-    host.parser = [&](std::string&, TransferKind) { c.fail(); };
-    host.onError = [&](int32_t) {
-      host.cycle.AcquireData();
-      throw std::runtime_error("host handler");
-    };
-    host.serial.SendAfterOpen(0.5, "P##");
-    host.Read();
-    EXPECT_THAT(host.errors, ElementsAre(c.number));
     EXPECT_EQ(host.serial.OpenCount(), 1);
     ExpectIdleAfterCycle(host);
   }
