@@ -340,44 +340,38 @@ class GuiTest : public QObject {
     QVERIFY(window.statusText().startsWith("Cannot open"));
   }
 
-  void exportWritesEveryFormatWithTheToolsWriters_data() {
-    QTest::addColumn<int>("format");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("start");
-    using F = travimo::gui::ExportFormat;
-    QTest::newRow("csv") << int(F::Csv) << "out.csv" << QByteArray("instrument,record,scan_number");
-    QTest::newRow("wide csv") << int(F::WideCsv) << "wide.csv" << QByteArray("instrument,Lorvex,");
-    QTest::newRow("json") << int(F::Json) << "out.json" << QByteArray("{");
-    QTest::newRow("png") << int(F::Png) << "plot.png" << QByteArray("\x89PNG");
-    QTest::newRow("svg") << int(F::Svg) << "plot.svg" << QByteArray("<?xml");
-    QTest::newRow("pdf") << int(F::Pdf) << "plot.pdf" << QByteArray("%PDF");
-    QTest::newRow("no such directory") << int(F::Csv) << "missing/out.csv" << QByteArray();
-  }
+  // Every format through one dialog; a folder that is not there is refused.
   void exportWritesEveryFormatWithTheToolsWriters() {
-    QFETCH(int, format);
-    QFETCH(QString, file);
-    QFETCH(QByteArray, start);
+    using F = travimo::gui::ExportFormat;
+    const std::tuple<F, QString, QByteArray> cases[] = {
+        {F::Csv, "out.csv", "instrument,record,scan_number"},
+        {F::WideCsv, "wide.csv", "instrument,Lorvex,"},
+        {F::Json, "out.json", "{"},
+        {F::Png, "plot.png", "\x89PNG"},
+        {F::Svg, "plot.svg", "<?xml"},
+        {F::Pdf, "plot.pdf", "%PDF"},
+        {F::Csv, "missing/out.csv", ""}};
     MainWindow window(dir_.filePath("gui.json"));
     QVERIFY(!window.exportDialog());  // nothing shown yet
     QVERIFY(window.openRawDataFile(TRAVIMO_EXAMPLES_DIR "/lorvex-3-scans.dat"));
     auto dialog = window.exportDialog();
     auto& exporter = static_cast<travimo::gui::ExportDialog&>(*dialog);
-    exporter.formatBox()->setCurrentIndex(exporter.formatBox()->findData(format));
-    exporter.pathEdit()->setText(dir_.filePath(file));
-    if (start.isEmpty()) {
-      QVERIFY(!exporter.exportNow());
-      QVERIFY(exporter.problem()->text().startsWith("Error 75"));
-      return;
-    }
-    QVERIFY2(exporter.exportNow(), qPrintable(exporter.problem()->text()));
-    const std::string written = ReadFile(dir_.filePath(file));
-    QVERIFY2(QByteArray::fromStdString(written).startsWith(start), written.substr(0, 60).c_str());
-    if (format == int(travimo::gui::ExportFormat::Json)) {
-      QVERIFY(QString::fromStdString(written).contains("\"count\": 3"));
-    }
-    if (format == int(travimo::gui::ExportFormat::Csv)) {
-      exporter.show();
-      QVERIFY(Shot(exporter, "travimo-gui-export"));
+    for (const auto& [format, file, start] : cases) {
+      exporter.formatBox()->setCurrentIndex(exporter.formatBox()->findData(int(format)));
+      exporter.pathEdit()->setText(dir_.filePath(file));
+      if (start.isEmpty()) {
+        QVERIFY(!exporter.exportNow());
+        QVERIFY(exporter.problem()->text().startsWith("Error 75"));
+        continue;
+      }
+      QVERIFY2(exporter.exportNow(), qPrintable(exporter.problem()->text()));
+      const std::string written = ReadFile(dir_.filePath(file));
+      QVERIFY2(QByteArray::fromStdString(written).startsWith(start), written.substr(0, 60).c_str());
+      QVERIFY(format != F::Json || written.find("\"count\": 3") != std::string::npos);
+      if (file == "out.csv") {
+        exporter.show();
+        QVERIFY(Shot(exporter, "travimo-gui-export"));
+      }
     }
   }
 
