@@ -9,8 +9,7 @@
 #include "archive/schema.h"
 #include "model/brevane_record.h"
 #include "model/field_table.h"
-#include "sim/brevane_encoder.h"
-#include "sim/ostrel_encoder.h"
+#include "sim/simulator.h"
 
 namespace travimo::testing {
 namespace {
@@ -18,20 +17,11 @@ namespace {
 using ::testing::HasSubstr;
 
 TEST_F(ArchiveTest, EveryInstrumentsReadComesBackAsParsed) {
-  sim::BrevaneMeasurement brevane;
-  brevane.scanNumber = 1;
-  brevane.measurementNumber = 42;
-  brevane.idCode = "ROLL-7";
-  brevane.dateTime = "03/15/2024 10:30:00";
-  brevane.samplingRate = 2.5f;
-  brevane.moisture = {5.5f, 6.25f, -1.0f};
-  sim::OstrelMeasurement ostrel;
-  ostrel.measurementNumber = 3;
-  ostrel.scans = {{"0100", "0200", "0300"}};
+  const auto brevane = sim::SampleBrevaneMeasurements(2, 3);
   const std::vector<std::string> texts = {
       sim::EncodeLorvexTransfer({{'A', {1, 2, 4095}}, {'C', {7}}, {'B', {}}}),
-      sim::EncodeOstrel({ostrel}),
-      sim::EncodeBrevane({brevane, brevane}),
+      sim::EncodeOstrel(sim::SampleOstrelMeasurements(1, 3)),
+      sim::EncodeBrevane(brevane),
   };
   auto store = archive::OpenSqliteArchive(file);
   for (const auto& text : texts) {
@@ -50,7 +40,7 @@ TEST_F(ArchiveTest, EveryInstrumentsReadComesBackAsParsed) {
   }
 
   archive::HistoryFilter byIdCode;
-  byIdCode.idCode = "ROLL-7";
+  byIdCode.idCode = brevane[1].idCode;
   const auto found = store->History(byIdCode);
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].instrument, "Brevane");

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 namespace travimo::testing {
+
 PropertyValue MemoryPropertyBag::Read(std::string_view key, const PropertyValue& defaultValue) {
   PropertyValue value = Has(key) ? Get(key) : defaultValue;
   reads.push_back({std::string(key), value, defaultValue});
@@ -14,31 +15,24 @@ void MemoryPropertyBag::Write(std::string_view key, const PropertyValue& value,
   writes.push_back({std::string(key), value, defaultValue});
   if (SameValue(value, defaultValue)) {
     std::erase_if(stored_, [&](const auto& entry) { return entry.first == key; });
-    return;
+  } else {
+    Set(key, value);
   }
-  Set(key, value);
 }
 
 void MemoryPropertyBag::Set(std::string_view key, PropertyValue value) {
-  for (auto& entry : stored_) {
-    if (entry.first == key) {
-      entry.second = std::move(value);
-      return;
-    }
+  const auto found = std::find_if(stored_.begin(), stored_.end(),
+                                  [&](const auto& entry) { return entry.first == key; });
+  if (found != stored_.end()) {
+    found->second = std::move(value);
+  } else {
+    stored_.emplace_back(std::string(key), std::move(value));
   }
-  stored_.emplace_back(std::string(key), std::move(value));
-}
-
-bool MemoryPropertyBag::Has(std::string_view key) const {
-  return std::any_of(stored_.begin(), stored_.end(),
-                     [&](const auto& entry) { return entry.first == key; });
 }
 
 PropertyValue MemoryPropertyBag::Get(std::string_view key) const {
-  for (const auto& entry : stored_) {
-    if (entry.first == key) return entry.second;
-  }
-  return std::monostate{};
+  const auto found = Find(key);
+  return found == stored_.end() ? PropertyValue(std::monostate{}) : found->second;
 }
 
 std::vector<std::string> MemoryPropertyBag::StoredKeys() const {

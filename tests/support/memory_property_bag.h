@@ -2,6 +2,7 @@
 // A property bag in memory that records every read and write in order, with
 // the default each was given, and keeps the "nothing stored when equal to the
 // default" rule of a real bag.
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,7 +25,7 @@ class MemoryPropertyBag : public PropertyBag {
 
   // Stores a value as if a save had written it.
   void Set(std::string_view key, PropertyValue value);
-  bool Has(std::string_view key) const;
+  bool Has(std::string_view key) const { return Find(key) != stored_.end(); }
   // The stored value; monostate when absent.
   PropertyValue Get(std::string_view key) const;
 
@@ -34,7 +35,13 @@ class MemoryPropertyBag : public PropertyBag {
   std::vector<BagAccess> writes;
 
  private:
-  std::vector<std::pair<std::string, PropertyValue>> stored_;
+  using Stored = std::vector<std::pair<std::string, PropertyValue>>;
+  Stored::const_iterator Find(std::string_view key) const {
+    return std::find_if(stored_.begin(), stored_.end(),
+                        [&](const auto& entry) { return entry.first == key; });
+  }
+
+  Stored stored_;
 };
 
 }  // namespace travimo::testing
