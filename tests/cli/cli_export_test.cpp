@@ -34,8 +34,11 @@ struct Sample {
 };
 
 json LorvexSettings(const char* dataType, const char* units, const char* points) {
-  return {{"ScanDataType", dataType}, {"Temp_Units", units}, {"NumberOfPoints", points},
-          {"BlueLineTrigger", "BlueLineAuto"}, {"ArrayStart", "1"}};
+  return {{"ScanDataType", dataType},
+          {"Temp_Units", units},
+          {"NumberOfPoints", points},
+          {"BlueLineTrigger", "BlueLineAuto"},
+          {"ArrayStart", "1"}};
 }
 
 std::vector<Sample> Samples() {
@@ -47,6 +50,7 @@ std::vector<Sample> Samples() {
   ostrel.scans = {{"0101", "0202", "12.5"}, {"0303"}};
   auto brevane = sim::SampleBrevaneMeasurements(2, 10);
   brevane[0].idCode = "Line 3; \"north\", B";  // quoted whatever the delimiter
+  // clang-format off
   return {
       {"Lorvex", sim::EncodeLorvexTransfer(scans), {}, ",", 3, 512,
        std::vector<float>(scans[0].values.begin(), scans[0].values.end()), 1, "moisture", "",
@@ -66,6 +70,7 @@ std::vector<Sample> Samples() {
        "moisture", brevane[0].moistureUnit, json::object(),
        {"TypeOfMeasuringHead", "BasisWeightUnit", "GradeNo", "MoistureUnit", "TemperatureUnit"}},
   };
+  // clang-format on
 }
 
 // Column index by header name; the header is row 0.
@@ -78,9 +83,8 @@ size_t Col(const json& rows, const std::string& name) {
 class CliExport : public ::testing::Test {
  protected:
   CliRun Parse(const Sample& s, const std::vector<std::string>& extra) {
-    const std::string raw = dir_.File("sample.dat");
-    WriteBytes(raw, s.text);
-    std::vector<std::string> args = {"parse", raw};
+    WriteBytes(dir_.File("sample.dat"), s.text);
+    std::vector<std::string> args = {"parse", dir_.File("sample.dat")};
     args.insert(args.end(), s.options.begin(), s.options.end());
     args.insert(args.end(), extra.begin(), extra.end());
     return RunCli(args);
@@ -174,19 +178,18 @@ TEST_F(CliExport, CsvLongAndWideCarryEveryPoint) {
 TEST_F(CliExport, PlotFormatFollowsTheExtension) {
   const struct {
     std::string file;
+    std::string kind;
     json expected;
   } cases[] = {
-      {"p.png", {{"width", 640}, {"height", 400}}},
-      {"p.PDF", {{"magic", "%PDF-"}, {"pages", 1}, {"width", 640}}},
-      {"p.svg", {{"tag", "{http://www.w3.org/2000/svg}svg"}, {"width", "640pt"}}},
+      {"p.png", "png", {{"width", 640}, {"height", 400}}},
+      {"p.PDF", "pdf", {{"magic", "%PDF-"}, {"pages", 1}, {"width", 640}}},
+      {"p.svg", "svg", {{"tag", "{http://www.w3.org/2000/svg}svg"}, {"width", "640pt"}}},
   };
-  const Sample brevane = Samples().back();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     const std::string plot = dir_.File(c.file);
-    const CliRun run = Parse(brevane, {"--plot", plot, "--plot-size", "640x400"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    const json found = ReadBack(c.file.substr(2) == "PDF" ? "pdf" : c.file.substr(2), plot);
+    ASSERT_EQ(Parse(Samples().back(), {"--plot", plot, "--plot-size", "640x400"}).status, 0);
+    const json found = ReadBack(c.kind, plot);
     for (const auto& [key, value] : c.expected.items()) EXPECT_EQ(found[key], value) << key;
   }
 }

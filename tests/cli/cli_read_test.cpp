@@ -29,23 +29,35 @@ std::string DefaultLorvexTransfer(int dataType = 0) {
   return sim::DefaultTransfer(request);
 }
 
-class CliRead : public SimulatedReadTest {
+// Reads a simulated instrument through the tool; what a read keeps for
+// recovery goes to a state directory of the test's own.
+class CliRead : public ::testing::Test {
  protected:
-  CliRunOptions WithState() {
+  void Start(sim::Script script = {}) {
+    simulator_ = std::make_unique<sim::Simulator>(script);
+    simulator_->Start();
+  }
+  std::vector<std::string> Read(std::vector<std::string> extra) const {
+    extra.insert(extra.begin(), {"read", "--device", simulator_->SlavePath()});
+    return extra;
+  }
+  CliRunOptions WithState() const {
     CliRunOptions options;
-    options.environment = {"XDG_STATE_HOME=" + State()};
+    options.environment = {"XDG_STATE_HOME=" + dir_.File("state")};
     return options;
   }
-  std::string State() const { return dir_.File("state"); }
   // The recovery files (not their sidecars).
   std::vector<fs::path> RecoveryFiles() const {
     std::vector<fs::path> files;
     std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator(State() + "/travimo", ignored))
+    for (const auto& entry : fs::directory_iterator(dir_.File("state/travimo"), ignored))
       if (entry.path().extension() == ".dat") files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     return files;
   }
+
+  TempDir dir_;
+  std::unique_ptr<sim::Simulator> simulator_;
 };
 
 TEST_F(CliRead, UnusableFilesStopTheReadBeforeTheInstrumentIsAsked) {
@@ -60,11 +72,15 @@ TEST_F(CliRead, UnusableFilesStopTheReadBeforeTheInstrumentIsAsked) {
   };
   CliRunOptions options;
   options.timeout = std::chrono::seconds(10);  // a FIFO must not block
-  ExpectRefusals({read("-o", "/nonexistent/out.csv"), read("--plot", dir_.File("plot.svg")),
-                  read("--props", dir_.File("fifo")), read("--raw", dir_.File("sub")),
-                  read("-o", dir_.File("fifo")), read("--raw", dir_.File("missing/raw.dat")),
-                  {Read({"--props", broken}), 9, {"broken.json\": not valid JSON (line 1, column "}}},
-                 options);
+  ExpectRefusals(
+      {read("-o", "/nonexistent/out.csv"),
+       read("--plot", dir_.File("plot.svg")),
+       read("--props", dir_.File("fifo")),
+       read("--raw", dir_.File("sub")),
+       read("-o", dir_.File("fifo")),
+       read("--raw", dir_.File("missing/raw.dat")),
+       {Read({"--props", broken}), 9, {"broken.json\": not valid JSON (line 1, column "}}},
+      options);
   EXPECT_EQ(simulator_->Stats().requests, 0);
   EXPECT_EQ(ReadBytes(broken), "{ not json");  // nor was the file overwritten
 
@@ -83,11 +99,7 @@ TEST_F(CliRead, AnOutputThatFailsAfterTheReadStillDelivers) {
   fs::create_directory(full);
   if (geteuid() != 0 || mount("tmpfs", full.c_str(), "tmpfs", 0, "size=16k") != 0)
     GTEST_SKIP() << "a full file system needs root";
-  {
-    std::ofstream filler(full + "/filler", std::ios::binary);
-    const std::string block(4096, 'f');
-    for (int i = 0; i < 8 && filler; ++i) filler.write(block.data(), block.size());
-  }
+  WriteBytes(full + "/filler", std::string(8 * 4096, 'f'));  // as much as fits
   Start();
   const std::string expected = DefaultLorvexTransfer();
 
@@ -137,23 +149,27 @@ TEST_F(CliRead, ASecondSignalStopsAtOnceAndKeepsWhatArrived) {
 
 // The raw-data file (the default name for an empty --raw) holds exactly the
 // bytes received, however long the file it replaces; its sidecar carries the
-// read's settings to a later parse while it still describes those bytes.
-TEST_F(CliRead, ARawFileHoldsTheBytesAndItsSidecarTheReadsSettings) {
+// read's settings to a later parse while it still describes those bytes, and
+// the property file carries them, with the device, to the next read.
+TEST_F(CliRead, TheRawDataAndPropertyFilesKeepTheReadsSettings) {
   Start();
-  const std::string raw = dir_.File("RawData.dat");
+  const std::string raw = dir_.File("RawData.dat"), props = dir_.File("travimo.json");
   WriteBytes(raw, std::string(20000, 'x'));
   CliRunOptions here;
   here.workingDirectory = dir_.File("");
-  const CliRun read = RunCli(
-      Read({"--raw", "", "--data", "temperature", "--units", "fahrenheit", "--format", "json"}),
-      here);
+  CliRun read = RunCli(Read({"--raw", "", "--props", props, "--data", "temperature", "--units",
+                             "fahrenheit", "--format", "json"}),
+                       here);
   ASSERT_EQ(read.status, 0) << read.err;
   const std::string bytes = ReadBytes(raw);
   EXPECT_EQ(bytes, DefaultLorvexTransfer(1));
   const json sidecar = json::parse(ReadBytes(raw + ".json"));
-  const json expected = {{"TravimoType", 1},        {"ScanDataType", 1},
-                         {"Temp_Units", 1},         {"NumberOfPoints", 512},
-                         {"bytes", bytes.size()},   {"sha256", Sha256Hex(bytes)},
+  const json expected = {{"TravimoType", 1},
+                         {"ScanDataType", 1},
+                         {"Temp_Units", 1},
+                         {"NumberOfPoints", 512},
+                         {"bytes", bytes.size()},
+                         {"sha256", Sha256Hex(bytes)},
                          {"device", simulator_->SlavePath()}};
   for (const auto& [key, value] : expected.items()) EXPECT_EQ(sidecar[key], value) << key;
 
@@ -162,39 +178,26 @@ TEST_F(CliRead, ARawFileHoldsTheBytesAndItsSidecarTheReadsSettings) {
   EXPECT_THAT(parsed.err, HasSubstr("RawData.dat.json"));
   EXPECT_EQ(json::parse(parsed.out)["records"], json::parse(read.out)["records"]);
   EXPECT_EQ(json::parse(parsed.out)["tempUnits"], "Fahrenheit");
-
   parsed = RunCli({"parse", raw, "--format", "json", "--units", "celsius"});
   EXPECT_EQ(json::parse(parsed.out)["tempUnits"], "Celsius") << "an explicit option wins";
-
   WriteBytes(raw, bytes + "x");
   parsed = RunCli({"parse", raw, "--format", "json"});
   EXPECT_THAT(parsed.err, HasSubstr("not applied"));
   EXPECT_EQ(json::parse(parsed.out)["dataType"], "Moisture");
-}
 
-TEST_F(CliRead, PropertiesAreLoadedBeforeAndSavedAfter) {
-  Start({});
-  const std::string props = dir_.File("travimo.json");
-  CliRun run = RunCli(Read(
-      {"--props", props, "--data", "temperature", "--units", "fahrenheit", "--format", "json"}));
-  ASSERT_EQ(run.status, 0) << run.err;
   const json saved = json::parse(ReadBytes(props));
   EXPECT_EQ(saved["ScanDataType"], 1);
   EXPECT_EQ(saved["Temp_Units"], 1);
   EXPECT_EQ(saved["TravimoCli.Device"], simulator_->SlavePath());
-
-  // The second read takes its settings, and its device, from the file alone.
-  run = RunCli({"read", "--props", props, "--format", "json"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  const json doc = json::parse(run.out);
+  read = RunCli({"read", "--props", props, "--format", "json"}, here);
+  ASSERT_EQ(read.status, 0) << read.err;
+  const json doc = json::parse(read.out);
   EXPECT_EQ(doc["dataType"], "Temperature");
   EXPECT_EQ(doc["tempUnits"], "Fahrenheit");
   EXPECT_EQ(simulator_->Stats().requests, 2);
   EXPECT_EQ(simulator_->Stats().lastDataType, 1);
-
   // A port number given instead makes the file forget the device.
-  run = RunCli({"read", "--props", props, "--port", "250"});
-  EXPECT_EQ(run.status, 6);
+  EXPECT_EQ(RunCli({"read", "--props", props, "--port", "250"}, here).status, 6);
   EXPECT_FALSE(json::parse(ReadBytes(props)).contains("TravimoCli.Device"));
 }
 

@@ -2,29 +2,23 @@
 // Runs the built travimo binary as a user would: arguments in, standard output,
 // standard error and exit status out. Standard input is /dev/null unless given.
 #include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
-#include "sim/simulator.h"
 
 extern char** environ;
 
@@ -48,7 +42,7 @@ struct CliRunOptions {
   bool stdoutClosed = false;              // a pipe whose reader has gone
   std::string workingDirectory;
   std::vector<std::string> environment;  // NAME=value added to the test's own
-  std::string input = "/dev/null";  // the file standard input reads
+  std::string input = "/dev/null";       // the file standard input reads
 };
 
 // A directory of its own for one test, removed afterwards.
@@ -82,11 +76,6 @@ inline std::string ReadBytes(const std::string& path) {
 }
 
 inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
-  // Reads the tests make are archived in a folder of this process, never the user's.
-  static const TempDir dataHome;
-  static const int homeSet = setenv("XDG_DATA_HOME", dataHome.File("").c_str(), 1);
-  (void)homeSet;
-  // Files, not pipes: nothing the tool writes can block it while the test waits.
   const TempDir io;
   const std::string out = options.stdoutFile.value_or(io.File("out"));
   int closedPipe[2];
@@ -105,23 +94,18 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& 
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (!options.workingDirectory.empty())
     posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory.c_str());
-  // The options' variables replace inherited ones of the same name.
-  std::vector<std::string> environment = options.environment;
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string_view name(*e, std::string_view(*e).find('=') + 1);
-    if (std::ranges::none_of(options.environment, [&](auto& v) { return v.starts_with(name); }))
-      environment.emplace_back(*e);
-  }
-  std::vector<std::string> all = {TRAVIMO_CLI_PATH};
+  // Reads the tests make are archived in a folder of this process, never the
+  // user's; env lets the options' variables replace the inherited ones.
+  static const TempDir dataHome;
+  std::vector<std::string> all = {"/usr/bin/env", "XDG_DATA_HOME=" + dataHome.File("")};
+  all.insert(all.end(), options.environment.begin(), options.environment.end());
+  all.push_back(TRAVIMO_CLI_PATH);
   all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv, envp;
+  std::vector<char*> argv;
   for (auto& arg : all) argv.push_back(arg.data());
-  for (auto& entry : environment) envp.push_back(entry.data());
   argv.push_back(nullptr);
-  envp.push_back(nullptr);
   pid_t pid = -1;
-  const int spawned =
-      posix_spawn(&pid, TRAVIMO_CLI_PATH, &actions, nullptr, argv.data(), envp.data());
+  const int spawned = posix_spawn(&pid, all[0].c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (options.stdoutClosed) close(closedPipe[1]);
   CliRun run;
@@ -165,32 +149,11 @@ inline void ExpectRefusals(const std::vector<Refusal>& cases, const CliRunOption
 // it (Python's csv and json modules, a plot's size); null when Python failed.
 inline nlohmann::json ReadBack(const std::string& kind, const std::string& path,
                                const std::string& delimiter = ",") {
+  const std::string found = path + ".found";
   const std::string command = "/usr/bin/python3 " TRAVIMO_SOURCE_DIR "/tests/cli/read_export.py " +
-                              kind + " '" + path + "' '" + delimiter + "'";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return nullptr;
-  std::string text;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-  if (pclose(pipe) != 0) return nullptr;
-  return nlohmann::json::parse(text, nullptr, false);
+                              kind + " '" + path + "' '" + delimiter + "' > '" + found + "'";
+  if (std::system(command.c_str()) != 0) return nullptr;
+  return nlohmann::json::parse(ReadBytes(found), nullptr, false);
 }
-
-// A test that reads a simulated instrument through the tool.
-class SimulatedReadTest : public ::testing::Test {
- protected:
-  void Start(sim::Script script = {}) {
-    simulator_ = std::make_unique<sim::Simulator>(script);
-    simulator_->Start();
-  }
-  std::vector<std::string> Read(std::vector<std::string> extra) {
-    std::vector<std::string> args = {"read", "--device", simulator_->SlavePath()};
-    args.insert(args.end(), extra.begin(), extra.end());
-    return args;
-  }
-
-  TempDir dir_;
-  std::unique_ptr<sim::Simulator> simulator_;
-};
 
 }  // namespace travimo::testing

@@ -1,25 +1,24 @@
 // The port list on hand-made records: no adapter need be plugged in. The real
 // lister runs in `travimo ports` (cli_usage_test).
+#include "cli/port_records.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
-#include <nlohmann/json.hpp>
-
-#include "cli/port_records.h"
 #include "model/error.h"
 
 namespace travimo::cli {
 namespace {
 
 PortRecord Usb(std::string device, std::string vid, std::string pid, std::string serial) {
-  return {std::move(device), "/dev/serial/by-id/usb-Maker_Adapter_" + serial + "-if00-port0",
-          "ftdi_sio", std::move(vid), std::move(pid), "Maker", "Adapter", serial, true, {}, {}};
+  const std::string byId = "/dev/serial/by-id/usb-Maker_Adapter_" + serial + "-if00-port0";
+  return {device, byId, "ftdi_sio", vid, pid, "Maker", "Adapter", serial, true, {}, {}};
 }
 
 PortRecord Uart(std::string device, bool present) {
@@ -27,9 +26,12 @@ PortRecord Uart(std::string device, bool present) {
 }
 
 std::vector<PortRecord> Machine() {
-  return {Usb("/dev/ttyUSB1", "0403", "6001", "A10"), Uart("/dev/ttyS10", true),
-          Uart("/dev/ttyS3", false), Usb("/dev/ttyUSB0", "0403", "6001", "B20"),
-          Uart("/dev/ttyS2", true), Usb("/dev/ttyACM0", "2341", "0043", "")};
+  return {Usb("/dev/ttyUSB1", "0403", "6001", "A10"),
+          Uart("/dev/ttyS10", true),
+          Uart("/dev/ttyS3", false),
+          Usb("/dev/ttyUSB0", "0403", "6001", "B20"),
+          Uart("/dev/ttyS2", true),
+          Usb("/dev/ttyACM0", "2341", "0043", "")};
 }
 
 TEST(PortRecords, PhantomUartsAreLeftOutAndTheRestSortedByNumber) {
