@@ -51,15 +51,13 @@ def test_records_round_trip_through_dicts(kind, sample):
         again = type(record).from_dict(fields)
         assert again.to_dict() == fields
         assert again is not record
-
-
-def test_from_dict_refuses_an_unknown_field_before_setting_any():
+    # An unknown field is refused before any is set.
     with pytest.raises(ValueError, match="'Nonsense'"):
         travimo.CLorvexCls.from_dict({"ScanNumber": 4, "Nonsense": 1})
     assert travimo.CLorvexCls.from_dict({"ScanNumber": 4}).ScanNumber == 4
 
 
-def test_the_shipped_stubs_name_every_class_function_and_field():
+def test_the_shipped_stubs_and_help_name_every_class_function_and_field():
     stub = PACKAGE / "__init__.pyi"
     assert (PACKAGE / "py.typed").exists()
     tree = ast.parse(stub.read_text(encoding="utf-8"))
@@ -71,9 +69,6 @@ def test_the_shipped_stubs_name_every_class_function_and_field():
         members = {node.target.id for node in body if isinstance(node, ast.AnnAssign)}
         members |= {node.name for node in body if isinstance(node, ast.FunctionDef)}
         assert set(record.fields) | {"to_dict", "from_dict"} <= members, record.__name__
-
-
-def test_help_reads_as_reference():
     text = pydoc.render_doc(travimo, renderer=pydoc.plaintext)
     for name in ("read(", "parse_file(", "SingleArray", "from_dict", "TravimoError"):
         assert name in text

@@ -52,6 +52,7 @@ struct Row {
   int32_t counted = 1;
   int32_t points = 0;
   int32_t code = 0;
+  bool decimalComma = false;
 };
 
 TEST(BrevaneParser, Transfers) {
@@ -85,6 +86,9 @@ TEST(BrevaneParser, Transfers) {
       {Measurement({"04# 1/1/2000", "08# 3", "04# letters", "08# letters", "04# 02/30/2024 11:45",
                     "04# 13/01/2024 11:45", "01# 2.5", "03#", "05#", "02# ", "04#", "08#", "1"}),
        {Measured({1}, {{"DateTime", date(2000, 1, 1)}, {"SamplingRate", 3.f}, {"ScanNumber", 2}})}},
+      // Regional settings apply to the sampling rate alone.
+      {Measurement({"05# 2,5", "08# 2,5", "1"}),
+       {Measured({1}, {{"BasisWeightValue", 2.0f}, {"SamplingRate", 2.5f}})}, 1, 0, 0, true},
       // Measurements never closed are counted but not stored.
       {Lines({"S", "00# F", "1", "E"}), {}},
       {Lines({"S", "00# F", "1", "E", "Z", "E"}), {}},  // E before Z
@@ -111,6 +115,8 @@ TEST(BrevaneParser, Transfers) {
     s.brevaneCol = std::make_shared<CBrevaneColCls>();
     s.brevaneCol->Add(std::make_shared<CBrevaneCls>());
     s.scanNumber = 7;
+    if (row.decimalComma) control.regional.decimalSeparator = ",";
+    if (row.decimalComma) control.regional.groupingSeparator = ".";
     if (row.code == 0) {
       EXPECT_FALSE(ParseBrevaneData(row.text, control));
     } else {
@@ -135,15 +141,6 @@ TEST(BrevaneParser, Transfers) {
       EXPECT_EQ(*s.brevaneData, selected > 0 ? row.stored[size_t(selected - 1)] : CBrevaneCls());
     }
   }
-}
-
-TEST(BrevaneParser, RegionalSettingsApplyToTheSamplingRateAlone) {
-  FakeParseContext control;
-  control.regional.decimalSeparator = ",";
-  control.regional.groupingSeparator = ".";
-  ParseBrevaneData(Measurement({"05# 2,5", "08# 2,5", "1"}), control);
-  EXPECT_EQ(*control.state.brevaneData,
-            Measured({1}, {{"BasisWeightValue", 2.0f}, {"SamplingRate", 2.5f}}));
 }
 
 TEST(BrevaneParser, WithoutAnOpenLineTagsActOnThePreviousRecord) {

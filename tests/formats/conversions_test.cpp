@@ -32,10 +32,9 @@ TEST(LenientNumber, ReadsTheLeadingNumber) {
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbourAndOutsideInt32Overflows) {
-  const std::pair<double, int32_t> cases[] = {{2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4},
-                                              {0.5, 0}, {2.6, 3}, {-0.4, 0}};
-  EXPECT_EQ(RoundHalfEven(2147483647.4), 2147483647);
-  EXPECT_EQ(RoundHalfEven(-2147483648.0), std::numeric_limits<int32_t>::min());
+  const std::pair<double, int32_t> cases[] = {
+      {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {0.5, 0}, {2.6, 3}, {-0.4, 0},
+      {2147483647.4, 2147483647}, {-2147483648.0, std::numeric_limits<int32_t>::min()}};
   for (const auto& [value, expected] : cases) EXPECT_EQ(RoundHalfEven(value), expected) << value;
   for (const double value :
        {2147483647.5, -2147483649.0, 1e300, kInf, std::numeric_limits<double>::quiet_NaN()}) {

@@ -8,6 +8,7 @@
 
 #include "model/error.h"
 #include "support/caught_error.h"
+#include "support/named_fields.h"
 #include "support/sample_records.h"
 
 namespace travimo {
@@ -44,13 +45,9 @@ TEST(RecordJsonTest, ASavedRecordReadsBackAsWritten) {
     "DateTime": {"iso": "ignored", "value": 45000.5}, "SamplingRate": "NaN",
     "GradeNo": 17.0, "cScanTemp": null, "cScanData": {"lower": 1, "values": [1.5, "-Infinity"]},
     "AddedLater": [1, 2, 3]})");
-  CBrevaneCls expected;
-  expected.ScanNumber(2);
-  expected.IDCode("R\xE9");
-  expected.DateTime(Date(45000.5));
-  expected.SamplingRate(std::numeric_limits<float>::quiet_NaN());
-  expected.GradeNo(17);
-  expected.cScanTemp(nullptr);
+  auto expected = testing::WithFields<CBrevaneCls>(
+      {{"ScanNumber", 2}, {"IDCode", "R\xE9"}, {"DateTime", Date(45000.5)}, {"GradeNo", 17},
+       {"SamplingRate", std::numeric_limits<float>::quiet_NaN()}, {"cScanTemp", ScanDataPtr()}});
   expected.ScanData(SingleArray(1, {1.5f, -std::numeric_limits<float>::infinity()}));
   EXPECT_EQ(*std::get<BrevanePtr>(RecordFromJson(saved, kAt)), expected);
 }

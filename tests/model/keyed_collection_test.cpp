@@ -52,6 +52,8 @@ TEST_F(KeyedCollectionTest, AddsCopyAndFailedAddsAppendNothing) {
   EXPECT_NE(unkeyed, given);
   EXPECT_NE(unkeyed, collection_.Add(given, ""));
   EXPECT_EQ(collection_.Item(std::string("")), nullptr);
+  given->ScanData(SingleArray(3, {9.0f}));
+  EXPECT_EQ(unkeyed->ScanData(), SingleArray(0, {4.0f}));  // an independent copy
   EXPECT_EQ(ErrorOf([&] { collection_.Add(Series(9.0f), "two"); }), ErrorNumber::DuplicateKey);
   EXPECT_THROW(collection_.Add(nullptr), RuntimeError);
   EXPECT_EQ(collection_.Count(), 5);

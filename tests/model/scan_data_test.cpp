@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "model/error.h"
-#include "model/scan_data_collection.h"
 #include "support/caught_error.h"
 
 namespace travimo {
@@ -43,16 +42,6 @@ TEST(ScanDataTest, ReadsAndWritesCopy) {
     for (const int32_t outside : {0, 513, INT32_MIN, INT32_MAX})
       EXPECT_EQ(series->ElementData(outside), 0.0f) << outside;
   }
-}
-
-TEST(ScanDataTest, CollectionAddStoresAnIndependentCopy) {
-  CScanDataColCls collection;
-  auto given = std::make_shared<CScanDataCls>();
-  given->ScanData(SingleArray(1, {1.0f, 2.0f}));
-  const auto stored = collection.Add(given);
-  ASSERT_NE(stored, given);
-  given->ScanData(SingleArray(3, {9.0f}));
-  EXPECT_EQ(stored->ScanData(), SingleArray(1, {1.0f, 2.0f}));
 }
 
 }  // namespace
