@@ -83,15 +83,10 @@ struct OstrelFormat {
     std::vector<sim::OstrelMeasurement> measurements(static_cast<size_t>(Pick(random, 1, 4)));
     std::vector<Record> records;
     for (auto& m : measurements) {
-      m.calibrationConstantA = "A" + std::to_string(Pick(random, 1000, 9999));
-      m.calibrationConstantB = std::to_string(Pick(random, 10000, 99999));
-      m.basisWeight =
-          std::to_string(Pick(random, 100, 999)) + "." + std::to_string(Pick(random, 100, 999));
-      m.measurementNumber = Pick(random, 0, 9);
-      m.samplingRate = Pick(random, 0, 9);
-      std::tie(m.year, m.month, m.day, m.hour, m.minute) =
-          std::tuple{Pick(random, 0, 99), Pick(random, 1, 12), Pick(random, 1, 28),
-                     Pick(random, 0, 23), Pick(random, 0, 59)};
+      const auto text = [&](int low, int high) { return std::to_string(Pick(random, low, high)); };
+      m = {"A" + text(1000, 9999), text(10000, 99999), text(100, 999) + "." + text(100, 999),
+           Pick(random, 0, 9), Pick(random, 0, 9), Pick(random, 0, 99), Pick(random, 1, 12),
+           Pick(random, 1, 28), Pick(random, 0, 23), Pick(random, 0, 59), {}};
       const Record header = WithFields<Record>(
           {{"CalibrationConstantA", m.calibrationConstantA}, {"BasisWeightValue", m.basisWeight},
            {"CalibrationConstantB", m.calibrationConstantB}, {"SamplingRate", m.samplingRate},
