@@ -173,10 +173,7 @@ TEST(CliArchive, AnUnusableArchiveNeverCostsTheRead) {
     EXPECT_THAT(demo.out, HasSubstr("Lorvex,1,"));
     EXPECT_THAT(demo.err, HasSubstr("not archived: error 75"));
     EXPECT_THAT(demo.err, HasSubstr(c.archive.empty() ? "home/travimo/archive.sqlite" : corrupt));
-    std::vector<std::string> kept;
-    for (const auto& entry : std::filesystem::directory_iterator(state + "/travimo")) {
-      if (entry.path().extension() == ".dat") kept.push_back(entry.path());
-    }
+    const auto kept = KeptForRecovery(state);
     ASSERT_EQ(kept.size(), 1u) << demo.err;
     EXPECT_THAT(demo.err, HasSubstr(kept[0]));
     EXPECT_EQ(RunCli({"parse", kept[0], "--format", "csv"}).out, demo.out);

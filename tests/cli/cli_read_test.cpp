@@ -1,8 +1,8 @@
 // `read` against the simulator run by the test itself (the tool reads it
-// through --device), and the files around it: outputs and the property file
-// checked before the instrument is asked, received bytes kept when an output
-// fails afterwards or a second signal stops it, the raw-data file with its
-// settings sidecar, the property file; a silent instrument and Ctrl-C.
+// through --device) and `demo`: outputs and the property file checked before
+// the instrument is asked, received bytes kept when an output fails afterwards
+// or a second signal stops the read, the raw-data file with its settings
+// sidecar, the property file, a silent instrument and Ctrl-C.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -46,15 +46,7 @@ class CliRead : public ::testing::Test {
     options.environment = {"XDG_STATE_HOME=" + dir_.File("state")};
     return options;
   }
-  // The recovery files (not their sidecars).
-  std::vector<fs::path> RecoveryFiles() const {
-    std::vector<fs::path> files;
-    std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator(dir_.File("state/travimo"), ignored))
-      if (entry.path().extension() == ".dat") files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-  }
+  std::vector<std::string> RecoveryFiles() const { return KeptForRecovery(dir_.File("state")); }
 
   TempDir dir_;
   std::unique_ptr<sim::Simulator> simulator_;
@@ -114,8 +106,8 @@ TEST_F(CliRead, AnOutputThatFailsAfterTheReadStillDelivers) {
   auto kept = RecoveryFiles();
   ASSERT_EQ(kept.size(), 1u) << run.err;
   EXPECT_EQ(ReadBytes(kept[0]), expected);
-  EXPECT_THAT(run.err, HasSubstr(kept[0].string()));
-  EXPECT_EQ(json::parse(ReadBytes(kept[0].string() + ".json"))["bytes"], expected.size());
+  EXPECT_THAT(run.err, HasSubstr(kept[0]));
+  EXPECT_EQ(json::parse(ReadBytes(kept[0] + ".json"))["bytes"], expected.size());
 
   // The results cannot be written: the plot still is, and the bytes are kept.
   run = RunCli(Read({"-o", full + "/out.csv", "--plot", dir_.File("plot2.svg")}), WithState());
@@ -223,6 +215,63 @@ TEST_F(CliRead, ASilentInstrumentIsExplainedAndCtrlCOrAHangUpCancelsTheRead) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(6500));
     EXPECT_EQ(cancelled.status, 10) << cancelled.err;
     EXPECT_THAT(cancelled.err, HasSubstr("9999 (UserCancel): User Cancel"));
+  }
+}
+
+struct Example {
+  std::string type;
+  std::string file;
+  std::string instrument;
+  std::vector<std::string> told;  // captions the read went through, and its trace
+  json firstRecord;               // a part of it
+};
+
+// clang-format off
+const std::vector<Example> kExamples = {
+    {"lorvex", "lorvex-3-scans.dat", "Lorvex",
+     {"Reading!", "Done", "open COM1 settings 9600,n,8,1", "write 2 bytes", "|D.|"},
+     {{"TypeLetter", "A"}, {"ScanNumber", 1}}},
+    {"ostrel", "ostrel-3-measurements.dat", "Ostrel", {"Waiting!"},
+     {{"DateTime", "2026-11-20T08:15:00"}, {"MeasurementNumber", 1}}},
+    {"brevane", "brevane-3-measurements.dat", "Brevane", {"Waiting!"},
+     {{"IDCode", sim::SampleBrevaneMeasurements(1, 512)[0].idCode}, {"SamplingRate", 2.5}}},
+};
+// clang-format on
+
+// `demo` end to end: the simulator on a pseudo-terminal, the real serial
+// backend, the control's read cycle and the records the tool prints. The
+// sample raw-data files in examples/ are what `travimo demo --type TYPE --raw
+// FILE` saves, kept as data: the bytes must stay the same and `parse` must go
+// on reading them as the read did.
+TEST(CliDemo, EachInstrumentDeliversTheBytesAndRecordsOfItsExampleFile) {
+  const TempDir dir;
+  for (const auto& example : kExamples) {
+    SCOPED_TRACE(example.type);
+    const std::string file = TRAVIMO_SOURCE_DIR "/examples/" + example.file;
+    const CliRun demo = RunCli({"demo", "--type", example.type, "--format", "json", "--raw",
+                                dir.File("raw.dat"), "--trace", "-"});
+    ASSERT_EQ(demo.status, 0) << demo.err;
+    for (const auto& text : example.told) EXPECT_THAT(demo.err, HasSubstr(text));
+    EXPECT_THAT(demo.err, HasSubstr("close /dev/"));
+    EXPECT_EQ(ReadBytes(dir.File("raw.dat")), ReadBytes(file));
+    const CliRun parsed = RunCli({"parse", file, "--format", "json"});
+    ASSERT_EQ(parsed.status, 0) << parsed.err;
+    const json shown = json::parse(demo.out);
+    const json kept = json::parse(parsed.out);
+    EXPECT_EQ(kept["instrument"], example.instrument);
+    ASSERT_EQ(kept["count"], 3);
+    EXPECT_EQ(shown["records"], kept["records"]);
+    for (const auto& [key, value] : example.firstRecord.items()) {
+      EXPECT_EQ(kept["records"][0][key], value) << key;
+    }
+    EXPECT_EQ(kept["records"][2]["ScanData"]["values"].size(), 512u);
+    if (example.type == "lorvex") {  // the simulator's own samples
+      EXPECT_EQ(kept["records"][1]["ScanData"]["values"][511], sim::SampleLorvexValue(1, 0, 511));
+    }
+    const json& meta = shown["metadata"];
+    EXPECT_EQ(meta["device"].get<std::string>().rfind("/dev/", 0), 0u) << meta;
+    EXPECT_EQ(meta["readTime"].get<std::string>().size(), 24u) << meta;
+    EXPECT_EQ(meta["settings"].empty(), example.type != "lorvex") << meta;
   }
 }
 

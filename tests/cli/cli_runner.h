@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -73,6 +74,16 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
 inline std::string ReadBytes(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// The raw-data files (not their sidecars) a read kept under a state directory.
+inline std::vector<std::string> KeptForRecovery(const std::string& stateHome) {
+  std::vector<std::string> files;
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(stateHome + "/travimo", ignored))
+    if (entry.path().extension() == ".dat") files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
