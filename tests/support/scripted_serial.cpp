@@ -30,10 +30,9 @@ class ScriptedSerial::Connection : public SerialConnection {
   ReadOutcome Read(std::span<uint8_t> into) override {
     ReleaseDueSteps();
     ReadOutcome outcome;
-    while (outcome.count < into.size() && !readable_.empty()) {
-      into[outcome.count++] = static_cast<uint8_t>(readable_.front());
-      readable_.pop_front();
-    }
+    outcome.count = std::min(into.size(), readable_.size());
+    std::copy_n(readable_.begin(), outcome.count, into.begin());
+    readable_.erase(0, outcome.count);
     if (hungUp_ && readable_.empty()) {
       outcome.hungUp = true;
       outcome.problem = "the line to " + device_ + " hung up";
@@ -53,9 +52,6 @@ class ScriptedSerial::Connection : public SerialConnection {
   void SetModemLines(bool, bool) override {}
   std::string DeviceName() const override { return device_; }
 
-  void Append(const std::string& bytes) {
-    if (!hungUp_) readable_.insert(readable_.end(), bytes.begin(), bytes.end());
-  }
   void Detach() { backend_ = nullptr; }
 
  private:
@@ -66,7 +62,7 @@ class ScriptedSerial::Connection : public SerialConnection {
       if (pending_.front().hangUp) {
         hungUp_ = true;
       } else {
-        Append(pending_.front().bytes);
+        readable_ += pending_.front().bytes;
       }
       pending_.pop_front();
     }
@@ -75,7 +71,7 @@ class ScriptedSerial::Connection : public SerialConnection {
   ScriptedSerial* backend_;
   std::string device_;
   std::deque<Step> pending_;
-  std::deque<char> readable_;
+  std::string readable_;
   bool hungUp_ = false;
 };
 
