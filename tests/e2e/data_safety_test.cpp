@@ -99,9 +99,15 @@ TEST_P(FailedWrite, KeepsTheOldFileAndTheRecords) {
   fs::remove_all(dir);
 }
 
+std::string SpoilName(Spoil spoil) {
+  constexpr const char* kNames[] = {"DirectoryMissing", "DirectoryInPlace", "FileSizeLimit"};
+  return kNames[static_cast<int>(spoil)];
+}
+
 INSTANTIATE_TEST_SUITE_P(SpoiledTarget, FailedWrite,
                          ::testing::Values(Spoil::DirectoryMissing, Spoil::DirectoryInPlace,
-                                           Spoil::FileSizeLimit));
+                                           Spoil::FileSizeLimit),
+                         [](const auto& info) { return SpoilName(info.param); });
 
 }  // namespace
 }  // namespace travimo::testing

@@ -86,9 +86,15 @@ TEST_P(EveryInstrument, ReadsThroughEachRouteAsDirectly) {
   }
 }
 
+std::string ModeName(sim::Mode mode) {
+  constexpr const char* kNames[] = {"Lorvex", "Ostrel", "Brevane"};
+  return kNames[static_cast<int>(mode)];
+}
+
 INSTANTIATE_TEST_SUITE_P(DeviceServer, EveryInstrument,
                          ::testing::Values(sim::Mode::Lorvex, sim::Mode::Ostrel,
-                                           sim::Mode::Brevane));
+                                           sim::Mode::Brevane),
+                         [](const auto& info) { return ModeName(info.param); });
 
 // A server stopped part-way is a hang-up; a device that drops its line once
 // the transfer is complete closes the connection, and the read delivers as a

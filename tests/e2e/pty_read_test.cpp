@@ -59,11 +59,6 @@ std::string Noise(size_t length) {
   return text;
 }
 
-std::shared_ptr<void> Device(PtyRig& rig, std::string path) {
-  rig.device = std::move(path);
-  return nullptr;
-}
-
 // Another program has the port: exclusive tty mode and the advisory lock.
 std::shared_ptr<void> HoldDevice(PtyRig& rig) {
   const int holder = ::open(rig.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -86,7 +81,10 @@ std::vector<PtyCase> Cases() {
   return {
     {.name = "MissingDevice", .errors = {CommError::PortInvalid}, .maxSeconds = 1.5,
      .timer1 = true, .rawBytes = 0, .description = "/nonexistent",
-     .arrange = [](PtyRig& rig) { return Device(rig, "/nonexistent/travimo-port"); }},
+     .arrange = [](PtyRig& rig) {
+       rig.device = "/nonexistent/travimo-port";
+       return std::shared_ptr<void>();
+     }},
     {.name = "DeviceHeldElsewhere", .errors = {CommError::PortInvalid}, .maxSeconds = 1.5,
      .requests = 0, .rawBytes = 0, .description = "in use", .arrange = HoldDevice},
     // The line drops 200 ms after its last byte: after the end marker that is
