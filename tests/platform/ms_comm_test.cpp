@@ -29,23 +29,6 @@ class MSCommTest : public ::testing::Test {
   std::vector<int16_t> events;
 };
 
-TEST_F(MSCommTest, OpensWithItsPropertiesWritesBytesUnchangedAndCloses) {
-  comm.CommPort(3);
-  comm.Handshaking(3);
-  comm.DTREnable(true);
-  comm.PortOpen(true);
-  ASSERT_TRUE(comm.PortOpen());
-  comm.Output(std::string("D\x01\x00\xff", 4));
-  EXPECT_EQ(line.Written(), std::string("D\x01\x00\xff", 4));
-  EXPECT_EQ(line.LastPort(), 3);
-  EXPECT_EQ(line.LastOptions().handshaking, 3);
-  EXPECT_TRUE(line.LastOptions().dtrEnable);
-  comm.PortOpen(false);
-  EXPECT_FALSE(comm.PortOpen());
-  EXPECT_FALSE(line.IsOpen());
-  comm.PortOpen(false);  // closing a closed port changes nothing
-}
-
 // What the port's state or the value forbids is refused and changes nothing.
 TEST_F(MSCommTest, RefusalsLeaveEveryPropertyAsItWas) {
   constexpr int32_t kInvalid = ErrorNumber::InvalidPropertyValue;
@@ -85,9 +68,10 @@ TEST_F(MSCommTest, RefusalsLeaveEveryPropertyAsItWas) {
   EXPECT_FALSE(comm.PortOpen());
 }
 
-// Settings take every form of the line description, which the trace and the
-// tool print in one; malformed text is refused quoting it and changes nothing.
-TEST_F(MSCommTest, SettingsReadEveryFormAndRefuseMalformedText) {
+// The port opens with its properties and settings in every form of the line
+// description, which the trace and the tool print in one; bytes go out
+// unchanged. Malformed settings are refused quoting them and change nothing.
+TEST_F(MSCommTest, OpensWithItsPropertiesAndSettingsAndRefusesMalformedText) {
   const struct {
     const char* text;
     LineSettings expected;
@@ -99,13 +83,25 @@ TEST_F(MSCommTest, SettingsReadEveryFormAndRefuseMalformedText) {
       {"31250,M,4,1", {31250, 'm', 4, 10}, "31250,m,4,1"},
       {" 1200 , s , 6 , 2 ", {1200, 's', 6, 20}, "1200,s,6,2"},
   };
+  comm.CommPort(3);
+  comm.Handshaking(3);
+  comm.DTREnable(true);
   for (const auto& c : cases) {
     comm.Settings(c.text);
     comm.PortOpen(true);
     EXPECT_EQ(line.LastOptions().line, c.expected) << c.text;
     EXPECT_EQ(FormatLineSettings(c.expected), c.formatted);
     comm.PortOpen(false);
+    EXPECT_FALSE(line.IsOpen());
   }
+  EXPECT_EQ(line.LastPort(), 3);
+  EXPECT_EQ(line.LastOptions().handshaking, 3);
+  EXPECT_TRUE(line.LastOptions().dtrEnable);
+  comm.PortOpen(true);
+  comm.Output(std::string("D\x01\x00\xff", 4));
+  EXPECT_EQ(line.Written(), std::string("D\x01\x00\xff", 4));
+  comm.PortOpen(false);
+  comm.PortOpen(false);  // closing a closed port changes nothing
   for (const char* text :
        {"", "9600", "9600,n,8", "9600,n,8,1,0", "0,n,8,1", "-300,n,8,1", "96x0,n,8,1",
         "99999999999,n,8,1", "9600,,8,1", "9600,no,8,1", "9600,x,8,1", "9600,n,3,1", "9600,n,9,1",
@@ -132,10 +128,15 @@ TEST_F(MSCommTest, InputKeepsNullBytesHonoursInputLenAndHoldsAtMostInBufferSize)
   EXPECT_EQ(comm.Input(), "");
 }
 
-TEST_F(MSCommTest, ReceiveEventsOnlyInsideYieldsAndOnlyWithAThreshold) {
+// Events come only inside yields and only with a threshold, which counts the
+// characters waiting; end of file has an event of its own.
+TEST_F(MSCommTest, ReceiveEventsFollowTheThresholdOnlyInsideYields) {
   RecordEvents();
   line.SendAfterOpen(0.05, "abc");
   line.SendAfterOpen(0.5, "def");
+  line.SendAfterOpen(1.0, "ab");
+  line.SendAfterOpen(1.1, "c\x1a");
+  comm.EOFEnable(true);
   comm.PortOpen(true);
   host.RunFor(0.2);
   EXPECT_TRUE(events.empty()) << "RThreshold 0 raises nothing";
@@ -149,19 +150,12 @@ TEST_F(MSCommTest, ReceiveEventsOnlyInsideYieldsAndOnlyWithAThreshold) {
   host.RunFor(0.5);
   EXPECT_EQ(events.size(), 2u);
   EXPECT_EQ(comm.Input(), "abcdef");
-}
-
-TEST_F(MSCommTest, AThresholdCountsWaitingCharactersAndEndOfFileHasItsOwnEvent) {
-  RecordEvents();
   comm.RThreshold(4);
-  comm.EOFEnable(true);
-  line.SendAfterOpen(0.0, "ab");
-  line.SendAfterOpen(0.1, "c\x1a");
-  comm.PortOpen(true);
-  host.RunFor(0.05);
-  EXPECT_TRUE(events.empty());
+  host.RunFor(0.25);
+  EXPECT_EQ(events.size(), 2u) << "two waiting are below the threshold";
   host.RunFor(0.1);
-  EXPECT_EQ(events, (std::vector<int16_t>{CommEventCode::Receive, CommEventCode::EndOfFile}));
+  EXPECT_EQ(events, (std::vector<int16_t>{CommEventCode::Receive, CommEventCode::Receive,
+                                          CommEventCode::Receive, CommEventCode::EndOfFile}));
   comm.InBufferCount(0);  // empties the buffer
   EXPECT_EQ(comm.InBufferCount(), 0);
 }
