@@ -91,7 +91,7 @@ class AtomicFileTest : public ::testing::Test {
   bool mounted_ = false;
 };
 
-TEST_F(AtomicFileTest, ReplacesWithExactlyTheBytesAndReadsBackWithinALimit) {
+TEST_F(AtomicFileTest, ReplacesWithExactlyTheBytesAndModeAndReadsBackWithinALimit) {
   const std::string name = dir_ / "RawData.dat";
   PosixFileSystem files;
   EXPECT_FALSE(files.IsFile(name));
@@ -108,15 +108,12 @@ TEST_F(AtomicFileTest, ReplacesWithExactlyTheBytesAndReadsBackWithinALimit) {
   files.Delete(name);
   EXPECT_FALSE(files.IsFile(name));
   EXPECT_EQ(ErrorOf(name, [&] { files.Delete(name); }), kFileNotFound);
-}
 
-TEST_F(AtomicFileTest, ANewFileFollowsTheUmaskAndAnOldOneKeepsItsMode) {
-  const std::string name = dir_ / "new.json";
+  // A new file follows the umask, as it may hold records; an old one keeps its mode.
   const mode_t previous = ::umask(077);
   ReplaceFileContent(name, "{}");
   ::umask(previous);
-  EXPECT_EQ(fs::status(name).permissions(), fs::perms{0600})
-      << "it may hold the last read's records";
+  EXPECT_EQ(fs::status(name).permissions(), fs::perms{0600});
   ::chmod(name.c_str(), 0640);
   JsonPropertyBag().Save(name);
   EXPECT_EQ(fs::status(name).permissions(), fs::perms{0640});

@@ -103,10 +103,7 @@ TEST(PosixHostTest, TextKeepsEveryByteAndRegionalSettingsComeFromTheLocale) {
   const uint8_t bytes[] = {0x00, 0x41, 0xE9, 0xFF};
   EXPECT_EQ(PosixHost().BytesToText(bytes), std::string("\x00\x41\xE9\xFF", 4));
   const RegionalSettings c = RegionalSettingsOf("C");
-  EXPECT_EQ(c.dateOrder, DateOrder::MonthDayYear);
-  EXPECT_EQ(c.decimalSeparator, ".");
-  EXPECT_EQ(c.amDesignator, "AM");
-  EXPECT_EQ(c.pmDesignator, "PM");
+  EXPECT_EQ(c, (RegionalSettings{DateOrder::MonthDayYear, ".", ",", "AM", "PM", 29}));
   EXPECT_EQ(RegionalSettingsOf("no_SUCH.locale"), c) << "an unknown locale falls back to C";
 }
 

@@ -129,25 +129,12 @@ class PtyTest : public ::testing::Test {
   PtyPair pty_;
 };
 
-// Parity checking marks errors in the stream; good bytes, 0xFF too, pass as they are.
-TEST_F(PtyTest, MovesEveryByteValueBothWaysWithAndWithoutParity) {
-  auto backend = Backend();
-  std::string all(256, '\0');
-  for (int i = 0; i < 256; ++i) all[i] = static_cast<char>(i);
-  for (const char parity : {'n', 'e'}) {
-    PortOptions options;
-    options.line.parity = parity;
-    auto connection = backend.Open(5, options);
-    connection->Write(std::span(reinterpret_cast<const uint8_t*>(all.data()), all.size()));
-    EXPECT_EQ(pty_.Read(all.size()), all) << parity;
-    pty_.Write(all);
-    EXPECT_EQ(ReadAll(*connection, all.size()), all) << parity;
-  }
-}
-
 // A pseudo-terminal forces eight data bits without parity, so only the speed,
 // stop bits, parity checking and flow control can be read back from one.
-TEST_F(PtyTest, LineOptionsBecomeTermiosFlagsAndReachTheDevice) {
+// Parity checking marks errors in the stream; good bytes, 0xFF too, pass as they are.
+TEST_F(PtyTest, LineOptionsReachTheDeviceAndEveryByteValueMovesBothWays) {
+  std::string all(256, '\0');
+  for (int i = 0; i < 256; ++i) all[i] = static_cast<char>(i);
   const struct {
     PortOptions options;
     speed_t speed;
@@ -181,6 +168,11 @@ TEST_F(PtyTest, LineOptionsBecomeTermiosFlagsAndReachTheDevice) {
     EXPECT_EQ((tty.c_iflag & IXON) != 0, hs == 1 || hs == 3);
     EXPECT_EQ((tty.c_cflag & CRTSCTS) != 0, hs == 2 || hs == 3);
     EXPECT_EQ(tty.c_lflag & (ICANON | ECHO | ISIG), 0u) << "raw mode";
+    if (hs == 1 || hs == 3) continue;  // XON/XOFF takes two byte values
+    connection->Write(std::span(reinterpret_cast<const uint8_t*>(all.data()), all.size()));
+    EXPECT_EQ(pty_.Read(all.size()), all);
+    pty_.Write(all);
+    EXPECT_EQ(ReadAll(*connection, all.size()), all);
   }
   PortOptions custom;
   custom.line.baud = 31250;
