@@ -46,14 +46,3 @@ def test_refused_assignments_keep_the_value(decoded, name, value, number):
     assert caught.value.number == number
     assert caught.value.name is None  # a standard number, no TravimoErrors member
     assert decoded.get(name) == before
-
-
-def test_callback_exception_reaches_the_caller():
-    control = travimo.Control()
-
-    def fail(number):
-        raise LookupError(number)
-
-    control.on_error = fail
-    with pytest.raises(LookupError):
-        control.ScanDataElement(99, 99)

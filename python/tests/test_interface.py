@@ -12,7 +12,7 @@ import travimo
 PACKAGE = pathlib.Path(travimo.__file__).parent
 
 
-def test_single_array_is_a_sequence_by_its_own_bounds():
+def test_single_array_is_a_sequence_by_its_own_bounds_and_a_numpy_view():
     a = travimo.SingleArray([1.5, 2.5, 3.5], lower=-1)
     assert len(a) == 3
     assert [a[-1], a[0], a[1]] == [1.5, 2.5, 3.5]
@@ -23,9 +23,7 @@ def test_single_array_is_a_sequence_by_its_own_bounds():
             a[outside]
     assert list(travimo.SingleArray()) == []
 
-
-def test_single_array_gives_numpy_a_read_only_view():
-    a = travimo.SingleArray([1.0, 2.0, 3.0])
+    a = travimo.SingleArray([1.0, 2.0, 3.0])  # numpy gets a read-only view
     view = np.asarray(a)
     assert view.dtype == np.float32 and not view.flags.writeable
     assert np.shares_memory(view, np.asarray(a))  # no copy

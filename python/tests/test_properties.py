@@ -43,7 +43,7 @@ def test_member_names_and_numbers_survive_a_property_file(tmp_path):
     assert (again.TravimoType, again.CommPort) == (3, 4)
 
 
-def test_series_keep_their_bounds():
+def test_series_keep_their_bounds_dates_and_latin1_texts():
     record = travimo.CLorvexCls()
     assert (record.ScanData.lower, list(record.ScanData)) == (0, [0.0])
     record.AddScan(travimo.SingleArray([1.5, 2.5], lower=5), 2)
@@ -56,9 +56,7 @@ def test_series_keep_their_bounds():
         record.ScanData
     assert caught.value.number == 91
 
-
-def test_dates_and_latin1_texts():
-    record = travimo.CBrevaneCls()
+    record = travimo.CBrevaneCls()  # dates, and texts of Latin-1 bytes
     record.IDCode = "Zürich"
     assert record.IDCode == "Zürich"
     with pytest.raises(travimo.TravimoError):

@@ -57,6 +57,9 @@ def test_records_are_the_controls_own_objects_and_bad_queries_are_events(decoded
     assert decoded.ScanDataElement(5, 1) == 0.0  # an event, not an exception
     assert seen == [travimo.TravimoErrors.DataAccessError]
     assert decoded.errors == [2]
+    decoded.on_error = lambda number: [][number]  # a failing handler reaches the caller
+    with pytest.raises(IndexError):
+        decoded.ScanDataElement(99, 99)
 
 
 def test_type_letters_follow_the_scans_when_a_brevane_read_left_array_start_0():

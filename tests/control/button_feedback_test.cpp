@@ -36,7 +36,7 @@ TEST(ButtonFlashTest, FlashFollowsTheCaptionLength) {
   }
 }
 
-TEST_F(ButtonFeedbackTest, MouseEventsCarryTheButtonsArguments) {
+TEST_F(ButtonFeedbackTest, MouseEventsCarryTheButtonsArgumentsAndEscapeCancels) {
   control.ButtonMouseDown(1, 2, 10.5f, 20.25f);
   control.ButtonMouseMove(0, 1, 11.0f, 21.0f);
   control.ButtonMouseUp(2, 4, 12.0f, 22.0f);
@@ -45,9 +45,7 @@ TEST_F(ButtonFeedbackTest, MouseEventsCarryTheButtonsArguments) {
   EXPECT_EQ(seen, (decltype(seen){{"MouseDown", 1, 2, 10.5f, 20.25f},
                                   {"MouseMove", 0, 1, 11.0f, 21.0f},
                                   {"MouseUp", 2, 4, 12.0f, 22.0f}}));
-}
-
-TEST_F(ButtonFeedbackTest, EscapeAndLosingTheFocusAskToCancel) {
+  // Escape and losing the focus ask to cancel.
   container.userMode = false;
   control.KeyPress(13);
   control.GotFocus();

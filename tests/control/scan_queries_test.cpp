@@ -149,12 +149,17 @@ TEST_F(ReadResultsTest, ReadTravimoAndDecodeTransferReportFailuresAsEvents) {
   EXPECT_EQ(container.ErrorNumbers(), (std::vector<int32_t>{ComportReadError, ComportReadError}));
 }
 
-TEST_F(ReadResultsTest, TheReplacedCollectionWinsOverTheInstrumentType) {
-  LoadOstrel({Ramp(0, 3, 1)});
+TEST_F(ReadResultsTest, TheReplacedCollectionWinsAndOnlyItsKindIsGathered) {
+  LoadOstrel({Ramp(0, 3, 1), Ramp(0, 3, 1)});
   LoadLorvex({Ramp(0, 3, 1)});
   const CollectionSnapshot before = SnapshotOf(control);
   EXPECT_EQ(ReplacedKind(before, control), std::nullopt);
   EXPECT_EQ(FilledKind(before, control), TransferKind::Lorvex);  // nothing replaced: the type's
+  const ReadResults ostrel = CollectResults(control, TransferKind::Ostrel);
+  EXPECT_EQ(ostrel.Count(), 2);
+  EXPECT_TRUE(ostrel.lorvex.empty());
+  EXPECT_EQ(CollectResults(control).Count(), 1);                         // Lorvex, the current type
+  EXPECT_EQ(CollectResults(control, TransferKind::Brevane).Count(), 0);  // never parsed
 
   State().ostrelCol = std::make_shared<COstrelColCls>();  // a parse that left the type alone
   EXPECT_EQ(ReplacedKind(before, control), TransferKind::Ostrel);
@@ -185,16 +190,6 @@ TEST_F(ReadResultsTest, LorvexLettersAreLookedUpByScanNumberWhateverArrayStart) 
   State().scanNumber = 5;
   EXPECT_EQ(ErrorOf([&] { control.CurrentScanDataType(); }), ErrorNumber::SubscriptOutOfRange);
   EXPECT_EQ(control.State().currentScanDataType, "");
-}
-
-TEST_F(ReadResultsTest, OnlyTheKindsCollectionIsGathered) {
-  LoadOstrel({Ramp(0, 3, 1), Ramp(0, 3, 1)});
-  LoadBrevane({Ramp(0, 3, 1)});
-  const ReadResults ostrel = CollectResults(control, TransferKind::Ostrel);
-  EXPECT_EQ(ostrel.Count(), 2);
-  EXPECT_TRUE(ostrel.brevane.empty());
-  EXPECT_EQ(CollectResults(control).Count(), 1);                        // Brevane, the current type
-  EXPECT_EQ(CollectResults(control, TransferKind::Lorvex).Count(), 0);  // never parsed
 }
 
 }  // namespace
