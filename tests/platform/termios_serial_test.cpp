@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iomanip>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -199,9 +198,8 @@ TEST_F(PtyTest, OpenRefusesWhatIsMissingUnsupportedOrInUseAndKeepsTheLockFile) {
   };
   const std::string lockFile = locks / LockFileName(pty_.Name());
   const auto lockText = [](pid_t pid) {
-    std::ostringstream text;
-    text << std::setw(10) << pid << '\n';
-    return text.str();
+    const std::string digits = std::to_string(pid);
+    return std::string(10 - digits.size(), ' ') + digits + '\n';
   };
   PortOptions fourBits;
   fourBits.line.dataBits = 4;
