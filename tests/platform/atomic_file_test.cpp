@@ -181,8 +181,10 @@ TEST_F(AtomicFileTest, PredictableAndLeftoverTemporariesDoNotGetInTheWay) {
                                             ".RawData.dat.travimo-Zz99Yy", "RawData.dat"}));
 }
 
-// Killed at any moment, a save leaves the old content or the new, whole.
-TEST_F(AtomicFileTest, KillNineNeverLeavesAPartialFile) {
+// Killed at any moment, a save leaves the old content or the new, whole. A
+// trace is written as the events happen, so a process killed part-way leaves
+// every event before it; a second trace of the same file adds to it.
+TEST_F(AtomicFileTest, AKilledSaveLeavesAWholeFileAndAKilledTraceEveryEvent) {
   const std::string name = dir_ / "out.csv";
   const std::string a(256 * 1024, 'a');
   const std::string b(256 * 1024, 'b');
@@ -201,25 +203,18 @@ TEST_F(AtomicFileTest, KillNineNeverLeavesAPartialFile) {
   }
   ReplaceFileContent(name, "last");
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.csv"}) << "leftovers removed";
-}
 
-// A trace is written as the events happen, so a process killed part-way
-// leaves every event before it; a second trace of the same file adds to it.
-TEST_F(AtomicFileTest, AKilledTraceLeavesEveryEventBeforeIt) {
-  const std::string name = dir_ / "serial.trace";
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    TraceFile file(name);
+  const std::string trace = dir_ / "serial.trace";
+  if (::fork() == 0) {
+    TraceFile file(trace);
     file.Record(trace_text::Bytes("write", std::vector<uint8_t>{'W'}));
     ::raise(SIGKILL);
-    ::_exit(0);
   }
   int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ::wait(&status);
   ASSERT_TRUE(WIFSIGNALED(status));
-  { TraceFile again(name); }
-  const std::string text = ContentOf(name);
+  { TraceFile again(trace); }
+  const std::string text = ContentOf(trace);
   const size_t written = text.find("write 1 byte", text.find("trace started"));
   const size_t again = text.find("trace started", written);
   EXPECT_TRUE(written != std::string::npos && again != std::string::npos &&
