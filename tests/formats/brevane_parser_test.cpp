@@ -11,6 +11,7 @@
 #include "model/error.h"
 #include "support/caught_error.h"
 #include "support/fake_parse_context.h"
+#include "support/named_fields.h"
 #include "support/sample_records.h"
 
 namespace travimo {
@@ -37,10 +38,9 @@ std::string Measurement(const std::vector<std::string>& body) {
 // fields named.
 CBrevaneCls Measured(std::vector<float> moisture,
                      std::initializer_list<std::pair<std::string_view, FieldValue>> fields = {}) {
-  CBrevaneCls record;
+  CBrevaneCls record = testing::WithFields<CBrevaneCls>(fields);
   record.TypeOfMeasuringHead("F");
   record.ScanData(SingleArray(0, std::move(moisture)));
-  for (const auto& [name, value] : fields) FindField<CBrevaneCls>(name)->Set(record, value);
   return record;
 }
 
@@ -99,8 +99,14 @@ TEST(BrevaneParser, Transfers) {
       {Lines({"S", "00# F", "1", "2", "00# F", "3", "Z", "00# F", "4", "V", "00# F", "5", "Z"}),
        {Measured({3}), Measured({5})}, 4},  // no "E": the text simply ends
       {Lines({"S", "00# F", "1", "2", "Z", "3", "Z", "E"}), {Measured({1, 2}), Measured({3})}},
-      // Failures keep what was closed before them and the count so far.
+      // Failures keep what was closed before them and the count so far. Tag 0
+      // must follow the "S"; CR alone ends lines like CR LF, LF alone does not.
       {"S\r01# 1\r", {}, 0, NoLimit, InvalidBrevaneDataError},
+      {"", {}, 0, NoLimit, InvalidBrevaneDataError},
+      {"S", {}, 0, NoLimit, InvalidBrevaneDataError},
+      {"S\r0", {}, 0, NoLimit, InvalidBrevaneDataError},
+      {"xS\r\n\r00# F\r", {}, 0, NoLimit, InvalidBrevaneDataError},
+      {"S\n00# F\n1\nZ\nE\n", {}, 0, NoLimit, InvalidBrevaneDataError},
       {Lines({"S", "00# F", "1", "Z", "00# F", "Z", "E"}), {Measured({1})}, 2, NoLimit, 9},
       {Lines({"S", "00# F", "V", "1", "Z", "E"}), {}, 1, NoLimit, 9},
       {Lines({"S", "00# F", "01# 1E10", "E"}), {}, 1, NoLimit, 6},
@@ -115,6 +121,9 @@ TEST(BrevaneParser, Transfers) {
     s.brevaneCol = std::make_shared<CBrevaneColCls>();
     s.brevaneCol->Add(std::make_shared<CBrevaneCls>());
     s.scanNumber = 7;
+    // A transfer refused at its start leaves the record selected before.
+    if (row.code == InvalidBrevaneDataError) s.brevaneData = std::make_shared<CBrevaneCls>();
+    const auto before = s.brevaneData;
     if (row.decimalComma) control.regional.decimalSeparator = ",";
     if (row.decimalComma) control.regional.groupingSeparator = ".";
     if (row.code == 0) {
@@ -136,6 +145,9 @@ TEST(BrevaneParser, Transfers) {
     // A completed parse selects the record its count names, or a new empty one.
     const int32_t selected = std::min(row.counted, static_cast<int32_t>(row.stored.size()));
     EXPECT_EQ(s.scanNumber, row.code == 0 ? selected : 7);
+    if (row.code == InvalidBrevaneDataError) {
+      EXPECT_EQ(s.brevaneData, before);
+    }
     if (row.code == 0) {
       EXPECT_EQ(s.brevaneData == s.brevaneCol->Item(selected), selected > 0);
       EXPECT_EQ(*s.brevaneData, selected > 0 ? row.stored[size_t(selected - 1)] : CBrevaneCls());

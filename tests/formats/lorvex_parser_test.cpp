@@ -122,6 +122,7 @@ TEST(LorvexParserTest, Transfers) {
       {full + Record('A', kFull) + full + kFraming, "CA", {}, {.blueLine = BlueLineOn}, 3, 1058},
       // Failures: too short (1042 characters), more points than the array.
       {std::string(3, 'x') + full, "", {}, {}, 1, 1042},
+      {std::string(5000, 'x'), "", {}, {}, 1, 5000},  // long enough, but no "P"
       {std::string(1000, 'x') + Record('C', Pair(129, 50)) + full + full, "CCC",
        {Series({{25, 129.0f}}, 100)}, {.pointLimit = 100}, 9},
       {kFraming + full, "C", {}, {.pointLimit = 0}, 9}};  // upper bound below the lower

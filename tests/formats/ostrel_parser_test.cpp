@@ -11,6 +11,7 @@
 #include "model/error.h"
 #include "support/caught_error.h"
 #include "support/fake_parse_context.h"
+#include "support/named_fields.h"
 #include "support/sample_records.h"
 
 namespace travimo {
@@ -23,14 +24,9 @@ const std::string kHeader2 = "PA999900077001.000242312312359";
 
 COstrelCls Header(const char* a, const char* b, const char* weight, int32_t number, int32_t rate,
                   Date date) {
-  COstrelCls record;
-  record.CalibrationConstantA(a);
-  record.CalibrationConstantB(b);
-  record.BasisWeightValue(weight);
-  record.MeasurementNumber(number);
-  record.SamplingRate(rate);
-  record.DateTime(date);
-  return record;
+  return testing::WithFields<COstrelCls>(
+      {{"CalibrationConstantA", a}, {"CalibrationConstantB", b}, {"BasisWeightValue", weight},
+       {"MeasurementNumber", number}, {"SamplingRate", rate}, {"DateTime", date}});
 }
 const COstrelCls kH1 =
     Header("A1234", "00456", "012.345", 1, 5, Date::FromCalendar(2024, 3, 15, 10, 30, 0));
@@ -103,6 +99,10 @@ TEST(OstrelParser, Transfers) {
       // Failures: the start check keeps the previous read; without "S" the
       // parse reads from position 0; a scan end without points.
       {"SB", {previous}, NoLimit, InvalidOstrelDataError, 1, previous},
+      {"", {previous}, NoLimit, InvalidOstrelDataError, 1, previous},
+      {"S", {previous}, NoLimit, InvalidOstrelDataError, 1, previous},
+      {"xxSX123400456012.345152403151030", {previous}, NoLimit, InvalidOstrelDataError, 1,
+       previous},
       {"sA00", {}, NoLimit, ErrorNumber::InvalidArgument, 1, previous},
       {h + "0001P0000P0000E", {Scan(kH1, {1})}, NoLimit, subscript},
       {h + "0001P0000" + kHeader2 + "0002P0000E", {Scan(kH1, {1})}, NoLimit, subscript},

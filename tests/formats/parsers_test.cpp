@@ -1,8 +1,7 @@
 // What the three parsers share, run for each: the simulator's transfers read
 // back as the records they were made from, whatever comes before them, in a
-// fresh collection each; a refused transfer leaves the previous read
-// selected; a flood of tiny scans is refused long before its copies outgrow
-// memory.
+// fresh collection each; a flood of tiny scans is refused long before its
+// copies outgrow memory.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -62,8 +61,6 @@ struct LorvexFormat {
     }
     return {sim::EncodeLorvexTransfer(scans), records};
   }
-  static std::vector<std::string> Refused() { return {std::string(5000, 'x')}; }  // no "P"
-  static RuntimeError Refusal() { return {1, "Travimo ActiveX", "Can Not Read Comport"}; }
   // Header-only records under "No Limit": 128 kB of points for every 15 characters.
   static std::string Flood(ScanState& s) {
     s.pointLimit = NoLimit;
@@ -112,13 +109,6 @@ struct OstrelFormat {
     options.lineBreakEvery = static_cast<size_t>(Pick(random, 0, 1) * Pick(random, 1, 80));
     return {sim::EncodeOstrel(measurements, options), records};
   }
-  static std::vector<std::string> Refused() {
-    return {"", "S", "SB", "xxSX123400456012.345152403151030"};  // the start check fails
-  }
-  static RuntimeError Refusal() {
-    return {InvalidOstrelDataError, StandardDescription(InvalidOstrelDataError),
-            "Invalid Ostrel Scan Data"};
-  }
   static std::string Flood(ScanState&) {
     std::string text = "SA123400456012.345152403151030";
     while (text.size() < (size_t{1} << 20)) text += "0001P0000";
@@ -158,14 +148,6 @@ struct BrevaneFormat {
     sim::BrevaneEncodeOptions options;
     options.crLf = Pick(random, 0, 1) == 0;
     return {sim::EncodeBrevane(measurements, options), records};
-  }
-  // Tag 0 must follow the "S"; CR alone ends lines like CR LF, LF alone does not.
-  static std::vector<std::string> Refused() {
-    return {"", "S", "S\r0", "S\r01# 1\r", "xS\r\n\r00# F\r", "S\n00# F\n1\nZ\nE\n"};
-  }
-  static RuntimeError Refusal() {
-    return {InvalidBrevaneDataError, StandardDescription(InvalidBrevaneDataError),
-            "Invalid Brevane Scan Data"};
   }
   static std::string Flood(ScanState&) {
     std::string text = "S\r00# F\r";
@@ -211,24 +193,6 @@ TYPED_TEST(ParserTest, ReadsBackWhatTheSimulatorEncodes) {
     this->ExpectRead(records);
     if (handedOut.first) { EXPECT_EQ(*handedOut.first, handedOut.second); }
     handedOut = {TypeParam::Collection(this->ctx_.state)->Item(1), records.front()};
-  }
-}
-
-TYPED_TEST(ParserTest, ARefusedTransferLeavesThePreviousReadSelected) {
-  const std::string previous = TypeParam::Make(this->random_).first;
-  const RuntimeError expected = TypeParam::Refusal();
-  for (const std::string& text : TypeParam::Refused()) {
-    SCOPED_TRACE(text);
-    FakeParseContext ctx;
-    TypeParam::Parse(previous, ctx);
-    const auto current = TypeParam::Current(ctx.state);
-    const int32_t scanNumber = ctx.state.scanNumber;
-    const RuntimeError error = CaughtError([&] { TypeParam::Parse(text, ctx); });
-    EXPECT_EQ(error.Number(), expected.Number());
-    EXPECT_EQ(error.Source(), expected.Source());
-    EXPECT_EQ(error.Description(), expected.Description());
-    EXPECT_EQ(TypeParam::Current(ctx.state), current);
-    EXPECT_EQ(ctx.state.scanNumber, scanNumber);
   }
 }
 
