@@ -92,9 +92,13 @@ class CliExport : public ::testing::Test {
   TempDir dir_;
 };
 
-TEST_F(CliExport, JsonAndTableHoldEveryRecordWithItsSeriesAndWhatShapedIt) {
+// JSON and the table hold every record with its series and what shaped it.
+// CSV long: a row per point, carrying quantity, unit and the record's header
+// fields. Wide: a column per record under a block of its header fields.
+TEST_F(CliExport, EveryFormatHoldsEveryRecord) {
   for (const auto& s : Samples()) {
-    SCOPED_TRACE(s.name + " " + ::testing::PrintToString(s.options));
+    SCOPED_TRACE(s.name + " " + ::testing::PrintToString(s.options) + " delimited by " +
+                 s.delimiter);
     const CliRun run = Parse(s, {"--format", "json"});
     ASSERT_EQ(run.status, 0) << run.err;
     const json doc = json::parse(run.out);
@@ -126,27 +130,20 @@ TEST_F(CliExport, JsonAndTableHoldEveryRecordWithItsSeriesAndWhatShapedIt) {
     for (size_t r = 1; r <= s.records; ++r) {
       EXPECT_THAT(table, ::testing::HasSubstr("Scan " + std::to_string(r) + "\n"));
     }
-  }
-}
 
-// Long: a row per point, carrying quantity, unit and the record's header
-// fields. Wide: a column per record under a block of its header fields.
-TEST_F(CliExport, CsvLongAndWideCarryEveryPoint) {
-  for (const auto& s : Samples()) {
-    SCOPED_TRACE(s.name + " delimited by " + s.delimiter);
     const std::string out = dir_.File("long.csv");
-    const CliRun run = Parse(s, {"--format", "csv", "--delimiter", s.delimiter, "-o", out});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "");
+    const CliRun csv = Parse(s, {"--format", "csv", "--delimiter", s.delimiter, "-o", out});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out, "");
     json rows = ReadBack("csv", out, s.delimiter == "tab" ? "\t" : s.delimiter);
     ASSERT_TRUE(rows.is_array() && rows.size() > 1) << ReadBytes(out);
     for (const auto& field : s.headerFields) Col(rows, field);
-    const size_t record = Col(rows, "record"), series = Col(rows, "series");
+    const size_t record = Col(rows, "record"), named = Col(rows, "series");
     std::vector<float> first;
     for (size_t r = 1; r < rows.size(); ++r) {
       ASSERT_EQ(rows[r].size(), rows[0].size()) << "row " << r;
       EXPECT_EQ(rows[r][0], s.name);
-      if (rows[r][record] == "1" && rows[r][series] == "ScanData")
+      if (rows[r][record] == "1" && rows[r][named] == "ScanData")
         first.push_back(std::stof(rows[r][Col(rows, "value")].get<std::string>()));
     }
     ASSERT_EQ(first.size(), s.points);
