@@ -22,11 +22,7 @@ using nlohmann::json;
 using ::testing::HasSubstr;
 
 std::string DefaultLorvexTransfer(int dataType = 0) {
-  sim::TransferRequest request;
-  request.dataType = dataType;
-  request.scans = 3;
-  request.points = 512;
-  return sim::DefaultTransfer(request);
+  return sim::DefaultTransfer({.dataType = dataType, .scans = 3, .points = 512});
 }
 
 // Reads a simulated instrument through the tool; what a read keeps for
