@@ -130,7 +130,7 @@ TEST(CliUsage, BashCompletionOffersCommandsAndOptions) {
   EXPECT_EQ(complete("travimo demo --layout w", 3), " wide ");
 }
 
-TEST(CliUsage, AFailedWriteToStandardOutputIsStatusNineAndAClosedPipeIsQuiet) {
+TEST(CliUsage, StandardStreamsDashAFailedWriteAndAClosedPipe) {
   const std::vector<std::vector<std::string>> commands = {
       {"parse", TRAVIMO_SOURCE_DIR "/examples/lorvex-3-scans.dat"}, {"describe"}, {"about"}};
   CliRunOptions full;
@@ -143,9 +143,7 @@ TEST(CliUsage, AFailedWriteToStandardOutputIsStatusNineAndAClosedPipeIsQuiet) {
     EXPECT_EQ(run.status, 128 + SIGPIPE) << args[0];
     EXPECT_EQ(run.err, "");
   }
-}
-
-TEST(CliUsage, DashIsStandardInputAndOutput) {
+  // "-" is standard input and output.
   const std::string raw = TRAVIMO_SOURCE_DIR "/examples/ostrel-3-measurements.dat";
   CliRunOptions options;
   options.input = raw;
