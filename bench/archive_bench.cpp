@@ -18,11 +18,11 @@
 #include "archive/archive_store.h"
 #include "archive/read_entry.h"
 #include "archive/sqlite_db.h"
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
 #include "platform/posix/device_backend.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_host.h"
-#include "platform/simple_container.h"
+#include <travimo/platform/posix/posix_file_system.h>
+#include <travimo/platform/posix/posix_host.h>
+#include <travimo/platform/simple_container.h>
 #include "sim/lorvex_encoder.h"
 #include "sim/simulator.h"
 

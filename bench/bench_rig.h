@@ -9,12 +9,12 @@
 #include <cstring>
 #include <string>
 
-#include "control/travimo.h"
-#include "platform/host_services.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_host.h"
+#include <travimo/control/travimo.h>
+#include <travimo/platform/host_services.h>
+#include <travimo/platform/posix/posix_file_system.h>
+#include <travimo/platform/posix/posix_host.h>
 #include "platform/posix/termios_serial.h"
-#include "platform/simple_container.h"
+#include <travimo/platform/simple_container.h>
 #include "sim/simulator.h"
 
 namespace travimo::bench {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench_rig.h"
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "formats/lorvex_parser.h"
-#include "model/scan_state.h"
+#include <travimo/model/scan_state.h>
 #include "sim/lorvex_encoder.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "formats/brevane_parser.h"
 #include "formats/ostrel_parser.h"
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 #include "sim/brevane_encoder.h"
 #include "sim/ostrel_encoder.h"
 

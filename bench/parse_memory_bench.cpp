@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 #include "sim/simulator.h"
 
 extern char** environ;

@@ -14,7 +14,7 @@
 #include <cstdlib>
 
 #include "bench_rig.h"
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 
 namespace {
 

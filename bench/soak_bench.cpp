@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/simple_container.h"
+#include <travimo/platform/simple_container.h>
 #include "support/soak_loop.h"
 
 int main(int argc, char** argv) {

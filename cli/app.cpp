@@ -7,9 +7,9 @@
 #include "cli/commands.h"
 #include "cli/exit_status.h"
 #include "control/about_page.h"
-#include "model/enums.h"
-#include "model/error.h"
-#include "platform/line_settings.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
+#include <travimo/platform/line_settings.h>
 #include "sim/tcp_bridge.h"
 
 namespace travimo::cli {

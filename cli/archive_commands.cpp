@@ -11,8 +11,8 @@
 #include "archive/read_entry.h"
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 
 namespace travimo::cli {
 

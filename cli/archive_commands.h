@@ -12,7 +12,7 @@
 #include "cli/control_settings.h"
 #include "cli/emit.h"
 #include "cli/offline_decode.h"
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
 
 namespace travimo::cli {
 

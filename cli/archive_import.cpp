@@ -8,7 +8,7 @@
 #include "cli/exit_status.h"
 #include "cli/native_files.h"
 #include "cli/raw_sidecar.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::cli {
 

@@ -3,7 +3,7 @@
 #include "cli/archive_commands.h"
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::cli {
 

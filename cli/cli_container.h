@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/container.h"
+#include <travimo/platform/container.h>
 
 namespace travimo::cli {
 

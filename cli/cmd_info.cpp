@@ -5,7 +5,7 @@
 #include "cli/commands.h"
 #include "cli/exit_status.h"
 #include "control/about_page.h"
-#include "control/type_info.h"
+#include <travimo/control/type_info.h>
 
 namespace travimo::cli {
 

@@ -13,7 +13,7 @@
 #include "cli/native_files.h"
 #include "cli/offline_decode.h"
 #include "cli/raw_sidecar.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::cli {
 

@@ -4,7 +4,7 @@
 #include "cli/property_file.h"
 #include "cli/read_run.h"
 #include "cli/session.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::cli {
 

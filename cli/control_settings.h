@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
 
 namespace travimo::cli {
 

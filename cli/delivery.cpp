@@ -6,7 +6,7 @@
 #include "cli/exit_status.h"
 #include "cli/native_files.h"
 #include "cli/recovery.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "rawdata/control_sidecar.h"
 
 namespace travimo::cli {

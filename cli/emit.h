@@ -3,7 +3,7 @@
 // the plot when one was asked for.
 #include "cli/console.h"
 #include "cli/output_writer.h"
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 #include "exports/export_metadata.h"
 
 namespace travimo::cli {

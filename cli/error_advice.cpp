@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "cli/error_report.h"
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 
 namespace travimo::cli {
 

@@ -1,8 +1,8 @@
 #include "cli/error_report.h"
 
 #include "cli/exit_status.h"
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 
 namespace travimo::cli {
 

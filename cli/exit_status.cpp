@@ -1,6 +1,6 @@
 #include "cli/exit_status.h"
 
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 
 namespace travimo::cli {
 

@@ -7,7 +7,7 @@
 #include <termios.h>
 #endif
 
-#include "platform/host_services.h"
+#include <travimo/platform/host_services.h>
 
 namespace travimo::cli {
 

@@ -5,15 +5,15 @@
 #include <string>
 
 #ifdef _WIN32
-#include "model/error.h"
-#include "platform/serial_trace.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/serial_trace.h>
 #include "platform/windows/win32_serial.h"
 #include "platform/windows/windows_file_system.h"
 #include "platform/windows/windows_host.h"
 #else
 #include "platform/posix/device_backend.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_host.h"
+#include <travimo/platform/posix/posix_file_system.h>
+#include <travimo/platform/posix/posix_host.h>
 #include "platform/posix/trace_file.h"
 #endif
 

@@ -1,7 +1,7 @@
 #include "cli/offline_decode.h"
 
 #include "cli/session.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::cli {
 

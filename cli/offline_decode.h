@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/control_settings.h"
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 #include "formats/dispatch.h"
 #include "rawdata/decode_settings.h"
 

@@ -3,7 +3,7 @@
 #include "cli/error_report.h"
 #include "cli/exit_status.h"
 #include "cli/native_files.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::cli {
 

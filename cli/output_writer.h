@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 #include "exports/csv_writer.h"
 #include "exports/export_metadata.h"
 #include "exports/plot.h"

@@ -10,8 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 
 namespace travimo::cli {
 

@@ -1,7 +1,7 @@
 #include "cli/property_file.h"
 
-#include "model/error.h"
-#include "platform/posix/json_property_bag.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/posix/json_property_bag.h>
 
 namespace travimo::cli {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
 
 namespace travimo::cli {
 

@@ -11,7 +11,7 @@
 #include "cli/progress.h"
 #include "cli/property_file.h"
 #include "exports/record_view.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "rawdata/control_sidecar.h"
 
 namespace travimo::cli {

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "cli/native_files.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "rawdata/control_sidecar.h"
 #include "platform/utc_time.h"
 

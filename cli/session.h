@@ -9,9 +9,9 @@
 
 #include "cli/cli_container.h"
 #include "cli/native_platform.h"
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
 #include "platform/recording_serial.h"
-#include "platform/serial_trace.h"
+#include <travimo/platform/serial_trace.h>
 #include "rawdata/raw_data_capture.h"
 
 namespace travimo::cli {

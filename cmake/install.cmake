@@ -1,7 +1,7 @@
 # Installation, in components that become the Debian packages (packaging.cmake):
 #   lib    libtravimo.so.1
-#   dev    headers under include/travimo (in their subdirectories, so
-#          "control/travimo.h" resolves), libtravimo.a, the CMake package
+#   dev    the public headers, include/travimo (<travimo/travimo.h> and
+#          <travimo/control/travimo.h> ...), libtravimo.a, the CMake package
 #          Travimo, travimo.pc
 #   tool   travimo, travimo-sim, bash completion, man pages
 #   gui    travimo-gui, the widget library, its .desktop file and icon
@@ -21,10 +21,9 @@ endif()
 install(TARGETS ${installed_libraries} EXPORT TravimoTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT lib NAMELINK_COMPONENT dev)
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/travimo COMPONENT dev
-        FILES_MATCHING PATTERN "*.h"
-        PATTERN archive EXCLUDE)
+# Only the public headers; the private ones stay in src/.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/travimo
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
 install(EXPORT TravimoTargets
         NAMESPACE Travimo::
         FILE TravimoTargets.cmake
@@ -70,7 +69,7 @@ includedir=\${prefix}/${CMAKE_INSTALL_INCLUDEDIR}
 Name: Travimo
 Description: ${PROJECT_DESCRIPTION}
 Version: ${PROJECT_VERSION}
-Cflags: -I\${includedir}/travimo -std=c++20 -pthread
+Cflags: -I\${includedir} -std=c++20 -pthread
 Libs: -L\${libdir} -ltravimo -pthread
 Libs.private: -lutil
 ")

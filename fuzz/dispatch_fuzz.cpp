@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
 #include "fuzz_support.h"
 #include "support/memory_file_system.h"
 #include "support/recording_container.h"

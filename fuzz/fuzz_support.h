@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "model/enums.h"
-#include "model/error.h"
-#include "model/scan_state.h"
-#include "platform/regional_settings.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
+#include <travimo/model/scan_state.h>
+#include <travimo/platform/regional_settings.h>
 
 namespace travimo::fuzzing {
 

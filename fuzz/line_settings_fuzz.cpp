@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "model/error.h"
-#include "platform/line_settings.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/line_settings.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace travimo;

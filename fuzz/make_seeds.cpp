@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "control/travimo.h"
-#include "platform/posix/json_property_bag.h"
+#include <travimo/control/travimo.h>
+#include <travimo/platform/posix/json_property_bag.h>
 #include "sim/simulator.h"
 #include "support/memory_file_system.h"
 #include "support/recording_container.h"

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "control/travimo.h"
-#include "model/error.h"
-#include "platform/posix/json_property_bag.h"
+#include <travimo/control/travimo.h>
+#include <travimo/model/error.h>
+#include <travimo/platform/posix/json_property_bag.h>
 #include "support/memory_file_system.h"
 #include "support/recording_container.h"
 #include "support/scripted_serial.h"

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/serial_trace.h"
+#include <travimo/platform/serial_trace.h>
 #include "sim/brevane_encoder.h"
 #include "sim/lorvex_encoder.h"
 #include "sim/ostrel_encoder.h"

@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/event_loop.h"
-#include "platform/host_services.h"
+#include <travimo/platform/event_loop.h>
+#include <travimo/platform/host_services.h>
 
 class QSocketNotifier;
 

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <string>
 
-#include "model/colour.h"
-#include "platform/display_objects.h"
-#include "platform/regional_settings.h"
+#include <travimo/model/colour.h>
+#include <travimo/platform/display_objects.h>
+#include <travimo/platform/regional_settings.h>
 
 namespace travimo::qt {
 

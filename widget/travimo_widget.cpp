@@ -5,8 +5,12 @@
 #include <QMouseEvent>
 #include <QResizeEvent>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "platform/posix/atomic_file.h"
+#include "platform/posix/device_backend.h"
+#include <travimo/platform/posix/posix_file_system.h>
+#include "platform/recording_serial.h"
+#include "rawdata/control_sidecar.h"
 #include "widget/qt_mapping.h"
 
 using travimo::ButtonChange;
@@ -23,13 +27,19 @@ bool FocusLeftForTheForm(const QFocusEvent& event) {
 }
 }  // namespace
 
+struct TravimoWidget::Line {
+  travimo::posix::PosixFileSystem files;
+  travimo::RawDataCapture rawData{files};  // so that a saved raw-data file gets its sidecar
+  PortResolver resolver = travimo::posix::DefaultDeviceFor;
+  travimo::posix::DeviceBackend serial{[this](int16_t port) { return resolver(port); }};
+  travimo::TracingBackend traced{serial};
+  travimo::RecordingSerial recorded{traced};
+};
+
 TravimoWidget::TravimoWidget(QWidget* parent)
-    : QWidget(parent),
-      resolver_(travimo::posix::DefaultDeviceFor),
-      serial_([this](int16_t port) { return resolver_(port); }),
-      button_(new QPushButton(this)) {
-  control_ =
-      std::make_unique<travimo::Travimo>(travimo::ControlSite{*this, host_, rawData_, recorded_});
+    : QWidget(parent), line_(std::make_unique<Line>()), button_(new QPushButton(this)) {
+  control_ = std::make_unique<travimo::Travimo>(
+      travimo::ControlSite{*this, host_, line_->rawData, line_->recorded});
   control_->cmdReadData().OnChanged([this](ButtonChange change) { SyncButton(change); });
   control_->InitProperties();
 
@@ -47,15 +57,19 @@ TravimoWidget::~TravimoWidget() {
 }
 
 void TravimoWidget::setPortResolver(PortResolver resolver) {
-  resolver_ = resolver ? std::move(resolver) : travimo::posix::DefaultDeviceFor;
+  line_->resolver = resolver ? std::move(resolver) : travimo::posix::DefaultDeviceFor;
 }
+
+void TravimoWidget::setSerialTrace(travimo::TraceSink* sink) { line_->traced.Attach(sink); }
+
+const std::string& TravimoWidget::received() const { return line_->recorded.Received(); }
 
 // ---- Reads -------------------------------------------------------------------
 
 void TravimoWidget::RunRead(const std::function<void()>& read) {
   if (control_->Reading()) return;
   emit readStarted();
-  rawData_.Forget();
+  line_->rawData.Forget();
   const travimo::RawDataSidecar started = travimo::SidecarOfControl(*control_);
   read();
   host_.SyncSources();  // the port has closed
@@ -65,7 +79,8 @@ void TravimoWidget::RunRead(const std::function<void()>& read) {
 
 void TravimoWidget::SaveSidecar(const travimo::RawDataSidecar& started) {
   try {
-    travimo::SaveSidecarOfRead(rawData_, travimo::SidecarAtEnd(started, recorded_.LastDevice()),
+    travimo::SaveSidecarOfRead(line_->rawData,
+                               travimo::SidecarAtEnd(started, line_->recorded.LastDevice()),
                                [](const std::string& name, std::string_view text) {
                                  travimo::posix::ReplaceFileContent(name, text);
                                });

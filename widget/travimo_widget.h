@@ -9,13 +9,15 @@
 #include <memory>
 #include <string>
 
-#include "control/travimo.h"
-#include "platform/posix/device_backend.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/recording_serial.h"
-#include "platform/serial_trace.h"
-#include "rawdata/control_sidecar.h"
-#include "widget/qt_host.h"
+#include <travimo/control/travimo.h>
+#include <travimo/platform/serial_trace.h>
+
+// Beside this header wherever it is installed.
+#include "qt_host.h"
+
+namespace travimo {
+struct RawDataSidecar;
+}  // namespace travimo
 
 class TravimoWidget : public QWidget, private travimo::Container, private travimo::TravimoEvents {
   Q_OBJECT
@@ -60,12 +62,12 @@ class TravimoWidget : public QWidget, private travimo::Container, private travim
   // Traces the serial traffic of every read that starts after this to sink
   // (a posix::TraceFile, say); nullptr stops tracing. The sink must outlive
   // the reads it traces.
-  void setSerialTrace(travimo::TraceSink* sink) { traced_.Attach(sink); }
+  void setSerialTrace(travimo::TraceSink* sink);
   // A form being designed: the control's UserMode is false.
   void setDesignMode(bool design) { designMode_ = design; }
   bool reading() const { return control_->Reading(); }
   // Every byte the line delivered to the last read, kept also when it failed.
-  const std::string& received() const { return recorded_.Received(); }
+  const std::string& received() const;
 
   QString caption() const;
   void setCaption(const QString& value);
@@ -162,13 +164,11 @@ class TravimoWidget : public QWidget, private travimo::Container, private travim
   void RunRead(const std::function<void()>& read);
   void SaveSidecar(const travimo::RawDataSidecar& started);
 
+  // The files and the serial line the control is given, kept out of this header.
+  struct Line;
+
   travimo::qt::QtHost host_;
-  travimo::posix::PosixFileSystem files_;
-  travimo::RawDataCapture rawData_{files_};  // so that a saved raw-data file gets its sidecar
-  PortResolver resolver_;
-  travimo::posix::DeviceBackend serial_;
-  travimo::TracingBackend traced_{serial_};
-  travimo::RecordingSerial recorded_{traced_};
+  std::unique_ptr<Line> line_;
   QPushButton* button_;
   std::unique_ptr<travimo::Travimo> control_;
   bool designMode_ = false;

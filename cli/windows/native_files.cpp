@@ -8,7 +8,7 @@
 #include <span>
 #include <system_error>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "platform/windows/windows_file_system.h"
 
 namespace travimo::cli {

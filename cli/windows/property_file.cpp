@@ -1,7 +1,7 @@
 // Property files are saved through a POSIX-only routine so far.
 #include "cli/property_file.h"
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::cli {
 

@@ -4,8 +4,8 @@
 #include <iostream>
 #include <string>
 
-#include "model/error.h"
-#include "platform/posix/read.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/posix/read.h>
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <pybind11/stl.h>
 
 #include "archive/archive_store.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "records_result.h"
 
 namespace travimo::python {

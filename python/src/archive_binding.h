@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "archive/read_entry.h"
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 #include "python_control.h"
 
 namespace travimo::python {

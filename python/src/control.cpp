@@ -7,13 +7,13 @@
 #include <cctype>
 
 #include "bindings.h"
-#include "control/type_info.h"
+#include <travimo/control/type_info.h>
 #include "control_properties.h"
 #include "convert.h"
 #include "errors.h"
 #include "platform/posix/atomic_file.h"
-#include "platform/posix/json_property_bag.h"
-#include "platform/posix/read.h"
+#include <travimo/platform/posix/json_property_bag.h>
+#include <travimo/platform/posix/read.h>
 #include "platform/posix/regular_file.h"
 #include "rawdata/control_sidecar.h"
 #include "python_control.h"

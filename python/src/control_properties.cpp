@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "convert.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::python {
 

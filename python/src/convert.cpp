@@ -7,8 +7,8 @@
 #include <cstring>
 #include <limits>
 
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 
 namespace travimo::python {
 

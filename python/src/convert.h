@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "model/date.h"
-#include "model/single_array.h"
+#include <travimo/model/date.h>
+#include <travimo/model/single_array.h>
 
 namespace travimo::python {
 

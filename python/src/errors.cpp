@@ -3,8 +3,8 @@
 #include <pybind11/eval.h>
 
 #include "convert.h"
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 
 namespace travimo::python {
 

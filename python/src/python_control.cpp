@@ -1,8 +1,8 @@
 #include "python_control.h"
 
 #include "convert.h"
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 
 namespace travimo::python {
 

@@ -12,13 +12,13 @@
 #include <utility>
 #include <vector>
 
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
 #include "platform/posix/device_backend.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_host.h"
+#include <travimo/platform/posix/posix_file_system.h>
+#include <travimo/platform/posix/posix_host.h>
 #include "platform/posix/trace_file.h"
 #include "platform/recording_serial.h"
-#include "platform/serial_trace.h"
+#include <travimo/platform/serial_trace.h>
 #include "rawdata/raw_data_capture.h"
 
 namespace travimo::python {

@@ -7,10 +7,10 @@
 
 #include "bindings.h"
 #include "convert.h"
-#include "model/brevane_record.h"
-#include "model/lorvex_record.h"
-#include "model/ostrel_record.h"
-#include "model/scan_data.h"
+#include <travimo/model/brevane_record.h>
+#include <travimo/model/lorvex_record.h>
+#include <travimo/model/ostrel_record.h>
+#include <travimo/model/scan_data.h>
 #include "model/series_access.h"
 
 namespace travimo::python {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 
 namespace travimo::python {
 

@@ -10,7 +10,7 @@
 
 #include "bindings.h"
 #include "convert.h"
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 
 namespace travimo::python {
 

@@ -1,11 +1,11 @@
 // The enumerations as IntEnum classes (member names without their spaces:
 // NumberOfPointsEnum.Max512), and the type library's members for browsers.
-#include "control/type_info.h"
+#include <travimo/control/type_info.h>
 
 #include <pybind11/stl.h>
 
 #include "bindings.h"
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 
 namespace travimo::python {
 

@@ -1,6 +1,6 @@
 #include "acquisition/port_configuration.h"
 
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 
 namespace travimo {
 

@@ -2,7 +2,7 @@
 // The serial component's fixed properties for an instrument type.
 #include <cstdint>
 
-#include "platform/ms_comm.h"
+#include <travimo/platform/ms_comm.h>
 
 namespace travimo {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "acquisition/deadline.h"
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 
 namespace travimo {
 

@@ -8,10 +8,11 @@
 
 #include "acquisition/end_of_transfer.h"
 #include "formats/dispatch.h"
-#include "model/colour.h"
-#include "platform/file_system.h"
-#include "platform/host_services.h"
-#include "platform/ms_comm.h"
+#include <travimo/control/read_progress.h>
+#include <travimo/model/colour.h>
+#include <travimo/platform/file_system.h>
+#include <travimo/platform/host_services.h>
+#include <travimo/platform/ms_comm.h>
 
 namespace travimo {
 
@@ -38,13 +39,6 @@ class ReadCycleHost {
   // Runs the parser for kind; its errors go to the cycle's error path.
   virtual void ParseReceived(std::string& transfer, TransferKind kind) = 0;
   virtual void RaiseTravimoError(int32_t number) = 0;
-};
-
-// What a running cycle waits for, for hosts that show progress.
-enum class ReadPhase { Idle, Starting, FirstByte, Quiet, Polling };
-struct PhaseProgress {
-  ReadPhase phase = ReadPhase::Idle;
-  double endsAt = 0.0;  // host monotonic seconds; data arriving may move it
 };
 
 class ReadCycle {

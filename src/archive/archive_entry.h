@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 
 namespace travimo::archive {
 

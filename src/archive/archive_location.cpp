@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "archive/sqlite_db.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::archive {
 

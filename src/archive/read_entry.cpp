@@ -7,8 +7,8 @@
 #include "archive/archive_location.h"
 #include "archive/archive_store.h"
 #include "archive/sqlite_db.h"
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 
 namespace travimo::archive {
 

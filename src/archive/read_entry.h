@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "archive/archive_entry.h"
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
 
 namespace travimo::archive {
 

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "model/brevane_record.h"
-#include "model/field_table.h"
-#include "model/lorvex_record.h"
-#include "model/ostrel_record.h"
+#include <travimo/model/brevane_record.h>
+#include <travimo/model/field_table.h>
+#include <travimo/model/lorvex_record.h>
+#include <travimo/model/ostrel_record.h>
 
 namespace travimo::archive {
 

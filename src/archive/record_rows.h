@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "archive/sqlite_db.h"
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 
 namespace travimo::archive {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::archive {
 

@@ -5,7 +5,7 @@
 #include "archive/archive_store.h"
 #include "archive/record_rows.h"
 #include "archive/schema.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "rawdata/sha256.h"
 
 namespace travimo::archive {

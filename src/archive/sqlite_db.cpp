@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::archive {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/version.h"
+#include <travimo/platform/version.h>
 
 namespace travimo {
 

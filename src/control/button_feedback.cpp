@@ -1,6 +1,8 @@
 // The read button: layout, click handling, the flash while a read waits, the
 // colours, and the mouse, focus and key input that reaches the control.
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
+
+#include "control/control_link.h"
 
 namespace travimo {
 
@@ -22,11 +24,11 @@ void Travimo::ButtonClick() {
 
 void Travimo::ClickHandling() {
   // Value = True from a host handler inside a running read: leave that read alone.
-  if (readCycle_.Running()) return;
+  if (link_->Cycle().Running()) return;
   const std::string caption = cmdReadData_.Caption();
   m_FlashChar.clear();
   cmdReadData_.Caption("Reading");
-  readCycle_.AcquireData();
+  link_->Cycle().AcquireData();
   cmdReadData_.Caption(caption);
   RaiseEvent([](TravimoEvents& events) { events.Click(); });
 }

@@ -1,4 +1,4 @@
-#include "control/command_button.h"
+#include <travimo/control/command_button.h>
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 // The instrument type and the settings that depend on it: the blue-line mode,
 // the keep-alive timer and the serial component's configuration.
 #include "acquisition/port_configuration.h"
-#include "control/travimo.h"
-#include "model/enums.h"
+#include <travimo/control/travimo.h>
+#include <travimo/model/enums.h>
 
 namespace travimo {
 

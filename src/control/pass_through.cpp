@@ -1,7 +1,7 @@
 // The properties that only hand through to the button or the serial component,
 // and the refusals of the properties that only the control itself may set.
-#include "control/travimo.h"
-#include "model/error.h"
+#include <travimo/control/travimo.h>
+#include <travimo/model/error.h>
 
 namespace travimo {
 

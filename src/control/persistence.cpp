@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "control/travimo.h"
-#include "model/error.h"
+#include <travimo/control/travimo.h>
+#include <travimo/model/error.h>
 
 namespace travimo {
 namespace {
@@ -121,7 +121,6 @@ const std::string kDefaultSettings = "9600,n,8,1";
 const std::string kDefaultCaption = "Travimo";
 const std::string kDefaultTypeLetter = "A";
 const std::string kDefaultStringScanData = "\"";
-const std::string kDefaultOutputFile = "RawData.dat";
 
 }  // namespace
 

@@ -1,13 +1,11 @@
 // The members that start or serve a read: the cancel flag, the raw-data file
 // settings, the pause, and the two ways of starting a cycle from the host.
-#include "control/travimo.h"
-#include "model/error.h"
+#include <travimo/control/travimo.h>
+
+#include "control/control_link.h"
+#include <travimo/model/error.h>
 
 namespace travimo {
-
-namespace {
-constexpr const char* kDefaultOutputFile = "RawData.dat";
-}  // namespace
 
 bool Travimo::CancelTransfer() const {
   if (UserMode()) throw RuntimeError(ErrorNumber::GetNotAtRunTime);
@@ -39,11 +37,11 @@ void Travimo::SaveRawData(bool New_SaveRawData) {
 }
 
 void Travimo::BKWait(int32_t HowManySecs) {
-  readCycle_.BKWait(HowManySecs);
+  link_->Cycle().BKWait(HowManySecs);
 }
 
 void Travimo::ReadTravimo() {
-  readCycle_.AcquireData();
+  link_->Cycle().AcquireData();
 }
 
 // True presses the button: the whole click handling runs, Click event included.

@@ -1,4 +1,4 @@
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 
 namespace travimo {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "control/travimo.h"
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/control/travimo.h>
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 #include "model/series_access.h"
 
 namespace travimo {

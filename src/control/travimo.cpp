@@ -1,14 +1,15 @@
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
 
 #include <exception>
 #include <new>
 #include <utility>
 
+#include "control/control_link.h"
 #include "formats/brevane_parser.h"
 #include "formats/dispatch.h"
 #include "formats/lorvex_parser.h"
 #include "formats/ostrel_parser.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo {
 namespace {
@@ -25,7 +26,7 @@ Travimo::Travimo(ControlSite site)
       msComm1_(site.host, site.serial),
       timer1_(site.host.CreateTimer([this] { KeepAliveTick(); })),
       timer2_(site.host.CreateTimer([this] { FlashTick(); })),
-      readCycle_(*this) {
+      link_(std::make_unique<ControlLink>(*this)) {
   timer1_->Interval(kKeepAliveInterval);
   timer1_->Enabled(false);
   timer2_->Interval(kFlashInterval);
@@ -36,7 +37,7 @@ Travimo::Travimo(ControlSite site)
   // A receive event arrives inside the host's yield; nothing may leak back into it.
   msComm1_.OnComm([this] {
     try {
-      readCycle_.OnComm();
+      link_->Cycle().OnComm();
     } catch (...) {
     }
   });
@@ -53,6 +54,10 @@ Travimo::~Travimo() {
   state_.brevaneData.reset();
   state_.brevaneCol.reset();
 }
+
+bool Travimo::Reading() const { return link_->Cycle().Running(); }
+const std::string& Travimo::ReceivedSoFar() const { return link_->Cycle().Transfer(); }
+PhaseProgress Travimo::ReadProgress() const { return link_->Cycle().Progress(); }
 
 void Travimo::RaiseEvent(const std::function<void(TravimoEvents&)>& raise) {
   try {
@@ -86,7 +91,7 @@ void Travimo::RaiseTravimoError(int32_t number) {
 }
 
 void Travimo::ParseReceived(std::string& transfer, TransferKind kind) {
-  ParseContext& control = *this;
+  ParseContext& control = *link_;
   switch (kind) {
     case TransferKind::Brevane:
       ParseBrevaneData(transfer, control);

@@ -1,8 +1,8 @@
-#include "control/type_info.h"
+#include <travimo/control/type_info.h>
 
 #include <array>
 
-#include "platform/version.h"
+#include <travimo/platform/version.h>
 
 namespace travimo {
 namespace {

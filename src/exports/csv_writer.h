@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 
 namespace travimo::exports {
 

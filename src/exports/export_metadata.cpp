@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 
 namespace travimo::exports {
 

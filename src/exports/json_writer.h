@@ -8,7 +8,7 @@
 // Members the metadata does not know are left out.
 #include <ostream>
 
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 #include "exports/export_metadata.h"
 
 namespace travimo::exports {

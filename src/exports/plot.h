@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 
 namespace travimo::exports {
 

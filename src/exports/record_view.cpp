@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 #include "model/series_access.h"
 
 namespace travimo::exports {

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "control/read_results.h"
-#include "model/field_table.h"
-#include "model/single_array.h"
+#include <travimo/control/read_results.h>
+#include <travimo/model/field_table.h>
+#include <travimo/model/single_array.h>
 
 namespace travimo::exports {
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string_view>
 
-#include "model/date.h"
-#include "platform/regional_settings.h"
+#include <travimo/model/date.h>
+#include <travimo/platform/regional_settings.h>
 
 namespace travimo {
 

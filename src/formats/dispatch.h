@@ -4,10 +4,9 @@
 #include <string_view>
 
 #include "formats/parse_context.h"
+#include <travimo/model/transfer_kind.h>
 
 namespace travimo {
-
-enum class TransferKind { Lorvex, Ostrel, Brevane };
 
 // "S" first and "S" CR anywhere: Brevane; "S" first otherwise: Ostrel; else Lorvex.
 TransferKind ClassifyTransfer(std::string_view text);

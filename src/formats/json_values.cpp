@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "model/date.h"
-#include "model/scan_data.h"
+#include <travimo/model/date.h>
+#include <travimo/model/scan_data.h>
 
 namespace travimo {
 

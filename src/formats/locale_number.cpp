@@ -7,7 +7,7 @@
 
 #include "formats/conversions.h"
 #include "formats/text_scan.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo {
 namespace {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "formats/storage_budget.h"
-#include "model/enums.h"
-#include "model/error.h"
-#include "model/lorvex_record.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
+#include <travimo/model/lorvex_record.h>
 
 namespace travimo {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "formats/conversions.h"
 #include "formats/storage_budget.h"
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 
 namespace travimo {
 namespace {

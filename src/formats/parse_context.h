@@ -3,8 +3,8 @@
 // and go through the two property Lets whose side effects a parse relies on.
 #include <cstdint>
 
-#include "model/scan_state.h"
-#include "platform/regional_settings.h"
+#include <travimo/model/scan_state.h>
+#include <travimo/platform/regional_settings.h>
 
 namespace travimo {
 

@@ -7,9 +7,9 @@
 #include <variant>
 
 #include "formats/json_values.h"
-#include "model/brevane_record.h"
-#include "model/lorvex_record.h"
-#include "model/ostrel_record.h"
+#include <travimo/model/brevane_record.h>
+#include <travimo/model/lorvex_record.h>
+#include <travimo/model/ostrel_record.h>
 
 namespace travimo {
 

@@ -2,7 +2,7 @@
 #include <limits>
 
 #include "formats/conversions.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo {
 

@@ -1,4 +1,4 @@
-#include "model/brevane_record.h"
+#include <travimo/model/brevane_record.h>
 
 #include "model/series_access.h"
 

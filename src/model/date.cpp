@@ -1,9 +1,9 @@
-#include "model/date.h"
+#include <travimo/model/date.h>
 
 #include <cmath>
 #include <cstdio>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo {
 namespace {

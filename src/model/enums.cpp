@@ -1,4 +1,4 @@
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 #include <utility>
 

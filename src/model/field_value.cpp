@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "model/field_table.h"
+#include <travimo/model/field_table.h>
 
 namespace travimo {
 

@@ -1,4 +1,4 @@
-#include "model/lorvex_record.h"
+#include <travimo/model/lorvex_record.h>
 
 #include "model/series_access.h"
 

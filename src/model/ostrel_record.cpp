@@ -1,4 +1,4 @@
-#include "model/ostrel_record.h"
+#include <travimo/model/ostrel_record.h>
 
 #include "model/series_access.h"
 

@@ -1,4 +1,4 @@
-#include "model/scan_data.h"
+#include <travimo/model/scan_data.h>
 
 namespace travimo {
 

@@ -1,4 +1,4 @@
-#include "model/scan_state.h"
+#include <travimo/model/scan_state.h>
 
 namespace travimo {
 namespace {

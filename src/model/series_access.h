@@ -1,7 +1,7 @@
 #pragma once
 // Reading and writing a record's series member, which the host may have set to null.
-#include "model/error.h"
-#include "model/scan_data.h"
+#include <travimo/model/error.h>
+#include <travimo/model/scan_data.h>
 
 namespace travimo {
 

@@ -1,6 +1,6 @@
-#include "model/single_array.h"
+#include <travimo/model/single_array.h>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo {
 

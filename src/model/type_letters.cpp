@@ -1,6 +1,6 @@
-#include "model/type_letters.h"
+#include <travimo/model/type_letters.h>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo {
 

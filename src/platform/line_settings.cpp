@@ -1,10 +1,10 @@
-#include "platform/line_settings.h"
+#include <travimo/platform/line_settings.h>
 
 #include <cctype>
 #include <charconv>
 #include <vector>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo {
 

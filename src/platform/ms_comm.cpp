@@ -1,11 +1,11 @@
-#include "platform/ms_comm.h"
+#include <travimo/platform/ms_comm.h>
 
 #include <algorithm>
 #include <array>
 #include <vector>
 
-#include "model/error.h"
-#include "platform/line_settings.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/line_settings.h>
 
 namespace travimo {
 

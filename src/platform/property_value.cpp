@@ -1,4 +1,4 @@
-#include "platform/property_value.h"
+#include <travimo/platform/property_value.h>
 
 namespace travimo {
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/serial_backend.h"
+#include <travimo/platform/serial_backend.h>
 
 namespace travimo {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/serial_backend.h"
+#include <travimo/platform/serial_backend.h>
 
 namespace travimo {
 

@@ -1,8 +1,8 @@
-#include "platform/serial_trace.h"
+#include <travimo/platform/serial_trace.h>
 
 #include <algorithm>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
 #include "rawdata/raw_data_capture.h"
 #include "rawdata/raw_data_sidecar.h"
 

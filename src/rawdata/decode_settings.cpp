@@ -1,6 +1,6 @@
 #include "rawdata/decode_settings.h"
 
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
 
 namespace travimo {
 

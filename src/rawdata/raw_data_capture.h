@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/file_system.h"
+#include <travimo/platform/file_system.h>
 
 namespace travimo {
 

@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "rawdata/sha256.h"
 
 namespace travimo {

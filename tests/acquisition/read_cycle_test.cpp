@@ -8,8 +8,8 @@
 #include <string>
 
 #include "acquisition/cycle_host.h"
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 
 namespace travimo::testing {
 namespace {

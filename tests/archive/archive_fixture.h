@@ -10,7 +10,7 @@
 
 #include "archive/archive_store.h"
 #include "control/control_fixture.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "sim/lorvex_encoder.h"
 #include "support/caught_error.h"
 #include "support/same_results.h"

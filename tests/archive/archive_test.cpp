@@ -7,8 +7,8 @@
 #include "archive/archive_fixture.h"
 #include "archive/archive_location.h"
 #include "archive/schema.h"
-#include "model/brevane_record.h"
-#include "model/field_table.h"
+#include <travimo/model/brevane_record.h>
+#include <travimo/model/field_table.h>
 #include "sim/simulator.h"
 
 namespace travimo::testing {

@@ -11,7 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::cli {
 namespace {

@@ -6,7 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "control/travimo.h"
+#include "control/control_link.h"
+#include <travimo/control/travimo.h>
 #include "support/caught_error.h"
 #include "support/memory_file_system.h"
 #include "support/recording_container.h"
@@ -29,7 +30,7 @@ class ControlTest : public ::testing::Test {
  protected:
   ControlTest() : serial(host), control(ControlSite{container, host, files, serial}) {}
 
-  ParseContext& Parser() { return (ParseContext&)control; }
+  ParseContext& Parser() { return ControlLink::Of(control); }
   ScanState& State() { return Parser().MutableState(); }
 
   // Points lower..lower+size-1 valued first, first+1, ...

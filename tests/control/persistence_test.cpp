@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "control_fixture.h"
-#include "platform/posix/json_property_bag.h"
+#include <travimo/platform/posix/json_property_bag.h>
 #include "sim/lorvex_encoder.h"
 #include "support/memory_property_bag.h"
 #include "support/sample_records.h"

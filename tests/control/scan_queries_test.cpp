@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 #include "control_fixture.h"
 
 namespace travimo::testing {

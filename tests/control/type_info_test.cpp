@@ -1,4 +1,4 @@
-#include "control/type_info.h"
+#include <travimo/control/type_info.h>
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include <set>
 #include <string>
 
-#include "control/travimo.h"
+#include <travimo/control/travimo.h>
 #include "e2e/pty_rig.h"
 #include "support/scripted_serial.h"
 #include "support/virtual_host.h"

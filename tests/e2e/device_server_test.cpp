@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "e2e/pty_rig.h"
-#include "model/error.h"
-#include "platform/ms_comm.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/ms_comm.h>
 #include "sim/tcp_bridge.h"
 #include "support/same_results.h"
 #include "support/ser2net_rig.h"

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "model/enums.h"
-#include "platform/posix/read.h"
-#include "platform/posix/site.h"
+#include <travimo/model/enums.h>
+#include <travimo/platform/posix/read.h>
+#include <travimo/platform/posix/site.h>
 #include "sim/simulator.h"
 #include "support/caught_error.h"
 

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "e2e/pty_rig.h"
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 
 namespace travimo::testing {
 namespace {

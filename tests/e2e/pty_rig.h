@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "control/travimo.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_host.h"
+#include <travimo/control/travimo.h>
+#include <travimo/platform/posix/posix_file_system.h>
+#include <travimo/platform/posix/posix_host.h>
 #include "platform/posix/device_backend.h"
 #include "platform/posix/regular_file.h"
 #include "sim/simulator.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "formats/conversions.h"
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 #include "support/caught_error.h"
 #include "support/fake_parse_context.h"
 #include "support/named_fields.h"

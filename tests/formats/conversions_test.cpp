@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "support/caught_error.h"
 
 namespace travimo {

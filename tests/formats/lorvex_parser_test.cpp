@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 #include "support/caught_error.h"
 #include "support/fake_parse_context.h"
 #include "support/sample_records.h"

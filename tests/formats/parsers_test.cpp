@@ -13,7 +13,7 @@
 #include "formats/conversions.h"
 #include "formats/lorvex_parser.h"
 #include "formats/ostrel_parser.h"
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 #include "sim/brevane_encoder.h"
 #include "sim/lorvex_encoder.h"
 #include "sim/ostrel_encoder.h"

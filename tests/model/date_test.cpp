@@ -1,10 +1,10 @@
-#include "model/date.h"
+#include <travimo/model/date.h>
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo {
 namespace {

@@ -1,9 +1,9 @@
-#include "model/keyed_collection.h"
+#include <travimo/model/keyed_collection.h>
 
 #include <gtest/gtest.h>
 
-#include "model/error.h"
-#include "model/scan_data_collection.h"
+#include <travimo/model/error.h>
+#include <travimo/model/scan_data_collection.h>
 #include "support/caught_error.h"
 
 namespace travimo {

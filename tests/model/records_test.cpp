@@ -6,10 +6,10 @@
 
 #include <cmath>
 
-#include "model/brevane_record.h"
-#include "model/error.h"
-#include "model/lorvex_record.h"
-#include "model/ostrel_record.h"
+#include <travimo/model/brevane_record.h>
+#include <travimo/model/error.h>
+#include <travimo/model/lorvex_record.h>
+#include <travimo/model/ostrel_record.h>
 #include "support/sample_records.h"
 
 namespace travimo {

@@ -1,8 +1,8 @@
-#include "model/scan_data.h"
+#include <travimo/model/scan_data.h>
 
 #include <gtest/gtest.h>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "support/caught_error.h"
 
 namespace travimo {

@@ -2,12 +2,8 @@
 // device throws: "1 3 ComportError".
 #include <iostream>
 
-#include "control/travimo.h"  // the whole control interface resolves from include/travimo
-#include "model/enums.h"
-#include "model/error.h"
-#include "model/scan_data.h"
-#include "platform/posix/read.h"
-#include "platform/posix/site.h"
+// Every public header, so that each must resolve from the package alone.
+#include <travimo/travimo.h>
 
 int main() {
   travimo::CScanDataCls series;

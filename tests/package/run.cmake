@@ -35,6 +35,19 @@ if(NOT PREFIX)
   run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX} ${config_args})
 endif()
 
+# A public header that reaches for a private one ("formats/...") would build
+# here only by luck of the build tree's include path.
+file(GLOB_RECURSE installed_headers ${PREFIX}/include/travimo/*.h)
+if(NOT installed_headers)
+  message(FATAL_ERROR "no headers under ${PREFIX}/include/travimo")
+endif()
+foreach(header ${installed_headers})
+  file(STRINGS ${header} private_includes REGEX "^#include \"[^\"]*/")
+  if(private_includes)
+    message(FATAL_ERROR "${header} includes a header that is not installed: ${private_includes}")
+  endif()
+endforeach()
+
 set(link_flags "")
 if(SANITIZE)
   set(link_flags -fsanitize=address,undefined)

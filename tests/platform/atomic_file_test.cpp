@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "model/error.h"
-#include "platform/posix/json_property_bag.h"
-#include "platform/posix/posix_file_system.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/posix/json_property_bag.h>
+#include <travimo/platform/posix/posix_file_system.h>
 #include "platform/posix/regular_file.h"
 #include "platform/posix/trace_file.h"
-#include "platform/serial_trace.h"
+#include <travimo/platform/serial_trace.h>
 #include "scratch_dir.h"
 #include "support/scratch_device.h"
 

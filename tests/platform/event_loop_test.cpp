@@ -1,4 +1,4 @@
-#include "platform/event_loop.h"
+#include <travimo/platform/event_loop.h>
 
 #include <gtest/gtest.h>
 

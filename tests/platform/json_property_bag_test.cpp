@@ -1,4 +1,4 @@
-#include "platform/posix/json_property_bag.h"
+#include <travimo/platform/posix/json_property_bag.h>
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "scratch_dir.h"
 #include "support/caught_error.h"
 #include "support/sample_records.h"

@@ -1,4 +1,4 @@
-#include "platform/ms_comm.h"
+#include <travimo/platform/ms_comm.h>
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "support/caught_error.h"
 #include "support/scripted_serial.h"
 #include "support/virtual_host.h"

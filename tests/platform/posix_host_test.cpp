@@ -1,4 +1,4 @@
-#include "platform/posix/posix_host.h"
+#include <travimo/platform/posix/posix_host.h>
 
 #include <gtest/gtest.h>
 #include <sys/time.h>

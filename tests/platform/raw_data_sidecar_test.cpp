@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "rawdata/sha256.h"
 
 namespace travimo {

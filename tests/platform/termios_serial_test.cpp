@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "model/error.h"
-#include "platform/ms_comm.h"
-#include "platform/posix/posix_host.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/ms_comm.h>
+#include <travimo/platform/posix/posix_host.h>
 #include "platform/posix/trace_file.h"
-#include "platform/serial_trace.h"
+#include <travimo/platform/serial_trace.h>
 #include "scratch_dir.h"
 #include "support/caught_error.h"
 #include "support/process_usage.h"

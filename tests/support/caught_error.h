@@ -2,7 +2,7 @@
 // The RuntimeError an action raised, for tests of refusals.
 #include <gtest/gtest.h>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::testing {
 

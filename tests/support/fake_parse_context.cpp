@@ -1,6 +1,6 @@
 #include "support/fake_parse_context.h"
 
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 
 namespace travimo::testing {
 

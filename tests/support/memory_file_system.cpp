@@ -1,6 +1,6 @@
 #include "memory_file_system.h"
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo::testing {
 

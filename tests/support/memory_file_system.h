@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include <travimo/platform/file_system.h>
 
 namespace travimo::testing {
 

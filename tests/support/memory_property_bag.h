@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/container.h"
+#include <travimo/platform/container.h>
 
 namespace travimo::testing {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <utility>
 
-#include "model/field_table.h"
+#include <travimo/model/field_table.h>
 
 namespace travimo::testing {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/container.h"
+#include <travimo/platform/container.h>
 
 namespace travimo::testing {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 
 namespace travimo::testing {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <deque>
 
-#include "model/error.h"
-#include "platform/ms_comm.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/ms_comm.h>
 
 namespace travimo::testing {
 

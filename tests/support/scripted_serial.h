@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/serial_backend.h"
+#include <travimo/platform/serial_backend.h>
 #include "virtual_host.h"
 
 namespace travimo::testing {

@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "control/travimo.h"
-#include "platform/ms_comm.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_host.h"
+#include <travimo/control/travimo.h>
+#include <travimo/platform/ms_comm.h>
+#include <travimo/platform/posix/posix_file_system.h>
+#include <travimo/platform/posix/posix_host.h>
 #include "platform/posix/termios_serial.h"
 #include "sim/simulator.h"
 #include "support/process_usage.h"

@@ -9,8 +9,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/event_loop.h"
-#include "platform/host_services.h"
+#include <travimo/platform/event_loop.h>
+#include <travimo/platform/host_services.h>
 
 namespace travimo::testing {
 

@@ -7,8 +7,8 @@
 #include <functional>
 #include <iterator>
 
-#include "model/error.h"
-#include "platform/ms_comm.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/ms_comm.h>
 #include "platform/windows/unique_handle.h"
 #include "platform/windows/win32_serial.h"
 #include "platform/windows/windows_file_system.h"

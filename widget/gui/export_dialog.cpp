@@ -16,7 +16,7 @@
 #include "exports/csv_writer.h"
 #include "exports/json_writer.h"
 #include "exports/plot.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "platform/posix/atomic_file.h"
 
 namespace travimo::gui {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <ostream>
 
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 #include "exports/export_metadata.h"
 
 class QComboBox;

@@ -15,7 +15,7 @@
 
 #include "archive/archive_store.h"
 #include "archive/read_entry.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "widget/gui/results_view.h"
 
 namespace travimo::gui {

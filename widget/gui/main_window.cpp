@@ -32,10 +32,10 @@
 
 #include "archive/read_entry.h"
 #include "control/about_page.h"
-#include "model/enums.h"
-#include "model/error.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
 #include "rawdata/raw_data_sidecar.h"
-#include "platform/posix/json_property_bag.h"
+#include <travimo/platform/posix/json_property_bag.h>
 #include "platform/posix/regular_file.h"
 #include "platform/posix/termios_serial.h"
 #include "widget/gui/about_dialog.h"

@@ -1,6 +1,6 @@
 #include "widget/gui/offline_decode.h"
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "widget/travimo_widget.h"
 
 namespace travimo::gui {

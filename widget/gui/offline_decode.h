@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 #include "rawdata/decode_settings.h"
 
 namespace travimo::gui {

@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <QMetaProperty>
 
-#include "control/type_info.h"
+#include <travimo/control/type_info.h>
 #include "widget/travimo_widget.h"
 
 namespace travimo::gui {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "model/enums.h"
-#include "model/error.h"
-#include "platform/ms_comm.h"
+#include <travimo/model/enums.h>
+#include <travimo/model/error.h>
+#include <travimo/platform/ms_comm.h>
 
 namespace travimo::gui {
 

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "control/read_results.h"
+#include <travimo/control/read_results.h>
 #include "exports/export_metadata.h"
 #include "widget/gui/read_status.h"
 #include "widget/gui/scan_rows.h"

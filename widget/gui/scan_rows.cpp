@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "model/field_table.h"
+#include <travimo/model/field_table.h>
 
 namespace travimo::gui {
 

@@ -5,8 +5,8 @@
 #include <QStringList>
 #include <vector>
 
-#include "control/read_results.h"
-#include "model/single_array.h"
+#include <travimo/control/read_results.h>
+#include <travimo/model/single_array.h>
 
 namespace travimo::gui {
 

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <vector>
 
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 #include "support/cpu_meter.h"
 #include "widget/qt_host.h"
 #include "widget/qt_mapping.h"

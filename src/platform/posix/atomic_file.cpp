@@ -15,7 +15,7 @@
 #include <fstream>
 #include <memory>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "platform/posix/unique_fd.h"
 
 namespace travimo::posix {

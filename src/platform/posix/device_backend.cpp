@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "platform/device_address.h"
-#include "platform/line_settings.h"
+#include <travimo/platform/line_settings.h>
 
 namespace travimo::posix {
 

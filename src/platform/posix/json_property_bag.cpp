@@ -1,10 +1,10 @@
-#include "platform/posix/json_property_bag.h"
+#include <travimo/platform/posix/json_property_bag.h>
 
 #include <algorithm>
 
 #include "formats/json_values.h"
 #include "formats/record_json.h"
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "platform/posix/atomic_file.h"
 #include "platform/posix/regular_file.h"
 

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <vector>
 
-#include "model/error.h"
-#include "platform/ms_comm.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/ms_comm.h>
 #include "platform/posix/unique_fd.h"
 #include "platform/rfc2217_client.h"
 

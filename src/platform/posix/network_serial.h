@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/device_address.h"
-#include "platform/serial_backend.h"
+#include <travimo/platform/serial_backend.h>
 
 namespace travimo::posix {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/posix_file_system.h"
+#include <travimo/platform/posix/posix_file_system.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "platform/posix/atomic_file.h"
 #include "platform/posix/regular_file.h"
 

@@ -1,4 +1,4 @@
-#include "platform/posix/posix_host.h"
+#include <travimo/platform/posix/posix_host.h>
 
 #include <langinfo.h>
 #include <locale.h>

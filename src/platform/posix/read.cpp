@@ -1,10 +1,10 @@
-#include "platform/posix/read.h"
+#include <travimo/platform/posix/read.h>
 
 #include <vector>
 
-#include "model/error.h"
-#include "platform/posix/json_property_bag.h"
-#include "platform/posix/site.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/posix/json_property_bag.h>
+#include <travimo/platform/posix/site.h>
 
 namespace travimo {
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "platform/posix/unique_fd.h"
 
 namespace travimo::posix {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/posix/uucp_lock.h"
-#include "platform/serial_backend.h"
+#include <travimo/platform/serial_backend.h>
 
 struct termios;
 
@@ -16,7 +16,7 @@ namespace travimo::posix {
 // options; the speed is set separately.
 void ApplyLineOptions(termios& tty, const PortOptions& options);
 
-using PortResolver = std::function<std::string(int16_t commPort)>;
+using ::travimo::PortResolver;
 
 // Port N is /dev/ttyS{N-1}.
 std::string DefaultDeviceFor(int16_t commPort);

@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "platform/posix/atomic_file.h"
 #include "platform/posix/monotonic_clock.h"
 #include "platform/utc_time.h"
-#include "platform/version.h"
+#include <travimo/platform/version.h>
 
 namespace travimo::posix {
 

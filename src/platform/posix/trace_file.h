@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "platform/posix/unique_fd.h"
-#include "platform/serial_trace.h"
+#include <travimo/platform/serial_trace.h>
 
 namespace travimo::posix {
 

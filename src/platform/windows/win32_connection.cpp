@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "model/error.h"
-#include "platform/ms_comm.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/ms_comm.h>
 #include "platform/windows/win32_text.h"
 
 namespace travimo::windows {

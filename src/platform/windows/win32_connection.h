@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/serial_backend.h"
+#include <travimo/platform/serial_backend.h>
 #include "platform/windows/unique_handle.h"
 #include "platform/windows/win32.h"
 

@@ -1,7 +1,7 @@
 #include "platform/windows/win32_serial.h"
 
-#include "model/error.h"
-#include "platform/ms_comm.h"
+#include <travimo/model/error.h>
+#include <travimo/platform/ms_comm.h>
 #include "platform/windows/win32_connection.h"
 #include "platform/windows/win32_text.h"
 

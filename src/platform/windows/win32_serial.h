@@ -5,12 +5,12 @@
 #include <functional>
 #include <string>
 
-#include "platform/serial_backend.h"
+#include <travimo/platform/serial_backend.h>
 #include "platform/windows/win32.h"
 
 namespace travimo::windows {
 
-using PortResolver = std::function<std::string(int16_t commPort)>;
+using ::travimo::PortResolver;
 
 // Port N is \\.\COMN: the device namespace reaches every number, 10 and above too.
 std::string DefaultDeviceFor(int16_t commPort);

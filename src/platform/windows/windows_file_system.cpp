@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 #include "platform/windows/unique_handle.h"
 #include "platform/windows/win32.h"
 #include "platform/windows/win32_text.h"

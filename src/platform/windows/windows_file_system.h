@@ -2,7 +2,7 @@
 // The file system on Win32: UTF-8 names, content replaced atomically
 // (ReplaceFileW over an existing file, MoveFileExW otherwise), and the same
 // error numbers as elsewhere (53 not found, 61 disk full, 75 any other).
-#include "platform/file_system.h"
+#include <travimo/platform/file_system.h>
 
 namespace travimo::windows {
 

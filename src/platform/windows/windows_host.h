@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
-#include "platform/event_loop.h"
-#include "platform/host_services.h"
+#include <travimo/platform/event_loop.h>
+#include <travimo/platform/host_services.h>
 
 namespace travimo::windows {
 

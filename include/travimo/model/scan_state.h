@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "model/brevane_record.h"
-#include "model/enums.h"
-#include "model/lorvex_record.h"
-#include "model/ostrel_record.h"
-#include "model/type_letters.h"
+#include <travimo/model/brevane_record.h>
+#include <travimo/model/enums.h>
+#include <travimo/model/lorvex_record.h>
+#include <travimo/model/ostrel_record.h>
+#include <travimo/model/type_letters.h>
 
 namespace travimo {
 

@@ -9,18 +9,18 @@
 #include <optional>
 #include <string>
 
-#include "acquisition/read_cycle.h"
-#include "control/command_button.h"
-#include "formats/parse_context.h"
-#include "model/colour.h"
-#include "model/scan_state.h"
-#include "model/single_array.h"
-#include "platform/container.h"
-#include "platform/file_system.h"
-#include "platform/host_services.h"
-#include "platform/ms_comm.h"
-#include "platform/serial_backend.h"
-#include "platform/version.h"
+#include <travimo/control/command_button.h>
+#include <travimo/control/read_progress.h>
+#include <travimo/model/colour.h>
+#include <travimo/model/scan_state.h>
+#include <travimo/model/single_array.h>
+#include <travimo/model/transfer_kind.h>
+#include <travimo/platform/container.h>
+#include <travimo/platform/file_system.h>
+#include <travimo/platform/host_services.h>
+#include <travimo/platform/ms_comm.h>
+#include <travimo/platform/serial_backend.h>
+#include <travimo/platform/version.h>
 
 namespace travimo {
 
@@ -33,10 +33,12 @@ struct ControlSite {
   VersionRecord version = kLibraryVersion;
 };
 
-class Travimo : private ParseContext, private ReadCycleHost {
+class ControlLink;
+
+class Travimo {
  public:
   explicit Travimo(ControlSite site);
-  ~Travimo() override;
+  ~Travimo();
   Travimo(const Travimo&) = delete;
   Travimo& operator=(const Travimo&) = delete;
 
@@ -149,9 +151,9 @@ class Travimo : private ParseContext, private ReadCycleHost {
   Timer& Timer1() { return *timer1_; }
   Timer& Timer2() { return *timer2_; }
   Colour SurfaceBackColor() const { return surfaceBackColor_; }  // behind the frame
-  bool Reading() const { return readCycle_.Running(); }
-  const std::string& ReceivedSoFar() const { return readCycle_.Transfer(); }
-  PhaseProgress ReadProgress() const { return readCycle_.Progress(); }
+  bool Reading() const;
+  const std::string& ReceivedSoFar() const;
+  PhaseProgress ReadProgress() const;
   // The description of the failure behind the last TravimoError event; empty
   // when it carried none (a query's DataAccessError, say).
   const std::string& LastErrorDescription() const { return lastErrorDescription_; }
@@ -159,31 +161,13 @@ class Travimo : private ParseContext, private ReadCycleHost {
   const VersionRecord& Version() const { return site_.version; }
 
  private:
-  // ParseContext
-  ScanState& MutableState() override { return state_; }
-  void LetTravimoType(int32_t value) override { TravimoType(value); }
-  void LetScanNumber(int32_t value) override { ScanNumber(value); }
-  RegionalSettings Regional() override { return site_.host.Regional(); }
+  // The read cycle and the parsers reach the control through its link.
+  friend class ControlLink;
 
-  // ReadCycleHost
-  MSComm& Comm() override { return msComm1_; }
-  HostServices& Host() override { return site_.host; }
-  FileSystem& Files() override { return site_.files; }
-  Timer& KeepAliveTimer() override { return *timer1_; }
-  Timer& FlashTimer() override { return *timer2_; }
-  void FrameEnabled(bool enabled) override { fraButton_.Enabled(enabled); }
-  void ButtonCaption(const std::string& caption) override { cmdReadData_.Caption(caption); }
-  void ButtonBackColor(Colour colour) override { cmdReadData_.BackColor(colour); }
-  void ResetFlash() override;
-  int32_t InstrumentType() override { return TravimoType(); }
-  int32_t DataType() override { return ScanDataType(); }
-  void ConfigurePort() override;
-  void LetCancelTransfer(bool value) override { CancelTransfer(value); }
-  bool CancelRequested() override { return m_CancelTransfer; }
-  bool RawDataWanted() override { return m_SaveRawData; }
-  std::string RawDataFileName() override { return OutPutFileName(); }
-  void ParseReceived(std::string& transfer, TransferKind kind) override;
-  void RaiseTravimoError(int32_t number) override;
+  void ResetFlash();
+  void ConfigurePort();
+  void ParseReceived(std::string& transfer, TransferKind kind);
+  void RaiseTravimoError(int32_t number);
 
   // Shared helpers
   bool UserMode() const { return site_.container.UserMode(); }
@@ -212,12 +196,13 @@ class Travimo : private ParseContext, private ReadCycleHost {
   MSComm msComm1_;
   std::unique_ptr<Timer> timer1_;
   std::unique_ptr<Timer> timer2_;
-  ReadCycle readCycle_;
+  std::unique_ptr<ControlLink> link_;  // after everything it refers to
 
   Colour surfaceBackColor_ = kButtonFace;
   bool m_CancelTransfer = false;
   bool m_SaveRawData = false;
-  std::string m_OutPutFileName = "RawData.dat";
+  static constexpr const char* kDefaultOutputFile = "RawData.dat";
+  std::string m_OutPutFileName = kDefaultOutputFile;
   Colour m_FlashColor = kDefaultFlashColour;
   std::string m_FlashChar;
   int32_t m_FlashPos = 0;

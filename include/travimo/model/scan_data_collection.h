@@ -1,6 +1,6 @@
 #pragma once
-#include "model/keyed_collection.h"
-#include "model/scan_data.h"
+#include <travimo/model/keyed_collection.h>
+#include <travimo/model/scan_data.h>
 
 namespace travimo {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/serial_backend.h"
+#include <travimo/platform/serial_backend.h>
 
 namespace travimo {
 

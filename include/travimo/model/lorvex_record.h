@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "model/field_table.h"
-#include "model/keyed_collection.h"
-#include "model/scan_data.h"
+#include <travimo/model/field_table.h>
+#include <travimo/model/keyed_collection.h>
+#include <travimo/model/scan_data.h>
 
 namespace travimo {
 

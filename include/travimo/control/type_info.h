@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "model/enums.h"
+#include <travimo/model/enums.h>
 
 namespace travimo {
 

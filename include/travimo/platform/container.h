@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/display_objects.h"
-#include "platform/property_value.h"
+#include <travimo/platform/display_objects.h>
+#include <travimo/platform/property_value.h>
 
 namespace travimo {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "model/single_array.h"
+#include <travimo/model/single_array.h>
 
 namespace travimo {
 

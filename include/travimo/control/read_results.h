@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "control/travimo.h"
-#include "formats/dispatch.h"
-#include "model/scan_state.h"
-#include "model/single_array.h"
+#include <travimo/control/travimo.h>
+#include <travimo/model/scan_state.h>
+#include <travimo/model/single_array.h>
+#include <travimo/model/transfer_kind.h>
 
 namespace travimo {
 

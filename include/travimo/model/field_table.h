@@ -15,9 +15,9 @@
 #include <string_view>
 #include <variant>
 
-#include "model/date.h"
-#include "model/error.h"
-#include "model/scan_data.h"
+#include <travimo/model/date.h>
+#include <travimo/model/error.h>
+#include <travimo/model/scan_data.h>
 
 namespace travimo {
 

@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/host_services.h"
+#include <travimo/platform/host_services.h>
 
 namespace travimo {
 

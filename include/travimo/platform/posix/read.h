@@ -13,8 +13,8 @@
 #include <optional>
 #include <string>
 
-#include "control/read_results.h"
-#include "model/enums.h"
+#include <travimo/control/read_results.h>
+#include <travimo/model/enums.h>
 
 namespace travimo {
 

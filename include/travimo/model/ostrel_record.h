@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "model/date.h"
-#include "model/field_table.h"
-#include "model/keyed_collection.h"
-#include "model/scan_data.h"
+#include <travimo/model/date.h>
+#include <travimo/model/field_table.h>
+#include <travimo/model/keyed_collection.h>
+#include <travimo/model/scan_data.h>
 
 namespace travimo {
 

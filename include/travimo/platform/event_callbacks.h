@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/container.h"
+#include <travimo/platform/container.h>
 
 namespace travimo {
 

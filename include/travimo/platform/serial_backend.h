@@ -4,13 +4,17 @@
 // only knows the open line.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 
-#include "platform/line_settings.h"
+#include <travimo/platform/line_settings.h>
 
 namespace travimo {
+
+// The device a port number stands for; each platform has its default.
+using PortResolver = std::function<std::string(int16_t commPort)>;
 
 struct PortOptions {
   LineSettings line;

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/host_services.h"
-#include "platform/serial_backend.h"
+#include <travimo/platform/host_services.h>
+#include <travimo/platform/serial_backend.h>
 
 namespace travimo {
 

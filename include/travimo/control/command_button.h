@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "model/colour.h"
-#include "platform/display_objects.h"
+#include <travimo/model/colour.h>
+#include <travimo/platform/display_objects.h>
 
 namespace travimo {
 

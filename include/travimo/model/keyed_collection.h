@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "model/error.h"
+#include <travimo/model/error.h>
 
 namespace travimo {
 

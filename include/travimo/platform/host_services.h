@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/regional_settings.h"
+#include <travimo/platform/regional_settings.h>
 
 namespace travimo {
 

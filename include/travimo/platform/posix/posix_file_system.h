@@ -1,7 +1,7 @@
 #pragma once
 // The file system of a POSIX process. Content is replaced by the one
 // atomic-replace routine (atomic_file.h).
-#include "platform/file_system.h"
+#include <travimo/platform/file_system.h>
 
 namespace travimo::posix {
 

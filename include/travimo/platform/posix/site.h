@@ -13,13 +13,11 @@
 #include <string>
 #include <string_view>
 
-#include "control/travimo.h"
-#include "platform/event_callbacks.h"
-#include "platform/posix/device_backend.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_host.h"
-#include "platform/posix/trace_file.h"
-#include "platform/serial_trace.h"
+#include <travimo/control/travimo.h>
+#include <travimo/platform/event_callbacks.h>
+#include <travimo/platform/posix/posix_file_system.h>
+#include <travimo/platform/posix/posix_host.h>
+#include <travimo/platform/serial_backend.h>
 
 namespace travimo::posix {
 
@@ -44,7 +42,7 @@ class Site : private Container {
 
   PosixHost& Host() { return host_; }
   PosixFileSystem& Files() { return files_; }
-  SerialBackend& Serial() { return traced_; }
+  SerialBackend& Serial();
 
   EventCallbacks events;
   // Told of each property the control changed; may stay empty.
@@ -56,11 +54,12 @@ class Site : private Container {
   void PropertyChanged(std::string_view name) override;
   TravimoEvents& Events() override { return events; }
 
+  // The serial backend and its trace, which a host never needs to see.
+  struct Line;
+
   PosixHost host_;
   PosixFileSystem files_;
-  DeviceBackend serial_;
-  std::unique_ptr<TraceFile> trace_;
-  TracingBackend traced_{serial_};
+  std::unique_ptr<Line> line_;
   FontPtr font_ = std::make_shared<StdFont>();
 };
 

@@ -24,7 +24,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/container.h"
+#include <travimo/platform/container.h>
 
 namespace travimo {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/container.h"
+#include <travimo/platform/container.h>
 
 namespace travimo {
 

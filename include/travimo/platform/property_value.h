@@ -6,10 +6,10 @@
 #include <string>
 #include <variant>
 
-#include "model/brevane_record.h"
-#include "model/lorvex_record.h"
-#include "model/ostrel_record.h"
-#include "platform/display_objects.h"
+#include <travimo/model/brevane_record.h>
+#include <travimo/model/lorvex_record.h>
+#include <travimo/model/ostrel_record.h>
+#include <travimo/platform/display_objects.h>
 
 namespace travimo {
 
