@@ -4,7 +4,9 @@
 
 #include <limits>
 
+#include <travimo/model/enums.h>
 #include <travimo/model/error.h>
+#include "support/caught_error.h"
 
 namespace travimo {
 namespace {
@@ -34,7 +36,7 @@ TEST(DateTest, CalendarAndValueConvertBothWays) {
   }
 }
 
-TEST(DateTest, FieldsOutOfRangeRollOverButAreNoValidCalendarDate) {
+TEST(DateTest, FieldsOutOfRangeRollOverButValuesOutOfRangeOverflow) {
   EXPECT_EQ(Date::FromCalendar(2024, 13, 1), Date::FromCalendar(2025, 1, 1));
   EXPECT_EQ(Date::FromCalendar(2024, 0, 1), Date::FromCalendar(2023, 12, 1));
   EXPECT_EQ(Date::FromCalendar(2024, 2, 30), Date::FromCalendar(2024, 3, 1));
@@ -44,18 +46,34 @@ TEST(DateTest, FieldsOutOfRangeRollOverButAreNoValidCalendarDate) {
       {2024, 4, 31, false}, {2024, 0, 1, false}, {2024, 13, 1, false}, {2024, 1, 0, false}};
   for (const auto& [y, m, d, valid] : cases)
     EXPECT_EQ(Date::IsValidCalendarDate(y, m, d), valid) << y << "-" << m << "-" << d;
-}
-
-TEST(DateTest, CalendarRangeEndsAtTheYears1And9999) {
+  // The calendar ends at the years 1 and 9999.
   EXPECT_EQ(Date(2958465.5).ToCalendar().year, 9999);
   for (const double days : {5.6e52, -1e9, 2958466.0, std::numeric_limits<double>::infinity(),
                             std::numeric_limits<double>::quiet_NaN()}) {
-    try {
-      (void)Date(days).ToCalendar();
-      ADD_FAILURE() << days << " converted";
-    } catch (const RuntimeError& error) {
-      EXPECT_EQ(error.Number(), ErrorNumber::Overflow) << days;
-    }
+    EXPECT_EQ(testing::ErrorOf([&] { (void)Date(days).ToCalendar(); }), ErrorNumber::Overflow)
+        << days;
+  }
+}
+
+// Member names as a property browser shows them, and every enumeration listed.
+TEST(EnumsTest, MemberNamesAndEnumerations) {
+  const std::tuple<const char*, int32_t, const char*> cases[] = {
+      {"NumberOfPointsEnum", 32768, "No Limit"}, {"TravimoTypeEnum", 3, "Ostrel"},
+      {"TravimoDataTypeEnum", 2, "Burst"},       {"TravimoErrors", 8002, "ComportError"},
+      {"TravimoErrors", 32770, "InvalidBrevaneDataError"},
+      {"TemperatureTypeEnum", 1, "Fahrenheit"},  {"BlueLineTriggerType", 2, "BlueLineAuto"},
+      {"NumberOfPointsEnum", 100, "<none>"},     {"NoSuchEnum", 1, "<none>"}};
+  for (const auto& [enumeration, value, name] : cases) {
+    EXPECT_EQ(MemberName(enumeration, value).value_or("<none>"), name) << enumeration << value;
+  }
+  const std::pair<const char*, size_t> enumerations[] = {
+      {"TravimoTypeEnum", 3}, {"NumberOfPointsEnum", 3},  {"TravimoDataTypeEnum", 3},
+      {"TravimoErrors", 7},   {"TemperatureTypeEnum", 2}, {"BlueLineTriggerType", 3}};
+  EXPECT_EQ(Enumerations().size(), std::size(enumerations));
+  for (const auto& [name, members] : enumerations) {
+    const EnumInfo* info = FindEnumeration(name);
+    ASSERT_NE(info, nullptr) << name;
+    EXPECT_EQ(info->members.size(), members) << name;
   }
 }
 
