@@ -1,3 +1,4 @@
+// Text to numbers and dates, and records to JSON and back.
 #include "formats/conversions.h"
 
 #include <gtest/gtest.h>
@@ -6,13 +7,17 @@
 #include <limits>
 #include <string>
 
+#include "formats/record_json.h"
 #include <travimo/model/error.h>
 #include "support/caught_error.h"
+#include "support/named_fields.h"
+#include "support/sample_records.h"
 
 namespace travimo {
 namespace {
 
 using testing::ErrorOf;
+using testing::Filled;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
@@ -73,43 +78,91 @@ TEST(LocaleSingle, ReadsUnderTheSettingsSeparatorsAndOverflowsBeyondFloat) {
 }
 
 TEST(TextToDate, ReadsDatesAndTimesUnderTheDateOrder) {
-  using D = DateOrder;
   using C = CalendarDateTime;
-  const std::optional<C> none;
-  const std::tuple<std::string, DateOrder, std::optional<C>> cases[] = {
-      {"03/15/24 10:30", D::MonthDayYear, C{2024, 3, 15, 10, 30, 0}},
-      {"15.03.2024", D::DayMonthYear, C{2024, 3, 15, 0, 0, 0}},
-      {"2024-03-15 08:05:09", D::MonthDayYear, C{2024, 3, 15, 8, 5, 9}},
-      {"24/03/15", D::YearMonthDay, C{2024, 3, 15, 0, 0, 0}},
-      {"1/2/1999 1:02 PM", D::MonthDayYear, C{1999, 1, 2, 13, 2, 0}},
-      {"1/2/99 12:00 am", D::MonthDayYear, C{1999, 1, 2, 0, 0, 0}},
-      {"01/02/29", D::MonthDayYear, C{2029, 1, 2, 0, 0, 0}},
-      {"01/02/30", D::MonthDayYear, C{1930, 1, 2, 0, 0, 0}},
-      {" 02/29/24 ", D::MonthDayYear, C{2024, 2, 29, 0, 0, 0}},
-      {" 3/ 5/24  9: 5", D::MonthDayYear, C{2024, 3, 5, 9, 5, 0}},
-      {"12/30/1899", D::MonthDayYear, C{1899, 12, 30, 0, 0, 0}},
-      {"12:00", D::MonthDayYear, C{1899, 12, 30, 12, 0, 0}},  // a time alone is on day 0
-      {"6 AM", D::MonthDayYear, C{1899, 12, 30, 6, 0, 0}},
-      {"6:00 nm", D::MonthDayYear, C{1899, 12, 30, 18, 0, 0}},  // the settings' PM designator
-      // No real day refuses the time with it.
-      {"13/01/24", D::MonthDayYear, none},       {"02/30/24", D::MonthDayYear, none},
-      {"02/30/24 10:30", D::MonthDayYear, none}, {"00/15/24 10:30", D::MonthDayYear, none},
-      {"03/00/24 10:30", D::MonthDayYear, none}, {"03/15/ 4 10:30", D::MonthDayYear, none},
-      {"03/15-24", D::MonthDayYear, none},       {"03/15/24 25:00", D::MonthDayYear, none},
-      {"03/15/24 10:60", D::MonthDayYear, none}, {"13:00 PM", D::MonthDayYear, none},
-      {"  /  /   :  ", D::MonthDayYear, none},   {"", D::MonthDayYear, none},
-      {"03/15", D::MonthDayYear, none},          {"03/15/24 10:30 xyz", D::MonthDayYear, none}};
-  for (const auto& [text, order, expected] : cases) {
-    RegionalSettings settings;
-    settings.dateOrder = order;
-    settings.pmDesignator = "nm";
-    const auto date = TryTextToDate(text, settings);
+  struct Case {
+    std::string text;
+    std::optional<C> date = {};  // none: no real day, which refuses the time with it
+    DateOrder order = DateOrder::MonthDayYear;
+  };
+  const Case cases[] = {
+      {"03/15/24 10:30", C{2024, 3, 15, 10, 30, 0}},
+      {"15.03.2024", C{2024, 3, 15, 0, 0, 0}, DateOrder::DayMonthYear},
+      {"2024-03-15 08:05:09", C{2024, 3, 15, 8, 5, 9}},
+      {"24/03/15", C{2024, 3, 15, 0, 0, 0}, DateOrder::YearMonthDay},
+      {"1/2/1999 1:02 PM", C{1999, 1, 2, 13, 2, 0}}, {"1/2/99 12:00 am", C{1999, 1, 2, 0, 0, 0}},
+      {"01/02/29", C{2029, 1, 2, 0, 0, 0}},          {"01/02/30", C{1930, 1, 2, 0, 0, 0}},
+      {" 02/29/24 ", C{2024, 2, 29, 0, 0, 0}},       {" 3/ 5/24  9: 5", C{2024, 3, 5, 9, 5, 0}},
+      {"12/30/1899", C{1899, 12, 30, 0, 0, 0}},
+      {"12:00", C{1899, 12, 30, 12, 0, 0}},  // a time alone is on day 0
+      {"6 AM", C{1899, 12, 30, 6, 0, 0}},
+      {"6:00 nm", C{1899, 12, 30, 18, 0, 0}},  // the settings' PM designator
+      {"13/01/24"}, {"02/30/24"}, {"02/30/24 10:30"}, {"00/15/24 10:30"}, {"03/00/24 10:30"},
+      {"03/15/ 4 10:30"}, {"03/15-24"}, {"03/15/24 25:00"}, {"03/15/24 10:60"}, {"13:00 PM"},
+      {"  /  /   :  "}, {""}, {"03/15"}, {"03/15/24 10:30 xyz"}};
+  for (const auto& [text, expected, order] : cases) {
+    const auto date = TryTextToDate(text, {.dateOrder = order, .pmDesignator = "nm"});
     ASSERT_EQ(date.has_value(), expected.has_value()) << text;
     if (date) {
       EXPECT_EQ(date->ToCalendar(), *expected) << text;
     }
   }
   EXPECT_EQ(ErrorOf([] { TextToDate("not a date", {}); }), ErrorNumber::TypeMismatch);
+}
+
+const std::string kFile = "form.json";
+const JsonPlace kAt{"test", kFile, "Data", {}};
+
+template <class Record>
+Record RoundTrip(const Record& record) {
+  const Json text = Json::parse(RecordToJson(record).dump());
+  return *std::get<std::shared_ptr<Record>>(RecordFromJson(text, kAt));
+}
+
+TEST(RecordJsonTest, EveryFieldOfEveryRecordComesBackEqual) {
+  EXPECT_EQ(RoundTrip(Filled<CLorvexCls>()), Filled<CLorvexCls>());
+  EXPECT_EQ(RoundTrip(Filled<COstrelCls>()), Filled<COstrelCls>());
+  EXPECT_EQ(RoundTrip(Filled<CBrevaneCls>()), Filled<CBrevaneCls>());
+  EXPECT_EQ(RoundTrip(CBrevaneCls()), CBrevaneCls());
+
+  CLorvexCls noBurst;
+  noBurst.cScanBurst(nullptr);
+  EXPECT_EQ(RoundTrip(noBurst).cScanBurst(), nullptr);
+}
+
+// What earlier versions saved must still read: member order is free, the
+// date's "iso" is for people, unknown members are ignored, absent ones keep
+// the initial value.
+TEST(RecordJsonTest, ASavedRecordReadsBackAsWritten) {
+  const Json saved = Json::parse(R"({
+    "record": "Brevane", "ScanNumber": 2, "IDCode": {"bytes": [82, 233]},
+    "DateTime": {"iso": "ignored", "value": 45000.5}, "SamplingRate": "NaN",
+    "GradeNo": 17.0, "cScanTemp": null, "cScanData": {"lower": 1, "values": [1.5, "-Infinity"]},
+    "AddedLater": [1, 2, 3]})");
+  auto expected = testing::WithFields<CBrevaneCls>(
+      {{"ScanNumber", 2}, {"IDCode", "R\xE9"}, {"DateTime", Date(45000.5)}, {"GradeNo", 17},
+       {"SamplingRate", std::numeric_limits<float>::quiet_NaN()}, {"cScanTemp", ScanDataPtr()}});
+  expected.ScanData(SingleArray(1, {1.5f, -std::numeric_limits<float>::infinity()}));
+  EXPECT_EQ(*std::get<BrevanePtr>(RecordFromJson(saved, kAt)), expected);
+}
+
+TEST(RecordJsonTest, AFieldOfTheWrongKindNamesItsPlace) {
+  const int32_t mismatch = ErrorNumber::TypeMismatch, overflow = ErrorNumber::Overflow;
+  const std::tuple<const char*, int32_t, const char*> cases[] = {
+      {R"({"record": "Quartz"})", mismatch, "\"record\""},
+      {R"({"record": 1})", mismatch, "\"record\""},
+      {R"({"record": "Ostrel", "SamplingRate": 2.5})", mismatch, "\"SamplingRate\""},
+      {R"({"record": "Ostrel", "MeasurementNumber": 3000000000})", overflow,
+       "\"MeasurementNumber\""},
+      {R"({"record": "Lorvex", "cScanTemp": {"values": [1, true]}})", mismatch,
+       "\"cScanTemp.values\""},
+      {R"({"record": "Ostrel", "DateTime": {"value": 1e9}})", overflow, "\"DateTime\""}};
+  for (const auto& [json, number, place] : cases) {
+    const RuntimeError error =
+        testing::CaughtError([&] { RecordFromJson(Json::parse(json), kAt); });
+    EXPECT_EQ(error.Number(), number) << json;
+    EXPECT_NE(error.Description().find(place), std::string::npos) << error.Description();
+    EXPECT_NE(error.Description().find(kFile), std::string::npos) << error.Description();
+  }
 }
 
 }  // namespace
