@@ -29,19 +29,16 @@ struct SteppedLoop {
   EventLoop loop;
 };
 
-class CountingSource : public IoSource {
- public:
-  explicit CountingSource(int fd = -1) : fd_(fd) {}
-  int PollDescriptor() const override { return fd_; }
+struct CountingSource : IoSource {
+  explicit CountingSource(int descriptor = -1) : fd(descriptor) {}
+  int PollDescriptor() const override { return fd; }
   void Service() override {
     ++serviced;
     if (onService) onService();
   }
+  int fd;
   int serviced = 0;
   std::function<void()> onService;
-
- private:
-  int fd_;
 };
 
 // A late timer ticks once, not once per missed period, and counts on from then.
@@ -73,42 +70,55 @@ TEST(EventLoopTest, TimersFallDueByOneRule) {
   }
 }
 
-TEST(EventLoopTest, APassWaitsForTheEarlierOfItsEndAndTheNextTimer) {
-  SteppedLoop stepped;
+// A pass waits for the earlier of its end and the next timer, on real
+// descriptors only, and services every source after it. A new interval counts
+// from now, enabling a running timer does not restart it, and every change
+// that may move the next due time is announced. Timers and registrations may
+// outlive the loop.
+TEST(EventLoopTest, APassWaitsForItsEndOrTheNextTimerAndScheduleChangesAreAnnounced) {
+  std::unique_ptr<Timer> timer;
   CountingSource quiet;
   CountingSource port(7);
-  const auto quietRegistration = stepped.loop.AddSource(quiet);
-  const auto portRegistration = stepped.loop.AddSource(port);
-  auto timer = stepped.loop.CreateTimer([] {});
-  timer->Interval(200);
+  SourceRegistration quietRegistration;
+  SourceRegistration portRegistration;
+  {
+    SteppedLoop stepped;
+    int changes = 0;
+    stepped.loop.OnScheduleChange([&] { ++changes; });
+    quietRegistration = stepped.loop.AddSource(quiet);
+    portRegistration = stepped.loop.AddSource(port);
+    timer = stepped.loop.CreateTimer([] {});
+    timer->Interval(200);
+    timer->Enabled(true);
+    stepped.loop.RunOnce(130.0);  // the tick moves the next time on
+    EXPECT_NEAR(stepped.waits.back(), 100.2, 1e-9);
+    EXPECT_EQ(stepped.waitedFor, std::vector<int>{7}) << "only real descriptors are waited on";
+    EXPECT_EQ(quiet.serviced, 1) << "every source is serviced after every pass";
+    stepped.now += 0.02;
+    timer->Interval(300);
+    EXPECT_NEAR(stepped.loop.NextDue(), stepped.now + 0.3, 1e-9);
+    timer->Enabled(true);
+    EXPECT_NEAR(stepped.loop.NextDue(), stepped.now + 0.3, 1e-9);
+    timer->Enabled(false);
+    EXPECT_EQ(stepped.loop.NextDue(), EventLoop::kNever);
+    EXPECT_EQ(changes, 6);
+    stepped.loop.RunOnce(100.25);
+    EXPECT_NEAR(stepped.waits.back(), 100.25, 1e-9);
+    stepped.loop.RunOnce(50.0);  // already past: handles what is ready without waiting
+    EXPECT_EQ(stepped.loop.Waits(), 2);
+    quiet.onService = [&] { portRegistration = SourceRegistration(); };
+    stepped.loop.RunOnce(50.0);
+    EXPECT_EQ(port.serviced, 3) << "unregistered by an earlier handler of the same pass";
+  }
   timer->Enabled(true);
-
-  stepped.loop.RunOnce(130.0);
-  EXPECT_NEAR(stepped.waits.back(), 100.2, 1e-9);
-  EXPECT_EQ(stepped.waitedFor, std::vector<int>{7}) << "only real descriptors are waited on";
-  EXPECT_EQ(quiet.serviced, 1) << "every source is serviced after every pass";
-  EXPECT_EQ(port.serviced, 1);
-  timer->Enabled(false);
-  stepped.loop.RunOnce(100.25);
-  EXPECT_NEAR(stepped.waits.back(), 100.25, 1e-9);
-  EXPECT_EQ(stepped.loop.Waits(), 2);
-  stepped.loop.RunOnce(50.0);  // already past: handles what is ready without waiting
-  EXPECT_EQ(stepped.loop.Waits(), 2);
-  EXPECT_EQ(port.serviced, 3);
+  timer->Interval(10);
+  timer.reset();
 }
 
-TEST(EventLoopTest, HandlersMayChangeTheLoopTheyRunIn) {
+// A yield inside a tick does not tick the same timer again, nor one that the
+// tick destroyed.
+TEST(EventLoopTest, ATickMayYieldAndDestroyOtherTimers) {
   SteppedLoop stepped;
-  CountingSource first;
-  CountingSource second;
-  SourceRegistration firstRegistration = stepped.loop.AddSource(first);
-  SourceRegistration secondRegistration = stepped.loop.AddSource(second);
-  first.onService = [&] { secondRegistration = SourceRegistration(); };
-  stepped.loop.RunOnce(stepped.now);
-  EXPECT_EQ(second.serviced, 0) << "unregistered by an earlier handler of the same pass";
-
-  // A yield inside a tick does not tick the same timer again, nor one that
-  // the tick destroyed.
   int ticks = 0;
   int otherTicks = 0;
   std::unique_ptr<Timer> other;
@@ -123,38 +133,7 @@ TEST(EventLoopTest, HandlersMayChangeTheLoopTheyRunIn) {
     each->Enabled(true);
   }
   stepped.loop.RunOnce(stepped.now + 0.01);
-  EXPECT_EQ(ticks, 1);
-  EXPECT_EQ(otherTicks, 0);
-}
-
-// A new interval counts from now, enabling a running timer does not restart
-// it, and every change that may move the next due time is announced.
-TEST(EventLoopTest, TimerChangesAreAnnouncedAndTimersAndRegistrationsMayOutliveTheLoop) {
-  std::unique_ptr<Timer> timer;
-  SourceRegistration registration;
-  CountingSource source;
-  {
-    SteppedLoop stepped;
-    int changes = 0;
-    stepped.loop.OnScheduleChange([&] { ++changes; });
-    timer = stepped.loop.CreateTimer([] {});
-    timer->Interval(50);
-    timer->Enabled(true);
-    stepped.loop.RunOnce(stepped.now + 0.05);  // the tick moves the next time on
-    stepped.now += 0.02;
-    timer->Interval(300);
-    EXPECT_NEAR(stepped.loop.NextDue(), stepped.now + 0.3, 1e-9);
-    timer->Enabled(true);
-    EXPECT_NEAR(stepped.loop.NextDue(), stepped.now + 0.3, 1e-9);
-    timer->Enabled(false);
-    EXPECT_EQ(stepped.loop.NextDue(), EventLoop::kNever);
-    EXPECT_EQ(changes, 6);
-    registration = stepped.loop.AddSource(source);
-  }
-  timer->Enabled(true);
-  timer->Interval(10);
-  timer.reset();
-  registration = SourceRegistration();
+  EXPECT_EQ(std::pair(ticks, otherTicks), std::pair(1, 0));
 }
 
 // The other suites rely on these timings of the virtual clock.
