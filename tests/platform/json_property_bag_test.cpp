@@ -36,13 +36,8 @@ bool Mentions(const RuntimeError& error, const std::string& text) {
   return error.Description().find(text) != std::string::npos;
 }
 
-class JsonPropertyBagTest : public ::testing::Test {
- protected:
-  std::string File(const std::string& name) const { return dir_ / name; }
-  testing::ScratchDir dir_;
-};
-
-TEST_F(JsonPropertyBagTest, EveryKindOfValueRoundTripsThroughAFile) {
+TEST(JsonPropertyBagTest, EveryKindOfValueRoundTripsThroughAFile) {
+  const testing::ScratchDir dir;
   const struct {
     const char* key;
     PropertyValue value;
@@ -64,20 +59,19 @@ TEST_F(JsonPropertyBagTest, EveryKindOfValueRoundTripsThroughAFile) {
   };
   JsonPropertyBag bag;
   for (const auto& c : cases) bag.Write(c.key, c.value, c.defaultValue);
-  bag.Save(File("p.json"));
-  const std::string text = ContentOf(File("p.json"));
+  bag.Save(dir / "p.json");
+  const std::string text = ContentOf(dir / "p.json");
   EXPECT_NE(text.find("\"Go \\\"fast\\\" \xC3\xA9\""), std::string::npos) << text;
   // The file reads naturally: dates carry their text as well as their value.
   EXPECT_NE(text.find("\"iso\": \"2024-02-29T13:45:"), std::string::npos);
 
-  JsonPropertyBag loaded = JsonPropertyBag::Load(File("p.json"));
+  JsonPropertyBag loaded = JsonPropertyBag::Load(dir / "p.json");
   EXPECT_TRUE(loaded.Existed());
   for (const auto& c : cases)
     EXPECT_TRUE(SameContent(loaded.Read(c.key, c.defaultValue), c.value)) << c.key;
   // A missing file is an empty bag that gives the defaults.
-  JsonPropertyBag absent = JsonPropertyBag::Load(File("absent.json"));
-  EXPECT_FALSE(absent.Existed());
-  EXPECT_TRUE(absent.Empty());
+  JsonPropertyBag absent = JsonPropertyBag::Load(dir / "absent.json");
+  EXPECT_TRUE(!absent.Existed() && absent.Empty());
   EXPECT_TRUE(SameContent(absent.Read("Caption", std::string("Go")), std::string("Go")));
 }
 
@@ -87,7 +81,7 @@ std::string WithDate(const std::string& days) {
 
 // A value is read as the kind of its default, or refused naming the key and
 // the file: 13 for another kind, 6 beyond the range of the kind.
-TEST_F(JsonPropertyBagTest, AValueIsReadAsItsDefaultsKindOrRefused) {
+TEST(JsonPropertyBagTest, AValueIsReadAsItsDefaultsKindOrRefused) {
   constexpr int32_t kOverflow = ErrorNumber::Overflow;
   constexpr int32_t kMismatch = ErrorNumber::TypeMismatch;
   const auto arial = std::make_shared<StdFont>();
@@ -145,35 +139,37 @@ TEST_F(JsonPropertyBagTest, AValueIsReadAsItsDefaultsKindOrRefused) {
   }
 }
 
-TEST_F(JsonPropertyBagTest, AMalformedFileIsAClearErrorAndIsLeftAsItWas) {
+TEST(JsonPropertyBagTest, AMalformedFileIsAClearErrorAndIsLeftAsItWas) {
+  const testing::ScratchDir dir;
   // A number beyond a double's range once escaped as the JSON library's own exception.
   for (const std::string& text : std::initializer_list<std::string>{
            "{\"Caption\": \"Go\",", "[1, 2]", "", "42", "{\"A\": 1e400}", "{\"A\": -1e400}",
            "{\"A\": " + std::string(400, '6') + ".5}"}) {
     SCOPED_TRACE(text);
-    std::ofstream(File("bad.json"), std::ios::binary) << text;
-    const RuntimeError error = CaughtError([&] { JsonPropertyBag::Load(File("bad.json")); });
+    std::ofstream(dir / "bad.json", std::ios::binary) << text;
+    const RuntimeError error = CaughtError([&] { JsonPropertyBag::Load(dir / "bad.json"); });
     EXPECT_EQ(error.Number(), ErrorNumber::PathFileAccess);
-    EXPECT_TRUE(Mentions(error, File("bad.json"))) << error.Description();
-    EXPECT_EQ(ContentOf(File("bad.json")), text);
+    EXPECT_TRUE(Mentions(error, dir / "bad.json")) << error.Description();
+    EXPECT_EQ(ContentOf(dir / "bad.json"), text);
   }
 }
 
 // Another host or a newer version may have written keys this one does not
 // know: a save keeps them in their order, with one entry per key and none for
 // a value at its default.
-TEST_F(JsonPropertyBagTest, OneEntryPerKeyNoneForADefaultAndUnknownKeysSurviveASave) {
-  std::ofstream(File("form.json")) << R"({"Device": "/dev/ttyUSB1", "Caption": "Old",
+TEST(JsonPropertyBagTest, OneEntryPerKeyNoneForADefaultAndUnknownKeysSurviveASave) {
+  const testing::ScratchDir dir;
+  std::ofstream(dir / "form.json") << R"({"Device": "/dev/ttyUSB1", "Caption": "Old",
       "FromANewerVersion": {"nested": [1, "two", null]}, "RThreshold": 100})";
-  JsonPropertyBag bag = JsonPropertyBag::Load(File("form.json"));
+  JsonPropertyBag bag = JsonPropertyBag::Load(dir / "form.json");
   bag.Write("Caption", std::string("New"), std::string("Travimo"));
   bag.Write("RThreshold", int16_t{0}, int16_t{0});  // drops the older value
   bag.Write("BackColor", int32_t{0}, int32_t{0});
   EXPECT_FALSE(bag.Contains("BackColor"));
   bag.Write("BackColor", int32_t{255}, int32_t{0});
   bag.Write("BackColor", int32_t{255}, int32_t{0});  // replaced in place
-  bag.Save(File("form.json"));
-  EXPECT_EQ(ContentOf(File("form.json")),
+  bag.Save(dir / "form.json");
+  EXPECT_EQ(ContentOf(dir / "form.json"),
             nlohmann::ordered_json::parse(R"({"Device": "/dev/ttyUSB1", "Caption": "New",
                 "FromANewerVersion": {"nested": [1, "two", null]}, "BackColor": 255})")
                     .dump(2) + "\n");

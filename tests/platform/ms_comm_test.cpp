@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <travimo/model/error.h>
@@ -17,16 +18,10 @@ namespace {
 using testing::CaughtError;
 using testing::ErrorOf;
 
-class MSCommTest : public ::testing::Test {
- protected:
-  void RecordEvents() {
-    comm.OnComm([this] { events.push_back(comm.CommEvent()); });
-  }
-
+struct MSCommTest : ::testing::Test {
   testing::VirtualHost host;
   testing::ScriptedSerial line{host};
   MSComm comm{host, line};
-  std::vector<int16_t> events;
 };
 
 // What the port's state or the value forbids is refused and changes nothing.
@@ -52,10 +47,8 @@ TEST_F(MSCommTest, RefusalsLeaveEveryPropertyAsItWas) {
     if (comm.PortOpen() != cases[i].open) comm.PortOpen(cases[i].open);
     EXPECT_EQ(ErrorOf(cases[i].call), cases[i].error) << "row " << i;
   }
-  EXPECT_EQ(comm.InBufferSize(), 1024);
-  EXPECT_EQ(comm.CommPort(), 1);
-  EXPECT_EQ(comm.Settings(), "9600,n,8,1");
-  EXPECT_EQ(comm.Handshaking(), 0);
+  EXPECT_EQ(std::tuple(comm.InBufferSize(), comm.CommPort(), comm.Settings(), comm.Handshaking()),
+            std::tuple(1024, 1, "9600,n,8,1", 0));
   comm.PortOpen(false);
   comm.InBufferSize(9096);
   EXPECT_EQ(comm.InBufferSize(), 9096);
@@ -89,14 +82,13 @@ TEST_F(MSCommTest, OpensWithItsPropertiesAndSettingsAndRefusesMalformedText) {
   for (const auto& c : cases) {
     comm.Settings(c.text);
     comm.PortOpen(true);
-    EXPECT_EQ(line.LastOptions().line, c.expected) << c.text;
-    EXPECT_EQ(FormatLineSettings(c.expected), c.formatted);
+    const PortOptions& options = line.LastOptions();
+    EXPECT_EQ(std::tuple(line.LastPort(), options.line, FormatLineSettings(options.line),
+                         options.handshaking, options.dtrEnable),
+              std::tuple(3, c.expected, c.formatted, 3, true)) << c.text;
     comm.PortOpen(false);
     EXPECT_FALSE(line.IsOpen());
   }
-  EXPECT_EQ(line.LastPort(), 3);
-  EXPECT_EQ(line.LastOptions().handshaking, 3);
-  EXPECT_TRUE(line.LastOptions().dtrEnable);
   comm.PortOpen(true);
   comm.Output(std::string("D\x01\x00\xff", 4));
   EXPECT_EQ(line.Written(), std::string("D\x01\x00\xff", 4));
@@ -113,25 +105,11 @@ TEST_F(MSCommTest, OpensWithItsPropertiesAndSettingsAndRefusesMalformedText) {
   }
 }
 
-TEST_F(MSCommTest, InputKeepsNullBytesHonoursInputLenAndHoldsAtMostInBufferSize) {
-  comm.InBufferSize(10);
-  line.SendAfterOpen(0.0, std::string("ab\0cd", 5) + std::string(20, 'x'));
-  comm.PortOpen(true);
-  host.Yield();
-  EXPECT_EQ(comm.InBufferCount(), 10);
-  comm.InputLen(2);
-  EXPECT_EQ(comm.Input(), "ab");
-  comm.InputLen(0);
-  EXPECT_EQ(comm.Input(), std::string("\0cd", 3) + std::string(7, 'x')) << "refilled to 10";
-  EXPECT_EQ(comm.Input(), std::string(10, 'x'));
-  EXPECT_EQ(comm.Input(), std::string(3, 'x'));
-  EXPECT_EQ(comm.Input(), "");
-}
-
 // Events come only inside yields and only with a threshold, which counts the
 // characters waiting; end of file has an event of its own.
 TEST_F(MSCommTest, ReceiveEventsFollowTheThresholdOnlyInsideYields) {
-  RecordEvents();
+  std::vector<int16_t> events;
+  comm.OnComm([&] { events.push_back(comm.CommEvent()); });
   line.SendAfterOpen(0.05, "abc");
   line.SendAfterOpen(0.5, "def");
   line.SendAfterOpen(1.0, "ab");
@@ -156,18 +134,28 @@ TEST_F(MSCommTest, ReceiveEventsFollowTheThresholdOnlyInsideYields) {
   host.RunFor(0.1);
   EXPECT_EQ(events, (std::vector<int16_t>{CommEventCode::Receive, CommEventCode::Receive,
                                           CommEventCode::Receive, CommEventCode::EndOfFile}));
-  comm.InBufferCount(0);  // empties the buffer
-  EXPECT_EQ(comm.InBufferCount(), 0);
+  comm.InBufferCount(0);
+  EXPECT_EQ(comm.Input(), "") << "the buffer was emptied";
 }
 
-TEST_F(MSCommTest, HangUpKeepsReceivedDataThenFails) {
-  line.SendAfterOpen(0.0, "last words");
+// Input keeps null bytes and honours InputLen; the buffer holds at most
+// InBufferSize and refills from the line. After a hang-up what was received
+// stays readable, then every use fails naming the device, which is released
+// at once; a fresh open starts clean.
+TEST_F(MSCommTest, InputHonoursInputLenAndInBufferSizeAndOutlivesAHangUp) {
+  comm.InBufferSize(10);
+  line.SendAfterOpen(0.0, std::string("ab\0cd", 5) + std::string(20, 'x'));
   line.HangUpAfterOpen(0.05);
   comm.PortOpen(true);
   host.RunFor(0.2);
-  EXPECT_TRUE(comm.PortOpen());
   EXPECT_EQ(comm.InBufferCount(), 10);
-  EXPECT_EQ(comm.Input(), "last words");
+  comm.InputLen(2);
+  EXPECT_EQ(comm.Input(), "ab");
+  comm.InputLen(0);
+  EXPECT_EQ(comm.Input(), std::string("\0cd", 3) + std::string(7, 'x')) << "refilled to 10";
+  EXPECT_EQ(comm.Input(), std::string(10, 'x'));
+  EXPECT_EQ(comm.Input(), std::string(3, 'x')) << "received as the line hung up";
+  EXPECT_TRUE(comm.PortOpen());
   const RuntimeError lost = CaughtError([&] { comm.InBufferCount(); });
   EXPECT_EQ(lost.Number(), CommError::ReadFailed) << "an empty buffer on a lost line fails";
   EXPECT_NE(lost.Description().find(line.DeviceFor(1)), std::string::npos);

@@ -58,9 +58,9 @@ TEST(RawDataSidecarTest, RoundTripsAndMatchesOnlyItsOwnBytes) {
   EXPECT_FALSE(DescribesBytes(back, std::string("P\0\x02##", 5))) << "same length, other bytes";
   EXPECT_EQ(SidecarPathFor("dir/RawData.dat"), "dir/RawData.dat.json");
 
-  for (const char* text : {"{}", "[1]", "not json", R"({"travimoRawDataSettings": 1, "bytes": "x"})"}) {
+  for (const char* text :
+       {"{}", "[1]", "not json", R"({"travimoRawDataSettings": 1, "bytes": "x"})"})
     EXPECT_THROW(ParseSidecar(text, "f.json"), RuntimeError) << text;
-  }
 }
 
 }  // namespace
