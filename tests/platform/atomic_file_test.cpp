@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <travimo/model/error.h>
@@ -57,24 +58,17 @@ int32_t ReplaceError(const std::string& name, std::string_view text) {
 
 // Every way a file the user named gets written: one rule for all of them.
 // The last leaves "{}\n", so a file written through shows it.
-struct Writer {
-  const char* what;
-  std::function<void(const std::string&)> write;
-};
-const Writer kWriters[] = {
+const std::pair<const char*, std::function<void(const std::string&)>> kWriters[] = {
     {"replace", [](const std::string& name) { ReplaceFileContent(name, "new"); }},
     {"trace", [](const std::string& name) { TraceFile file(name); }},
     {"check", [](const std::string& name) { CheckFileReplaceable(name); }},
-    {"raw data",
-     [](const std::string& name) {
-       PosixFileSystem().ReplaceContent(name, std::span<const uint8_t>());
-     }},
+    {"raw data", [](const std::string& name) { PosixFileSystem().ReplaceContent(name, {}); }},
     {"properties", [](const std::string& name) { JsonPropertyBag().Save(name); }},
 };
 
 void ExpectEveryWriter(const std::string& name, int32_t error) {
-  for (const Writer& writer : kWriters)
-    EXPECT_EQ(ErrorOf(name, [&] { writer.write(name); }), error) << writer.what << ": " << name;
+  for (const auto& [what, write] : kWriters)
+    EXPECT_EQ(ErrorOf(name, [&] { write(name); }), error) << what << ": " << name;
 }
 
 struct AtomicFileTest : ::testing::Test {
@@ -240,9 +234,8 @@ TEST_F(AtomicFileTest, AFullDiskOrAFileSizeLimitKeepsTheOldFile) {
 // The kernel's protected-symlinks rule, applied whatever the system's setting.
 TEST_F(AtomicFileTest, SymbolicLinksAreFollowedOnlyWhereTheKernelWould) {
   if (::geteuid() != 0) GTEST_SKIP() << "links of other users need root";
-  const fs::path home = dir_.Path() / "home";
-  const fs::path shared = dir_.Path() / "shared";
-  fs::create_directories(home);
+  const fs::path home = dir_.Path();  // not sticky
+  const fs::path shared = home / "shared";
   fs::create_directories(shared);
   ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
   ASSERT_EQ(::chown(shared.c_str(), kDirectoryOwner, kDirectoryOwner), 0);
