@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -17,6 +18,8 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include <travimo/model/error.h>
@@ -26,6 +29,7 @@
 #include <travimo/platform/serial_trace.h>
 #include "scratch_dir.h"
 #include "support/caught_error.h"
+#include "support/cpu_meter.h"
 #include "support/process_usage.h"
 
 namespace travimo::posix {
@@ -97,37 +101,32 @@ TEST_F(PtyTest, LineOptionsReachTheDeviceAndEveryByteValueMovesBothWays) {
   const struct {
     PortOptions options;
     speed_t speed;
-    tcflag_t size;
-    tcflag_t parity;
-    bool twoStops;
+    tcflag_t sizeAndParity;  // as set, not as a pseudo-terminal keeps them
+    tcflag_t control;        // stop bits and hardware flow control
+    tcflag_t input;          // parity checking and XON/XOFF
   } cases[] = {
-      {{{9600, 'n', 8, 10}, 0}, B9600, CS8, 0, false},
-      {{{19200, 'e', 7, 20}, 2}, B19200, CS7, PARENB, true},
-      {{{1200, 'o', 5, 15}, 1}, B1200, CS5, PARENB | PARODD, true},
-      {{{115200, 'm', 6, 10}, 3}, B115200, CS6, PARENB | PARODD | CMSPAR, false},
-      {{{300, 's', 8, 10}, 0}, B300, CS8, PARENB | CMSPAR, false},
+      {{{9600, 'n', 8, 10}, 0}, B9600, CS8, 0, 0},
+      {{{19200, 'e', 7, 20}, 2}, B19200, CS7 | PARENB, CSTOPB | CRTSCTS, INPCK},
+      {{{1200, 'o', 5, 15}, 1}, B1200, CS5 | PARENB | PARODD, CSTOPB, INPCK | IXON},
+      {{{115200, 'm', 6, 10}, 3}, B115200, CS6 | PARENB | PARODD | CMSPAR, CRTSCTS, INPCK | IXON},
+      {{{300, 's', 8, 10}, 0}, B300, CS8 | PARENB | CMSPAR, 0, INPCK},
   };
   auto backend = Backend();
   for (const auto& c : cases) {
     SCOPED_TRACE(FormatLineSettings(c.options.line));
     termios tty{};
     ApplyLineOptions(tty, c.options);
-    EXPECT_EQ(tty.c_cflag & CSIZE, c.size);
-    EXPECT_EQ(tty.c_cflag & (PARENB | PARODD | CMSPAR), c.parity);
+    EXPECT_EQ(tty.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR), c.sizeAndParity);
     EXPECT_EQ((tty.c_iflag & (INPCK | PARMRK)) != 0, c.options.line.parity != 'n');
     EXPECT_NE(tty.c_cflag & CREAD, 0u);
 
     auto connection = backend.Open(5, c.options);
     ASSERT_EQ(tcgetattr(slave_, &tty), 0);
-    EXPECT_EQ(cfgetispeed(&tty), c.speed);
-    EXPECT_EQ(cfgetospeed(&tty), c.speed);
-    EXPECT_EQ((tty.c_cflag & CSTOPB) != 0, c.twoStops);
-    EXPECT_EQ((tty.c_iflag & INPCK) != 0, c.options.line.parity != 'n');
-    const int hs = c.options.handshaking;
-    EXPECT_EQ((tty.c_iflag & IXON) != 0, hs == 1 || hs == 3);
-    EXPECT_EQ((tty.c_cflag & CRTSCTS) != 0, hs == 2 || hs == 3);
+    EXPECT_EQ(std::pair(cfgetispeed(&tty), cfgetospeed(&tty)), std::pair(c.speed, c.speed));
+    EXPECT_EQ(tty.c_cflag & (CSTOPB | CRTSCTS), c.control);
+    EXPECT_EQ(tty.c_iflag & (INPCK | IXON), c.input);
     EXPECT_EQ(tty.c_lflag & (ICANON | ECHO | ISIG), 0u) << "raw mode";
-    if (hs == 1 || hs == 3) continue;  // XON/XOFF takes two byte values
+    if (c.input & IXON) continue;  // XON/XOFF takes two byte values
     connection->Write(std::span(reinterpret_cast<const uint8_t*>(all.data()), all.size()));
     EXPECT_EQ(Received(all.size()), all);
     Send(all);
@@ -199,7 +198,6 @@ TEST_F(PtyTest, APortWaitsForLateDataFailsOnAHangUpAndIsTracedUnchanged) {
   const testing::ScratchDir dir;
   auto termios = Backend();
   std::string received;
-  int32_t error = 0;
   {
     TraceFile file(dir / "serial.trace");
     TracingBackend backend(termios, &file);
@@ -215,28 +213,24 @@ TEST_F(PtyTest, APortWaitsForLateDataFailsOnAHangUpAndIsTracedUnchanged) {
       host.Yield();
       EXPECT_EQ(comm.InBufferCount(), 0) << "an empty read is no hang-up";
     }
-    const auto takeUntil = [&](auto done) {
+    const auto takeUntil = [&](size_t wanted) {
       const double giveUp = host.MonotonicSeconds() + 3.0;
-      while (!done() && error == 0 && host.MonotonicSeconds() < giveUp) {
+      while (received.size() < wanted && host.MonotonicSeconds() < giveUp) {
         host.YieldUntil(giveUp);
-        try {
-          if (comm.InBufferCount() > 0) received += comm.Input();
-        } catch (const RuntimeError& failure) {
-          error = failure.Number();
-          EXPECT_THAT(failure.Description(), HasSubstr(name_));
-        }
+        if (comm.InBufferCount() > 0) received += comm.Input();
       }
     };
     comm.Output(std::string("D\0", 2));
     Send("AB\xff\x01");
-    takeUntil([&] { return received.size() >= 4; });
+    takeUntil(4);
     EXPECT_EQ(received, "AB\xff\x01");
     comm.DTREnable(false);
     comm.RTSEnable(true);
     Send("abc");
     HangUp();  // the last other holder, so the line really hangs up
-    takeUntil([] { return false; });
-    EXPECT_EQ(error, CommError::ReadFailed);
+    const RuntimeError error = CaughtError([&] { takeUntil(SIZE_MAX); });
+    EXPECT_EQ(error.Number(), CommError::ReadFailed);
+    EXPECT_THAT(error.Description(), HasSubstr(name_));
     EXPECT_TRUE(comm.PortOpen()) << "open until the control closes it";
   }
   EXPECT_TRUE(received == "AB\xff\x01" || received == "AB\xff\x01" "abc") << received;
@@ -259,6 +253,89 @@ TEST_F(PtyTest, APortWaitsForLateDataFailsOnAHangUpAndIsTracedUnchanged) {
     EXPECT_GE(stamp, previous) << line;
     previous = stamp;
   }
+}
+
+// The host itself: what ends a yield.
+struct PipeSource : IoSource {
+  PipeSource() { EXPECT_EQ(pipe(fds), 0); }
+  ~PipeSource() override {
+    close(fds[0]);
+    close(fds[1]);
+  }
+  int PollDescriptor() const override { return fds[0]; }
+  void Service() override { ++serviced; }
+  void MakeReadable() { ASSERT_EQ(write(fds[1], "x", 1), 1); }
+
+  int fds[2] = {-1, -1};
+  int serviced = 0;
+};
+
+// A yield that nothing ends sleeps to its deadline without using the processor;
+// data, a due timer or a signal end it early. Data left waiting ends every
+// yield at once. Each yield is one pass that services the sources.
+TEST(PosixHostTest, AYieldSleepsUntilSomethingHappensOrItsTime) {
+  struct Rig {
+    PosixHost host;
+    PipeSource pipe;
+    SourceRegistration registration = host.AddSource(pipe);
+    std::unique_ptr<Timer> timer;
+    std::jthread writer;
+  };
+  const struct {
+    const char* what;
+    double wait;
+    int yields;
+    std::function<void(Rig&)> arrange;
+  } cases[] = {
+      {"nothing", 0.3, 1, [](Rig&) {}},
+      {"data", 5.0, 100,
+       [](Rig& rig) {
+         rig.writer = std::jthread([&rig] {
+           std::this_thread::sleep_for(std::chrono::milliseconds(50));
+           rig.pipe.MakeReadable();
+         });
+       }},
+      {"a timer", 5.0, 1,
+       [](Rig& rig) {
+         rig.timer = rig.host.CreateTimer([] {});
+         rig.timer->Interval(50);
+         rig.timer->Enabled(true);
+       }},
+      {"a signal", 5.0, 1,
+       [](Rig&) {
+         const itimerval in50ms{{0, 0}, {0, 50000}};
+         setitimer(ITIMER_REAL, &in50ms, nullptr);
+       }},
+  };
+  struct sigaction quiet {};
+  struct sigaction previous {};
+  quiet.sa_handler = [](int) {};
+  sigemptyset(&quiet.sa_mask);
+  sigaction(SIGALRM, &quiet, &previous);
+  for (const auto& c : cases) {
+    Rig rig;
+    const travimo::testing::CpuMeter meter;
+    const double until = rig.host.MonotonicSeconds() + c.wait;
+    c.arrange(rig);
+    for (int i = 0; i < c.yields; ++i) rig.host.YieldUntil(until);
+    EXPECT_EQ(rig.pipe.serviced, c.yields) << c.what;
+    const double woke = rig.host.MonotonicSeconds();
+    if (c.wait < 1.0) {
+      EXPECT_GE(woke, until) << c.what << ": never before its time";
+      EXPECT_LT(meter.CpuSeconds(), 0.05 * meter.WallSeconds()) << c.what;
+    } else {
+      EXPECT_LT(woke, until - 3.0) << c.what << " ends the sleep";
+    }
+  }
+  sigaction(SIGALRM, &previous, nullptr);
+}
+
+TEST(PosixHostTest, TextKeepsEveryByteAndRegionalSettingsComeFromTheLocale) {
+  const uint8_t bytes[] = {0x00, 0x41, 0xE9, 0xFF};
+  EXPECT_EQ(PosixHost().BytesToText(bytes), std::string("\x00\x41\xE9\xFF", 4));
+  const RegionalSettings c = RegionalSettingsOf("C");
+  EXPECT_EQ(c, (RegionalSettings{DateOrder::MonthDayYear, ".", ",", "AM", "PM", 29}));
+  EXPECT_EQ(RegionalSettingsOf("no_SUCH.locale"), c) << "an unknown locale falls back to C";
 }
 
 }  // namespace
