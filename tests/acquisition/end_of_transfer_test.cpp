@@ -19,31 +19,32 @@ std::string Feed(EndOfTransfer& rule, const std::vector<std::string>& pieces) {
   return seen;
 }
 
-TEST(EndOfTransfer, MarkerAcrossPiecesAndAfterARestart) {
-  EndOfTransfer rule;
-  EXPECT_EQ(Feed(rule, {"", "a"}), "01");  // no marker: any text ends it
-  rule.Marker("##");
-  rule.Restart();
-  EXPECT_EQ(Feed(rule, {"ab", "c#", "#", "x"}), "0011");
-  rule.Restart();
-  EXPECT_FALSE(rule.Found("abc"));
-}
-
-TEST(EndOfTransfer, BrevaneClosingLine) {
+// One rule for every case, each setting its own and feeding twice with a
+// restart before each: what was found or searched before is forgotten.
+TEST(EndOfTransfer, MarkersAndTheBrevaneClosingLineAcrossPieces) {
   const struct {
+    const char* marker;  // none: the rule as it was
+    bool brevane;
     std::vector<std::string> pieces;
     std::string seen;
   } cases[] = {
-      {{"S\r00# F\r", "Z\r", "E", "\r"}, "0001"},
-      {{"S\r\n", "Z\r\n", "E\r\n"}, "001"},
-      {{"S\r\nZ\r", "\n", "E", "\r"}, "0001"},
-      {{"S\r03#E\r", "1E5\r", "E5\r", "\rEE\r"}, "0000"},
-      {{"S\r", "E"}, "00"},
+      {nullptr, false, {"", "a"}, "01"},  // no marker yet: any text ends it
+      {"##", false, {"ab", "c#", "#", "x"}, "0011"},
+      {nullptr, true, {"S\r00# F\r", "Z\r", "E", "\r"}, "0001"},
+      {nullptr, true, {"S\r\n", "Z\r\n", "E\r\n"}, "001"},
+      {nullptr, true, {"S\r\nZ\r", "\n", "E", "\r"}, "0001"},
+      {nullptr, true, {"S\r03#E\r", "1E5\r", "E5\r", "\rEE\r"}, "0000"},
+      {nullptr, true, {"S\r", "E"}, "00"},
+      {"", false, {"", "E"}, "01"},
   };
+  EndOfTransfer rule;
   for (const auto& c : cases) {
-    EndOfTransfer rule;
-    rule.BrevaneClosingLine();
-    EXPECT_EQ(Feed(rule, c.pieces), c.seen);
+    if (c.brevane) rule.BrevaneClosingLine();
+    if (c.marker) rule.Marker(c.marker);
+    for (int run = 0; run < 2; ++run) {
+      rule.Restart();
+      EXPECT_EQ(Feed(rule, c.pieces), c.seen) << c.pieces.front() << " run " << run;
+    }
   }
 }
 

@@ -26,10 +26,8 @@ struct ControlRig {
   Travimo control{ControlSite{container, host, files, serial}};
 };
 
-class ControlTest : public ::testing::Test {
+class ControlTest : public ::testing::Test, public ControlRig<> {
  protected:
-  ControlTest() : serial(host), control(ControlSite{container, host, files, serial}) {}
-
   ParseContext& Parser() { return ControlLink::Of(control); }
   ScanState& State() { return Parser().MutableState(); }
 
@@ -64,12 +62,6 @@ class ControlTest : public ::testing::Test {
   void LoadBrevane(const std::vector<SingleArray>& scans) {
     Load(State().brevaneCol, Brevane, scans, [](auto& r, auto& s) { r.AddScan(s, false); });
   }
-
-  VirtualHost host;
-  ScriptedSerial serial;
-  RecordingContainer container;
-  MemoryFileSystem files;
-  Travimo control;
 };
 
 }  // namespace travimo::testing

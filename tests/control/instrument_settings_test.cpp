@@ -14,7 +14,9 @@ class InstrumentSettingsTest : public ControlTest {
   }
 };
 
-TEST_F(InstrumentSettingsTest, OtherInstrumentDropsLorvexOnlySettingsAndConfiguresThePort) {
+// Another instrument drops the Lorvex-only settings; a Lorvex again restores
+// them, and one set again keeps its choices but not the host's serial values.
+TEST_F(InstrumentSettingsTest, TheTypeDecidesTheSettingsAndThePort) {
   control.ScanDataType(Burst);
   control.ContPower(true);
   for (const int32_t type : {int32_t{Ostrel}, 7}) {  // any type but Lorvex counts as another
@@ -37,9 +39,7 @@ TEST_F(InstrumentSettingsTest, OtherInstrumentDropsLorvexOnlySettingsAndConfigur
   control.ScanDataType(Burst);
   control.ScanDataType(Temperature);
   EXPECT_EQ(control.ScanDataType(), Temperature);
-}
 
-TEST_F(InstrumentSettingsTest, LorvexAgainKeepsItsChoicesAndReplacesTheHostsSerialValues) {
   control.NumberOfPoints(Max256);
   control.BlueLineTrigger(BlueLineOn);
   control.Handshaking(2);

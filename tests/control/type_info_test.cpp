@@ -13,7 +13,7 @@
 namespace travimo {
 namespace {
 
-TEST(TypeInfoTest, MembersSlotsOperationsAndParameters) {
+TEST(TypeInfoTest, MembersClassesAndTheirIds) {
   std::istringstream expected(
       "ScanDataType BKWait ScanNumber ScanDataElement NumberOfPoints Enabled Font Handshaking hWnd "
       "InBufferCount InBufferSize MouseIcon MousePointer Picture RThreshold RTSEnable Settings "
@@ -31,12 +31,11 @@ TEST(TypeInfoTest, MembersSlotsOperationsAndParameters) {
   EXPECT_EQ(members.size(), i);
   EXPECT_EQ(FindMember("Font")->dispId, -512);  // the standard font's id
   // What a host's calls depend on: how each member is called and what it takes.
-  struct Case {
+  const struct {
     const char* name;
     Operations ops;
     const char* type;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"BKWait", {.method = true}, ""},
       {"hWnd", {.get = true}, "Long"},
       {"Value", {.let = true}, "Boolean"},
@@ -65,10 +64,8 @@ TEST(TypeInfoTest, MembersSlotsOperationsAndParameters) {
   ASSERT_EQ(events.size(), 5u);
   ASSERT_EQ(events[4].parameters.size(), 1u);
   EXPECT_EQ(events[4].name, "TravimoError");
-}
 
-// Ids and GUIDs are unique; every class names interfaces that exist.
-TEST(TypeInfoTest, IdsAndGuidsAreUniqueAndClassesNameInterfacesThatExist) {
+  // Ids and GUIDs are unique; every class names interfaces that exist.
   std::set<int32_t> ids;
   for (const auto& member : TravimoMembers()) EXPECT_TRUE(ids.insert(member.dispId).second);
   std::set<int32_t> eventIds;
@@ -108,9 +105,8 @@ TEST(AboutPageTest, ElementsAndTheirRendering) {
   const AboutPage page = MakeAboutPage(kLibraryVersion);
   const AboutElement* title = page.Find("Label1");
   ASSERT_NE(title, nullptr);
-  EXPECT_TRUE(title->bold);
-  EXPECT_EQ(title->font, "MS Sans Serif");
-  EXPECT_FALSE(page.Find("Label3")->bold);
+  EXPECT_EQ(std::tuple(title->bold, title->font, page.Find("Label3")->bold),
+            std::tuple(true, "MS Sans Serif", false));
   EXPECT_TRUE(page.Find("Image1")->image);
   EXPECT_EQ(page.Find("NoSuchLabel"), nullptr);
   // The doubled ampersand is stored as it is and shown as one.
@@ -120,10 +116,10 @@ TEST(AboutPageTest, ElementsAndTheirRendering) {
             "Version 1.01.7\n"
             "This control will allow you to retrieve ScanData\n"
             "From Lorvex, Brevane & Quenta\n");
-  EXPECT_EQ(DisplayedCaption("&Read"), "Read");
-  EXPECT_EQ(DisplayedCaption("A &&&B"), "A &B");
-  EXPECT_EQ(DisplayedCaption("Save &"), "Save &");
-  EXPECT_EQ(DisplayedCaption(""), "");
+  for (const auto& [caption, shown] :
+       {std::pair{"&Read", "Read"}, {"A &&&B", "A &B"}, {"Save &", "Save &"}, {"", ""}}) {
+    EXPECT_EQ(DisplayedCaption(caption), shown);
+  }
 }
 
 }  // namespace

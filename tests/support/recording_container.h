@@ -1,7 +1,6 @@
 #pragma once
 // A container that records: property changes by name and every event with its
-// arguments. Handlers may be attached to react inside an event.
-#include <functional>
+// arguments.
 #include <string>
 #include <vector>
 
@@ -25,22 +24,27 @@ class RecordingContainer : public Container, public TravimoEvents {
   void PropertyChanged(std::string_view name) override { changes.emplace_back(name); }
   TravimoEvents& Events() override { return *this; }
 
-  void MouseDown(int16_t& Button, int16_t& Shift, float& X, float& Y) override;
-  void MouseMove(int16_t& Button, int16_t& Shift, float& X, float& Y) override;
-  void MouseUp(int16_t& Button, int16_t& Shift, float& X, float& Y) override;
-  void Click() override;
-  void TravimoError(int32_t& ReadError) override;
+  void MouseDown(int16_t& Button, int16_t& Shift, float& X, float& Y) override {
+    events.push_back({"MouseDown", 0, Button, Shift, X, Y});
+  }
+  void MouseMove(int16_t& Button, int16_t& Shift, float& X, float& Y) override {
+    events.push_back({"MouseMove", 0, Button, Shift, X, Y});
+  }
+  void MouseUp(int16_t& Button, int16_t& Shift, float& X, float& Y) override {
+    events.push_back({"MouseUp", 0, Button, Shift, X, Y});
+  }
+  void Click() override { events.push_back({.name = "Click"}); }
+  void TravimoError(int32_t& ReadError) override {
+    events.push_back({.name = "TravimoError", .number = ReadError});
+  }
 
   // The numbers of every TravimoError so far.
   std::vector<int32_t> ErrorNumbers() const;
-  int CountOf(const std::string& eventName) const;
-  bool Changed(const std::string& property) const;
 
   bool userMode = true;
   FontPtr ambientFont = std::make_shared<StdFont>();
   std::vector<std::string> changes;
   std::vector<RecordedEvent> events;
-  std::function<void()> onClick;
 };
 
 }  // namespace travimo::testing
