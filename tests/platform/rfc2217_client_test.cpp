@@ -89,9 +89,7 @@ TEST(Rfc2217Client, AnswersOrRefusesTheServersOptions) {
 // What the server says besides data: the purge's answer (data before it
 // predates the open), the carrier, and flow control of what this side sends.
 TEST(Rfc2217Client, SettingsAreSettledByTheirAnswersInAnyOrderAndNotificationsHonoured) {
-  PortOptions options;
-  options.line = {65535, 'e', 7, 15};
-  options.handshaking = 3;
+  PortOptions options{{65535, 'e', 7, 15}, 3};
   Rfc2217Client client;
   const Bytes sent = client.Configure(options);
   // A speed with 0xFF bytes goes escaped inside the subnegotiation.

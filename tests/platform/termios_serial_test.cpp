@@ -134,9 +134,7 @@ TEST_F(PtyTest, LineOptionsReachTheDeviceAndEveryByteValueMovesBothWays) {
                       [&](std::span<uint8_t> into) { return connection->Read(into).count; }),
               all);
   }
-  PortOptions custom;
-  custom.line.baud = 31250;
-  EXPECT_NO_THROW(backend.Open(5, custom)) << "a rate without a B constant";
+  EXPECT_NO_THROW(backend.Open(5, {{31250, 'n', 8, 10}})) << "a rate without a B constant";
 }
 
 // Every refusal is 8002 saying why. The lock file of terminal programs: a
@@ -161,9 +159,7 @@ TEST_F(PtyTest, OpenRefusesWhatIsMissingUnsupportedOrInUseAndKeepsTheLockFile) {
   const auto lockText = [](pid_t pid) {
     return std::string(10 - std::to_string(pid).size(), ' ') + std::to_string(pid) + '\n';
   };
-  PortOptions fourBits;
-  fourBits.line.dataBits = 4;
-  expectRefusal(5, fourBits, "4 data bits");
+  expectRefusal(5, {{9600, 'n', 4, 10}}, "4 data bits");
   expectRefusal(7, {}, "/dev/travimo-missing-7");
   expectRefusal(6, {}, notATty);
   EXPECT_FALSE(std::filesystem::exists(locks / LockFileName(notATty)));
