@@ -3,13 +3,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
-#include "acquisition/cycle_host.h"
+#include "acquisition/port_configuration.h"
 #include <travimo/model/enums.h>
 #include <travimo/model/error.h>
+#include "support/memory_file_system.h"
+#include "support/scripted_serial.h"
+#include "support/virtual_host.h"
 
 namespace travimo::testing {
 namespace {
@@ -17,6 +23,97 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+
+// The description of the error being handled, if it is a RuntimeError.
+std::string DescriptionOfCurrentError() {
+  try {
+    if (std::current_exception()) throw;
+  } catch (const RuntimeError& error) {
+    return error.Description();
+  } catch (...) {
+  }
+  return {};
+}
+
+// A ReadCycleHost without a control: the real MSComm over a scripted line on
+// a virtual clock, plain members for the button, frame and flags, and a record
+// of every caption, parse and reported error.
+class CycleHost : public ReadCycleHost {
+ public:
+  struct Parse {
+    TransferKind kind;
+    std::string text;
+  };
+
+  explicit CycleHost(double startOfDay = 10 * 3600.0)
+      : clock(startOfDay),
+        serial(clock),
+        comm(clock, serial),
+        keepAlive(clock.CreateTimer([this] { ++keepAliveTicks; })),
+        flash(clock.CreateTimer([] {})),
+        cycle(*this) {
+    keepAlive->Interval(30000);
+    flash->Interval(200);
+    comm.OnComm([this] { cycle.OnComm(); });
+  }
+
+  // Runs one cycle and returns how long it took on the virtual clock.
+  double Read() {
+    const double start = clock.MonotonicSeconds();
+    cycle.AcquireData();
+    return clock.MonotonicSeconds() - start;
+  }
+
+  MSComm& Comm() override { return comm; }
+  HostServices& Host() override { return clock; }
+  FileSystem& Files() override { return *files; }
+  Timer& KeepAliveTimer() override { return *keepAlive; }
+  Timer& FlashTimer() override { return *flash; }
+  void FrameEnabled(bool enabled) override { frameEnabled = enabled; }
+  void ButtonCaption(const std::string& caption) override { captions.push_back(caption); }
+  void ButtonBackColor(Colour colour) override { backColour = colour; }
+  void ResetFlash() override {}
+  int32_t InstrumentType() override { return type; }
+  int32_t DataType() override { return dataType; }
+  void ConfigurePort() override { travimo::ConfigurePort(comm, type); }
+  void LetCancelTransfer(bool value) override { cancel = value; }
+  bool CancelRequested() override { return cancel; }
+  bool RawDataWanted() override { return saveRawData; }
+  std::string RawDataFileName() override { return "RawData.dat"; }
+  void ParseReceived(std::string& transfer, TransferKind kind) override {
+    parses.push_back({kind, transfer});
+    if (parser) parser(transfer, kind);
+  }
+  void RaiseTravimoError(int32_t number) override {
+    errors.push_back(number);
+    description = DescriptionOfCurrentError();
+    if (onError) onError(number);
+  }
+
+  VirtualHost clock;
+  ScriptedSerial serial;
+  MSComm comm;
+  std::unique_ptr<Timer> keepAlive;
+  std::unique_ptr<Timer> flash;
+  MemoryFileSystem memoryFiles;
+  FileSystem* files = &memoryFiles;
+  ReadCycle cycle;
+
+  int32_t type = 1;
+  int32_t dataType = 0;
+  bool cancel = false;
+  bool saveRawData = false;
+  std::function<void(std::string&, TransferKind)> parser;
+  std::function<void(int32_t)> onError;
+
+  std::vector<std::string> captions;
+  std::vector<Parse> parses;
+  std::vector<int32_t> errors;
+  std::string description;  // of the last error
+  bool frameEnabled = true;
+  Colour backColour = 0;
+  int keepAliveTicks = 0;
+};
 
 // The one polling pass that every cycle runs, on a 10 ms virtual quantum.
 constexpr double kPass = 2.0;
@@ -28,17 +125,6 @@ const std::string kOld = "the bytes of an earlier and longer read";
 // Leaves no stray "#", "E" or "S" that would end or classify a transfer early.
 std::string Filler(size_t length) {
   return std::string(length, '7');
-}
-
-// The description of the error being handled.
-std::string DescriptionOfCurrentError() {
-  try {
-    throw;
-  } catch (const RuntimeError& error) {
-    return error.Description();
-  } catch (...) {
-    return {};
-  }
 }
 
 // Port closed, frame enabled, no flash or cancel, the face colour, nothing kept.
@@ -125,8 +211,6 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
       if (c.cancelAt > 0) host.clock.At(c.cancelAt, [&] { host.cancel = true; });
       host.cancel = c.cancelAt < 0;
       host.serial.FailOpen(c.failOpen);
-      std::string description;
-      host.onError = [&](int32_t) { description = DescriptionOfCurrentError(); };
       bool suspended = false;  // in the set-up's pause
       host.clock.At(0.9, [&] {
         suspended = !host.keepAlive->Enabled() && !host.frameEnabled && host.flash->Enabled() &&
@@ -139,7 +223,7 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
       EXPECT_EQ(host.errors, c.errors);
       const bool cutShort = c.errors == std::vector<int32_t>{CommError::ReadFailed};
       if (cutShort) {
-        EXPECT_THAT(description, HasSubstr("hung up"));
+        EXPECT_THAT(host.description, HasSubstr("hung up"));
       }
       const bool saved = c.errors.empty() || (cutShort && !text.empty());
       EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), saved ? text : kOld);
@@ -256,15 +340,13 @@ TEST(ReadCycleErrors, EveryFailureIsReportedByNumber) {
     host.serial.SendAfterOpen(0.5, c.sent);
     if (c.hangUp) host.serial.HangUpAfterOpen(0.8);
     if (c.parserFails) host.parser = [&](std::string&, TransferKind) { c.parserFails(); };
-    std::string description;
     host.onError = [&](int32_t) {
-      description = DescriptionOfCurrentError();
       host.cycle.AcquireData();
       throw std::runtime_error("host handler");
     };
     host.Read();
     EXPECT_THAT(host.errors, ElementsAre(c.number));
-    EXPECT_THAT(description, HasSubstr(c.says));
+    EXPECT_THAT(host.description, HasSubstr(c.says));
     EXPECT_EQ(files.Content("RawData.dat"), kOld);
     EXPECT_EQ(host.parses.size(), c.parserFails ? 1u : 0u);
     EXPECT_GE(files.closeAllCalls, 1);

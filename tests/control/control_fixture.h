@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <numeric>
 #include <vector>
 
 #include "control/control_link.h"
@@ -34,8 +35,7 @@ class ControlTest : public ::testing::Test, public ControlRig<> {
   // Points lower..lower+size-1 valued first, first+1, ...
   static SingleArray Ramp(int32_t lower, int32_t size, float first) {
     std::vector<float> values(static_cast<size_t>(size));
-    for (int32_t i = 0; i < size; ++i)
-      values[static_cast<size_t>(i)] = first + static_cast<float>(i);
+    std::iota(values.begin(), values.end(), first);
     return SingleArray(lower, std::move(values));
   }
 

@@ -41,11 +41,6 @@ struct LoopbackSocket {
   uint16_t port = 0;
 };
 
-// A loopback port nobody listens on right now.
-inline uint16_t FreePort() {
-  return LoopbackSocket(false).port;
-}
-
 // Whether something listens on the loopback port, seen without connecting
 // (a connection would open the device and disturb the instrument).
 inline bool Listening(uint16_t port) {
@@ -67,7 +62,9 @@ inline bool Ser2netInstalled() {
 
 class Ser2netRig {
  public:
-  explicit Ser2netRig(const std::string& device) : rawPort_(FreePort()), rfc2217Port_(FreePort()) {
+  // Two loopback ports nobody listens on right now.
+  explicit Ser2netRig(const std::string& device)
+      : rawPort_(LoopbackSocket(false).port), rfc2217Port_(LoopbackSocket(false).port) {
     dir_ = std::filesystem::temp_directory_path() /
            ("travimo-ser2net-" + std::to_string(::getpid()) + "-" + std::to_string(rawPort_));
     std::filesystem::create_directories(dir_);
@@ -88,9 +85,8 @@ class Ser2netRig {
   std::string RawUrl() const { return "socket://127.0.0.1:" + std::to_string(rawPort_); }
   std::string Rfc2217Url() const { return "rfc2217://127.0.0.1:" + std::to_string(rfc2217Port_); }
   std::string Log() const {
-    std::ifstream in(dir_ / "ser2net.log");
-    std::stringstream text;
-    text << in.rdbuf();
+    std::ostringstream text;
+    text << std::ifstream(dir_ / "ser2net.log").rdbuf();
     return text.str();
   }
 
