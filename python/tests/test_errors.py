@@ -8,29 +8,21 @@ def _resolver(port):
     raise KeyError(port)
 
 
-@pytest.mark.parametrize("read, named", [
-    (lambda missing: travimo.read(device=missing), "no-such-tty"),
-    (lambda missing: travimo.Control(device=_resolver).read_travimo(), "port 1"),
+@pytest.mark.parametrize("fail, number, name, named", [
+    (lambda missing: travimo.read(device=missing), 8002, "ComportError", "no-such-tty"),
+    (lambda missing: travimo.Control(device=_resolver).read_travimo(), 8002, "ComportError",
+     "port 1"),
+    (lambda _: travimo.Control().decode(b"Sxyz"), 32769, "InvalidOstrelDataError", ""),
+    (lambda _: travimo.Control().decode(b"S\r01#x\r"), 32770, "InvalidBrevaneDataError", ""),
+    (lambda _: travimo.Control().decode(b""), 1, "ComportReadError", ""),
 ])
-def test_a_port_that_cannot_be_opened_is_comport_error(tmp_path, read, named):
+def test_ports_that_cannot_be_opened_and_parser_failures(tmp_path, fail, number, name, named):
     with pytest.raises(travimo.TravimoError) as caught:
-        read(tmp_path / "no-such-tty")
+        fail(tmp_path / "no-such-tty")
     error = caught.value
-    assert (error.number, error.name) == (8002, "ComportError")
-    assert named in error.description
-    assert str(error).startswith("8002 ComportError: ")
-
-
-@pytest.mark.parametrize("data, number, name", [
-    (b"Sxyz", 32769, "InvalidOstrelDataError"),
-    (b"S\r01#x\r", 32770, "InvalidBrevaneDataError"),
-    (b"", 1, "ComportReadError"),
-])
-def test_parser_failures(data, number, name):
-    with pytest.raises(travimo.TravimoError) as caught:
-        travimo.Control().decode(data)
-    assert (caught.value.number, caught.value.name) == (number, name)
-    assert caught.value.description
+    assert (error.number, error.name) == (number, name)
+    assert named in error.description and error.description
+    assert str(error).startswith(f"{number} {name}: ")
 
 
 @pytest.mark.parametrize("name, value, number", [

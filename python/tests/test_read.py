@@ -1,4 +1,6 @@
-"""Reads through the module from the simulator, on the real serial backend."""
+"""Reads through the module from the simulator, on the real serial backend, and
+the archive that keeps them."""
+import datetime
 import json
 import subprocess
 import sys
@@ -10,24 +12,86 @@ import pytest
 import travimo
 
 
-@pytest.mark.parametrize("kind, scans, points, record_class, lower", [
-    ("lorvex", 3, 512, travimo.CLorvexCls, 1),
-    ("ostrel", 2, 20, travimo.COstrelCls, 1),
-    ("brevane", 2, 20, travimo.CBrevaneCls, 0),
-])
-def test_demo_read_returns_every_record_with_its_series(kind, scans, points, record_class, lower):
-    with travimo.Simulator(type=kind, scans=scans, points=points) as sim:
-        records = travimo.read(device=sim.device, type=kind)
-    assert records.instrument == kind.capitalize()
-    assert len(records) == scans
+SIMULATED = {  # scans, points, record class, lower bound of the series
+    "lorvex": (3, 512, travimo.CLorvexCls, 1),
+    "ostrel": (2, 20, travimo.COstrelCls, 1),
+    "brevane": (2, 20, travimo.CBrevaneCls, 0),
+}
+
+
+@pytest.fixture(scope="module")
+def kept(tmp_path_factory):
+    """One read of each instrument from the simulator, all kept in one archive:
+    its path, and per instrument the Records read and the device."""
+    path = tmp_path_factory.mktemp("archive") / "archive.sqlite"
+    reads = {}
+    for kind, (scans, points, _, _) in SIMULATED.items():
+        with travimo.Simulator(type=kind, scans=scans, points=points) as sim:
+            reads[kind] = travimo.read(device=sim.device, type=kind, archive=path), sim.device
+    return path, reads
+
+
+@pytest.mark.parametrize("kind", SIMULATED)
+def test_demo_read_returns_every_record_with_its_series(kept, kind):
+    scans, points, record_class, lower = SIMULATED[kind]
+    records = kept[1][kind][0]
+    assert (records.instrument, len(records)) == (kind.capitalize(), scans)
     assert all(type(r) is record_class for r in records)
-    series = records[0].ScanData
-    assert series.lower == lower
-    values = np.asarray(series)
-    assert values.dtype == np.float32 and len(values) == points
+    values = np.asarray(records[0].ScanData)
+    assert (records[0].ScanData.lower, values.dtype, len(values)) == (lower, np.float32, points)
     offline = travimo.Control().decode(travimo.sample_transfer(kind, scans=scans, points=points))
-    for read, saved in zip(records, offline):
+    for read, saved in zip(records, offline, strict=True):
         np.testing.assert_array_equal(read.ScanData.values, saved.ScanData.values)
+        fields = read.to_dict()  # and each record round trips through a dict
+        assert list(fields) == list(read.fields)
+        again = type(read).from_dict(fields)
+        assert again.to_dict() == fields and again is not read
+
+
+def test_a_read_kept_comes_back_as_the_same_records_and_bytes(kept):
+    path, reads = kept
+    records, device = reads["lorvex"]
+    assert records.archive_entry == 1
+    archive = travimo.Archive(path)
+    entry = archive.reads()[0]
+    assert (entry.number, entry.source, entry.instrument, entry.records, entry.device,
+            entry.error_number, entry.parent) == (1, "python", "Lorvex", 3, device, 0, None)
+    now = datetime.datetime.now(datetime.timezone.utc)
+    assert abs(entry.time - now) < datetime.timedelta(minutes=5)
+
+    back = archive.records(1)
+    assert back.instrument == "Lorvex" and back.type_letters == records.type_letters
+    for read, again in zip(records, back, strict=True):
+        assert type(again) is travimo.CLorvexCls
+        np.testing.assert_array_equal(np.asarray(again.ScanData), np.asarray(read.ScanData))
+    decoded = travimo.Control().decode(archive.raw(1))
+    assert [r.ScanNumber for r in decoded] == [r.ScanNumber for r in records]
+
+
+@pytest.mark.parametrize("filters, found", [
+    ({}, [1, 2, 3]),
+    ({"type": "Brevane"}, [3]),
+    ({"type": "ostrel"}, [2]),
+    ({"failed": True}, []),
+    ({"since": "2999-01-01"}, []),
+    ({"until": datetime.date(2000, 1, 1)}, []),
+    ({"since": datetime.datetime(2000, 1, 1, tzinfo=datetime.timezone.utc)}, [1, 2, 3]),
+])
+def test_filters_pick_the_reads(kept, filters, found):
+    assert [r.number for r in travimo.Archive(kept[0]).reads(**filters)] == found
+
+
+def test_an_archive_that_cannot_keep_the_read_never_costs_it(tmp_path):
+    broken = tmp_path / "broken.sqlite"
+    broken.write_bytes(b"x" * 4096)
+    with travimo.Simulator(type="ostrel", scans=1, points=8) as sim:
+        with pytest.warns(RuntimeWarning, match="not archived.*broken.sqlite"):
+            records = travimo.read(device=sim.device, type="ostrel", archive=broken)
+    assert len(records) == 1 and records.archive_entry is None
+    with pytest.raises(travimo.TravimoError):
+        travimo.Archive(broken)
+    with pytest.raises(travimo.TravimoError):
+        travimo.Archive(tmp_path / "new.sqlite").records(1)  # no such read
 
 
 def test_pressing_the_button_reads_the_port_the_resolver_names(tmp_path):
