@@ -62,12 +62,16 @@ using ArchiveFaultTest = ArchiveTest;
 
 TEST_F(ArchiveFaultTest, TwoProcessesWritingAtOnceBothSucceed) {
   constexpr int kEach = 500;
+  // The busy wait is not fair: one writer may wait out all the other's inserts,
+  // on a loaded machine longer than the 5 s a single insert is allowed. Still
+  // under the test's time limit, so a writer stuck for good fails here.
+  constexpr int kBusyTimeoutMs = 90'000;
   const ReadEntry entry = Decoded(sim::EncodeLorvexTransfer({{'A', {1, 2, 3}}}));
   std::vector<pid_t> writers;
   for (int i = 0; i < 2; ++i) {
     // Both may also find the file new: making its schema is part of the race.
     writers.push_back(Spawn([&] {
-      auto store = archive::OpenSqliteArchive(file);
+      auto store = archive::OpenSqliteArchive(file, kBusyTimeoutMs);
       for (int n = 0; n < kEach; ++n) store->Add(entry);
     }));
   }
