@@ -1,7 +1,7 @@
 #include "scripted_serial.h"
 
 #include <algorithm>
-#include <deque>
+#include <map>
 
 #include <travimo/model/error.h>
 #include <travimo/platform/ms_comm.h>
@@ -13,11 +13,9 @@ class ScriptedSerial::Connection : public SerialConnection {
   Connection(ScriptedSerial& backend, std::string device) : backend_(&backend), device_(device) {
     const double openedAt = backend.host_.MonotonicSeconds();
     for (const auto& step : backend.script_) {
-      pending_.push_back({openedAt + step.delay, step.bytes, step.hangUp});
+      pending_.emplace(openedAt + step.delay, step);  // equal times keep their order
       backend.host_.At(openedAt + step.delay, [] {});
     }
-    std::stable_sort(pending_.begin(), pending_.end(),
-                     [](const Step& a, const Step& b) { return a.delay < b.delay; });
   }
   ~Connection() override {
     if (backend_) backend_->open_ = nullptr;
@@ -55,22 +53,20 @@ class ScriptedSerial::Connection : public SerialConnection {
   void Detach() { backend_ = nullptr; }
 
  private:
-  // Steps keep their absolute time in `delay`; nothing follows a hang-up.
+  // Nothing follows a hang-up.
   void ReleaseDueSteps() {
     const double now = backend_ ? backend_->host_.MonotonicSeconds() : 1e300;
-    while (!pending_.empty() && pending_.front().delay <= now + 1e-9 && !hungUp_) {
-      if (pending_.front().hangUp) {
-        hungUp_ = true;
-      } else {
-        readable_ += pending_.front().bytes;
-      }
-      pending_.pop_front();
+    for (auto step = pending_.begin();
+         step != pending_.end() && step->first <= now + 1e-9 && !hungUp_;
+         step = pending_.erase(step)) {
+      readable_ += step->second.bytes;
+      hungUp_ = step->second.hangUp;
     }
   }
 
   ScriptedSerial* backend_;
   std::string device_;
-  std::deque<Step> pending_;
+  std::multimap<double, Step> pending_;  // by the time they are due
   std::string readable_;
   bool hungUp_ = false;
 };
