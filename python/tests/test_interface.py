@@ -16,9 +16,7 @@ PACKAGE = pathlib.Path(travimo.__file__).parent
 
 def test_single_array_is_a_sequence_by_its_own_bounds_and_a_numpy_view():
     a = travimo.SingleArray([1.5, 2.5, 3.5], lower=-1)
-    assert len(a) == 3
-    assert [a[-1], a[0], a[1]] == [1.5, 2.5, 3.5]
-    assert list(a) == [1.5, 2.5, 3.5]
+    assert (len(a), [a[-1], a[0], a[1]], list(a)) == (3, [1.5, 2.5, 3.5], [1.5, 2.5, 3.5])
     assert 2.5 in a
     for outside in (-2, 2):  # never counted from the end
         with pytest.raises(IndexError, match=r"-1\.\.1"):
@@ -95,8 +93,8 @@ def test_series_keep_their_bounds_dates_and_latin1_texts():
     record = travimo.CLorvexCls()
     assert (record.ScanData.lower, list(record.ScanData)) == (0, [0.0])
     record.AddScan(travimo.SingleArray([1.5, 2.5], lower=5), 2)
-    assert (record.TemperatureData.lower, record.TemperatureData.upper) == (5, 6)
-    assert record.TemperatureData.At(6) == 2.5
+    temperature = record.TemperatureData
+    assert (temperature.lower, temperature.upper, temperature.At(6)) == (5, 6, 2.5)
     record.ScanData = np.arange(3)
     assert record.ScanData.lower == 0 and record.ScanData.values.dtype == np.float32
     record.cScanData = None

@@ -56,10 +56,7 @@ TEST(NearestSingle, RoundsAndSaturatesToInfinity) {
 }
 
 TEST(LocaleSingle, ReadsUnderTheSettingsSeparatorsAndOverflowsBeyondFloat) {
-  const RegionalSettings point;
-  RegionalSettings comma;
-  comma.decimalSeparator = ",";
-  comma.groupingSeparator = ".";
+  const RegionalSettings point, comma{.decimalSeparator = ",", .groupingSeparator = "."};
   const std::tuple<std::string, const RegionalSettings&, std::optional<float>> cases[] = {
       {"2,5", comma, 2.5f},          {"2,5", point, 25.0f},       {"1,234.5", point, 1234.5f},
       {"1.234,5", comma, 1234.5f},   {" -3 ", point, -3.0f},      {"1E3", point, 1000.0f},

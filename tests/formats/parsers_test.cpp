@@ -219,7 +219,7 @@ TYPED_TEST(ParserTest, ReadsBackWhatTheSimulatorEncodes) {
                          records.back().ScanData().UpperBound()));
     EXPECT_EQ(TypeParam::Current(s), TypeParam::Collection(s)->Item(s.scanNumber));
     if (handedOut.first) { EXPECT_EQ(*handedOut.first, handedOut.second); }
-    handedOut = {TypeParam::Collection(this->ctx_.state)->Item(1), records.front()};
+    handedOut = {TypeParam::Collection(s)->Item(1), records.front()};
   }
 }
 
@@ -445,10 +445,9 @@ TEST(LorvexParserTest, Transfers) {
        {Series({{1, 7.0f}, {1, 9.0f}}), kFullSeries}},
       {kLead + "P0123", "", {}, {}, 0, 1105},  // completes with no scans
       // Scaled by data type and temperature unit, always the moisture series.
-      {one(250), "A", {Series({{1, 77.0f}})}, tempF},
+      {one(250), "A", {Series({{1, 77.0f}})}, tempF}, {one(0), "A", {Series({{1, 32.0f}})}, tempF},
       {one(250), "A", {Series({{1, 25.0f}})}, tempC},
       {one(4095), "A", {Series({{1, 409.5f}})}, tempC},
-      {one(0), "A", {Series({{1, 32.0f}})}, tempF},
       {one(250), "A", {Series({{1, 250.0f}})}, {Moisture, Fahrenheit}},
       {one(250), "A", {Series({{1, 250.0f}})}, {Burst, Celsius}},
       // Any other point limit averages pairs, rounding toward zero; each scan starts afresh.
