@@ -75,11 +75,12 @@ void ExpectKeysAndDefaults(const MemoryBag::Accesses& accesses, std::vector<std:
   std::vector<std::string> keys;
   for (const auto& access : accesses) keys.push_back(access.first);
   ASSERT_EQ(keys, order);
-  for (const auto& [key, byDefault] : accesses) {
+  for (const auto& access : accesses) {
+    const std::string& key = access.first;
     SCOPED_TRACE(key);
     const auto saved = std::find_if(kSaved.begin(), kSaved.end(),
                                     [&](const auto& entry) { return entry.first == key; });
-    EXPECT_TRUE(SameValue(byDefault, key == "Font" ? font : saved->second));
+    EXPECT_TRUE(SameValue(access.second, key == "Font" ? font : saved->second));
   }
 }
 
@@ -153,7 +154,7 @@ bool SameContent(const PropertyValue& a, const PropertyValue& b) {
 // a property file; the button's colour is saved twice and restored to the
 // surface and the button.
 TEST_F(PersistenceTest, EveryKeyRoundTripsThroughAPropertyFile) {
-  const auto picture = [](const char* path) { return std::make_shared<StdPicture>(path); };
+  const auto picture = [](const char* p) { return std::make_shared<StdPicture>(StdPicture{p}); };
   MemoryBag source, saved;
   source.stored = {
       {"ScanDataType", Long(Temperature)}, {"ScanNumber", Long(3)}, {"NumberOfPoints", Long(256)},
