@@ -61,7 +61,7 @@ TEST_F(ButtonFeedbackTest, MouseEventsCarryTheButtonsArgumentsAndEscapeCancels) 
 // colour restored, Click raised last. A click on a disabled button, or a
 // click, Value True or ReadTravimo from a host handler inside a read start
 // nothing.
-TEST_F(ButtonFeedbackTest, ValueTruePressesTheButtonAndNothingStartsASecondRead) {
+TEST_F(ButtonFeedbackTest, ValueTrueAndReadTravimoStartOneReadEach) {
   control.InitProperties();
   control.Enabled(false);
   control.ButtonClick();
@@ -95,6 +95,17 @@ TEST_F(ButtonFeedbackTest, ValueTruePressesTheButtonAndNothingStartsASecondRead)
   EXPECT_EQ(container.changes.back(), "Value");
   // The one read ran to its parser, which found no scan in "P##".
   EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>{ComportReadError});
+
+  // ReadTravimo runs the cycle without caption handling or Click; DecodeTransfer
+  // reports a parse failure as an event, as a read does.
+  control.ReadTravimo();
+  EXPECT_EQ(control.Caption(), "Reading");  // the last caption of the cycle
+  EXPECT_EQ(serial.Written(), std::string("D\0D\0", 4));
+  EXPECT_FALSE(control.Reading());
+  EXPECT_TRUE(control.ReceivedSoFar().empty());
+  EXPECT_NO_THROW(control.DecodeTransfer("no scans here"));
+  EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>(3, ComportReadError));
+  EXPECT_EQ(container.events.size(), 4u);  // no second Click
 }
 
 // The failure of a host's handler stays with the host.

@@ -121,22 +121,8 @@ TEST_F(ScanQueryTest, NoLimitOnALorvexWarnsAndStaysAt512) {
 
 using ReadResultsTest = ControlTest;
 
-// ReadTravimo runs the cycle without caption handling or Click; DecodeTransfer
-// reports a parse failure as an event, as a read does.
-TEST_F(ReadResultsTest, ReadTravimoAndDecodeTransferReportFailuresAsEvents) {
-  control.Caption("Go");
-  serial.SendAfterOpen(0.5, "##");
-  control.ReadTravimo();
-  EXPECT_EQ(control.Caption(), "Reading");  // the last caption of the cycle
-  EXPECT_EQ(serial.Written(), std::string("D\0", 2));
-  EXPECT_FALSE(control.Reading());
-  EXPECT_TRUE(control.ReceivedSoFar().empty());
-  EXPECT_NO_THROW(control.DecodeTransfer("no scans here"));
-  EXPECT_EQ(container.ErrorNumbers(), (std::vector<int32_t>{ComportReadError, ComportReadError}));
-  EXPECT_EQ(container.events.size(), 2u);  // no Click
-}
-
-TEST_F(ReadResultsTest, TheReplacedCollectionWinsAndOnlyItsKindIsGathered) {
+// The replaced collection wins and only its kind is gathered.
+TEST_F(ReadResultsTest, CollectedResultsFollowTheReplacedKindAndCarryLorvexLetters) {
   LoadOstrel({Ramp(0, 3, 1), Ramp(0, 3, 1)});
   LoadLorvex({Ramp(0, 3, 1)});
   const CollectionSnapshot before = SnapshotOf(control);
@@ -151,9 +137,8 @@ TEST_F(ReadResultsTest, TheReplacedCollectionWinsAndOnlyItsKindIsGathered) {
   State().ostrelCol = std::make_shared<COstrelColCls>();  // a parse that left the type alone
   EXPECT_EQ(ReplacedKind(before, control), TransferKind::Ostrel);
   EXPECT_EQ(FilledKind(before, control), TransferKind::Ostrel);
-}
 
-TEST_F(ReadResultsTest, LorvexLettersAreLookedUpByScanNumberWhateverArrayStart) {
+  // Lorvex letters are looked up by scan number whatever the array start.
   LoadLorvex({Ramp(0, 2, 1), Ramp(0, 2, 5), Ramp(0, 2, 9)});
   State().arrayStart = 0;  // the list then holds an empty element 0 ahead of scan 1
   State().scanTypeLetters.Reset(0);
@@ -163,11 +148,9 @@ TEST_F(ReadResultsTest, LorvexLettersAreLookedUpByScanNumberWhateverArrayStart) 
 
   const ReadResults results = CollectResults(control);
   ASSERT_EQ(results.kind, TransferKind::Lorvex);
-  ASSERT_EQ(results.Count(), 3);
-  EXPECT_EQ(results.lorvex[0].position, 1);
-  EXPECT_EQ(results.lorvex[0].typeLetter, "A");
-  EXPECT_EQ(results.lorvex[1].typeLetter, "B");
-  EXPECT_EQ(results.lorvex[2].typeLetter, "");  // no letter kept for the third
+  std::vector<std::pair<int32_t, std::string>> scans;
+  for (const auto& scan : results.lorvex) scans.emplace_back(scan.position, scan.typeLetter);
+  EXPECT_EQ(scans, (decltype(scans){{1, "A"}, {2, "B"}, {3, ""}}));  // no letter kept for the third
   EXPECT_EQ(results.lorvex[2].record, State().lorvexCol->Item(3));
   // The host's queries: outside the list no letter, past it a failure.
   EXPECT_EQ(control.GetScanDataType(-1), "");
