@@ -1,26 +1,22 @@
-// Reads through a real device server: ser2net on loopback serving the
-// simulator's pseudo-terminal raw and with the COM port option, the
-// simulator's own listener, plus the failures a network line adds (no
-// server, a server that never answers or refuses a setting, a server that
-// stops part-way).
+// The network line on its own: every byte value through ser2net on loopback,
+// raw and with the COM port option, and the opens a network line can fail (no
+// server, a server that never answers or refuses a setting). Whole reads
+// through a device server are pty_read_test's.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <functional>
-#include <memory>
 #include <thread>
 #include <vector>
 
-#include "e2e/pty_rig.h"
+#include "platform/posix/device_backend.h"
 #include <travimo/model/error.h>
 #include <travimo/platform/ms_comm.h>
-#include "sim/tcp_bridge.h"
-#include "support/same_results.h"
+#include "sim/simulator.h"
 #include "support/ser2net_rig.h"
 
 namespace travimo::testing {
@@ -28,116 +24,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Outcome {
-  std::vector<int32_t> errors;
-  ReadResults results;
-};
-
-Outcome ReadWith(PtyRig& rig, const std::string& device) {
-  rig.device = device;
-  rig.container.events.clear();
-  rig.Read();
-  return {rig.container.ErrorNumbers(), CollectResults(rig.control)};
-}
-
-#define REQUIRE_SER2NET() \
-  if (!Ser2netInstalled()) GTEST_SKIP() << "ser2net is not installed (apt-get install ser2net)"
-
-enum class Route { Raw, Rfc2217, Listener };
-
-// The same records as a direct read, and over RFC 2217 the line settings
-// asked for reach the device, where the raw port keeps the server's own.
-class EveryInstrument : public ::testing::TestWithParam<sim::Mode> {};
-
-TEST_P(EveryInstrument, ReadsThroughEachRouteAsDirectly) {
-  REQUIRE_SER2NET();
-  const sim::Mode mode = GetParam();
-  PtyRig rig({.mode = mode, .scans = 2});
-  rig.control.TravimoType(mode == sim::Mode::Lorvex ? Lorvex : Ostrel);
-  rig.control.Settings("19200,n,8,2");
-  const Outcome direct = ReadWith(rig, rig.simulator.SlavePath());
-  ASSERT_TRUE(direct.errors.empty()) << rig.control.LastErrorDescription();
-  ASSERT_GT(direct.results.Count(), 0);
-  for (const Route route : {Route::Raw, Route::Rfc2217, Route::Listener}) {
-    SCOPED_TRACE(static_cast<int>(route));
-    // A server each: one that has just let a client go may still hold the device.
-    std::unique_ptr<Ser2netRig> server;
-    std::unique_ptr<sim::TcpBridge> bridge;
-    std::string url;
-    if (route == Route::Listener) {
-      bridge = std::make_unique<sim::TcpBridge>(sim::ParseListenAddress("127.0.0.1:0"),
-                                                rig.simulator.SlavePath());
-      url = "socket://127.0.0.1:" + std::to_string(bridge->Port());
-    } else {
-      server = std::make_unique<Ser2netRig>(rig.simulator.SlavePath());
-      ASSERT_TRUE(server->Running()) << server->Log();
-      url = route == Route::Rfc2217 ? server->Rfc2217Url() : server->RawUrl();
-    }
-    const Outcome remote = ReadWith(rig, url);
-    EXPECT_TRUE(remote.errors.empty()) << url << ": " << rig.control.LastErrorDescription();
-    EXPECT_TRUE(SameResults(remote.results, direct.results)) << url;
-    if (route == Route::Listener) continue;
-    const bool rfc2217 = route == Route::Rfc2217;
-    const auto line = rig.simulator.Stats().lineAtTransfer;
-    ASSERT_TRUE(line.has_value());
-    EXPECT_EQ(line->speed, rfc2217 ? B19200 : B9600);
-    EXPECT_EQ(line->twoStopBits, rfc2217);
-    EXPECT_EQ(line->hardwareFlow, rfc2217 && mode != sim::Mode::Lorvex);
-  }
-}
-
-std::string ModeName(sim::Mode mode) {
-  constexpr const char* kNames[] = {"Lorvex", "Ostrel", "Brevane"};
-  return kNames[static_cast<int>(mode)];
-}
-
-INSTANTIATE_TEST_SUITE_P(DeviceServer, EveryInstrument,
-                         ::testing::Values(sim::Mode::Lorvex, sim::Mode::Ostrel,
-                                           sim::Mode::Brevane),
-                         [](const auto& info) { return ModeName(info.param); });
-
-// A server stopped part-way is a hang-up; a device that drops its line once
-// the transfer is complete closes the connection, and the read delivers as a
-// local line would.
-TEST(DeviceServer, AConnectionEndsAsALocalLineWould) {
-  REQUIRE_SER2NET();
-  const struct {
-    bool rfc2217;
-    bool stopPartWay;
-    std::vector<int32_t> errors;
-  } cases[] = {{false, true, {CommError::ReadFailed}},
-               {true, true, {CommError::ReadFailed}},
-               {false, false, {}}};
-  for (const auto& c : cases) {
-    sim::Script script{.mode = sim::Mode::Ostrel, .scans = 2};
-    if (c.stopPartWay) {
-      script.burstSize = 64;
-      script.burstPause = 0.05;
-    } else {
-      script.hangUpAfter = sim::DefaultTransfer({script.mode, 0, 2, script.points, true}).size();
-    }
-    PtyRig rig(script);
-    rig.control.TravimoType(Ostrel);  // the type says which end marker counts
-    Ser2netRig server(rig.simulator.SlavePath());
-    ASSERT_TRUE(server.Running()) << server.Log();
-    std::thread stopper([&] {
-      const auto deadline = std::chrono::steady_clock::now() + 10s;
-      while (c.stopPartWay && rig.simulator.Stats().bytesSent < 200 &&
-             std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-      }
-      if (c.stopPartWay) server.Stop();
-    });
-    const Outcome outcome = ReadWith(rig, c.rfc2217 ? server.Rfc2217Url() : server.RawUrl());
-    stopper.join();
-    EXPECT_EQ(outcome.errors, c.errors) << c.rfc2217 << ": " << rig.control.LastErrorDescription();
-    EXPECT_EQ(outcome.results.Count(), c.stopPartWay ? 0 : 2) << c.rfc2217;
-  }
-}
-
 // Every byte value, 0xFF runs included, both ways through the escaping.
 TEST(DeviceServer, EveryByteValueSurvivesBothModes) {
-  REQUIRE_SER2NET();
+  if (!Ser2netInstalled()) GTEST_SKIP() << "ser2net is not installed (apt-get install ser2net)";
   sim::Simulator simulator;
   std::string all;
   for (int i = 0; i < 3 * 256; ++i) all += static_cast<char>(i);

@@ -16,7 +16,9 @@ namespace {
 
 constexpr const char* kMissingDevice = "/dev/travimo-no-such-device";
 
-TEST(HostRead, ReturnsTheRecordsOfEachInstrumentOrThrowsItsNumber) {
+// The one call returns the records or throws the error's number; the site
+// hands the events to their callbacks.
+TEST(HostInterface, ReadsEachInstrumentAndReportsAMissingDevice) {
   for (const sim::Mode mode : {sim::Mode::Lorvex, sim::Mode::Ostrel}) {
     sim::Simulator simulator({.mode = mode, .scans = 2, .points = 20});
     simulator.Start();
@@ -28,9 +30,7 @@ TEST(HostRead, ReturnsTheRecordsOfEachInstrumentOrThrowsItsNumber) {
   const RuntimeError error = CaughtError([] { Read({.device = kMissingDevice}); });
   EXPECT_EQ(error.Number(), ComportError);
   EXPECT_THAT(error.Description(), ::testing::HasSubstr(kMissingDevice));
-}
 
-TEST(HostSite, EventsArriveAtTheirCallbacks) {
   posix::Site site(kMissingDevice, "C");
   std::vector<int32_t> errors;
   int clicks = 0;

@@ -1,34 +1,97 @@
-// Whole reads over a real pseudo-terminal, good and bad: the device missing or
-// held by someone else, the line dropping, garbage, no end marker, a burst far
-// past the receive buffer, silence, a cancel. Whatever happens, the read ends
-// with its error number, the port closed, the button usable again, Timer1 as
-// it was, the raw-data file holding exactly what arrived, and the previous
-// read's records left alone wherever the parse never ran.
+// Whole reads over a real pseudo-terminal, directly or through a device server
+// on loopback (ser2net serving it raw or with the COM port option, or the
+// simulator's own listener), good and bad: the device missing or held by
+// someone else, the line dropping, the server stopping, garbage, no end
+// marker, a burst far past the receive buffer, silence, a cancel, a raw-data
+// file that cannot be written. Whatever happens, the read ends with its error
+// number, the port closed, the button usable again, Timer1 as it was, the
+// raw-data file holding exactly what arrived (or its old content), no
+// temporary file beside it, and the previous read's records left alone
+// wherever the parse never ran.
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "e2e/pty_rig.h"
+#include <travimo/control/travimo.h>
 #include <travimo/model/enums.h>
+#include <travimo/platform/posix/posix_file_system.h>
+#include <travimo/platform/posix/posix_host.h>
+#include "platform/posix/device_backend.h"
+#include "platform/posix/regular_file.h"
+#include "sim/simulator.h"
+#include "sim/tcp_bridge.h"
+#include "support/recording_container.h"
+#include "support/ser2net_rig.h"
 
 namespace travimo::testing {
 namespace {
 
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// What a file holds; empty when there is none.
+std::string FileText(const fs::path& path) {
+  return fs::is_regular_file(path) ? posix::ReadRegularFile(path) : std::string();
+}
+
+// A control on the real POSIX platform whose port 1 is a simulated instrument
+// on a pseudo-terminal. Everything runs in real time.
+struct PtyRig {
+  explicit PtyRig(const sim::Script& script)
+      : simulator(script),
+        device(simulator.SlavePath()),
+        serial([this](int16_t) { return this->device; }),
+        control(ControlSite{container, host, files, serial}) {
+    control.InitProperties();
+    control.CommPort(1);
+    simulator.Start();
+  }
+
+  // Every scan of the records the control holds, in order.
+  std::vector<SingleArray> Scans() {
+    std::vector<SingleArray> scans;
+    for (int32_t scan = 1; scan <= control.NumberOfScans(); ++scan) {
+      control.ScanNumber(scan);
+      scans.push_back(control.OneScanDataArray());
+    }
+    return scans;
+  }
+
+  sim::Simulator simulator;
+  std::string device;  // what port 1 opens; may be changed between reads
+  RecordingContainer container;
+  posix::PosixHost host{"C"};
+  posix::PosixFileSystem files;
+  posix::DeviceBackend serial;
+  Travimo control;
+};
+
 constexpr int kEarlier = -1;  // the previous read's records stay
 constexpr size_t kAll = std::string::npos;
+constexpr char kOldContent[] = "old content that must survive\n";
+
+// Through ser2net, raw or with the COM port option; the simulator's listener.
+enum class Route { Direct, Raw, Rfc2217, Listener };
 
 struct PtyCase {
-  const char* name;
+  std::string name;
   sim::Script script{};
   std::vector<int32_t> errors{};
   int scans = kEarlier;  // or as many as a decode of the raw-data file gives
@@ -38,8 +101,12 @@ struct PtyCase {
   std::optional<int> requests{};
   std::optional<size_t> rawBytes = kAll;  // leading bytes of what was sent; unset: not checked
   const char* description = "";           // part of the error's description
+  const char* target = "raw.dat";         // the raw-data file, in a folder of the case's own
+  const char* old = nullptr;              // a file there holding kOldContent, which must stay
   // Sets the scene; what it returns lives until the read has ended.
   std::function<std::shared_ptr<void>(PtyRig&)> arrange{};
+  Route route = Route::Direct;
+  bool serverStops = false;  // part-way, as a crash would stop it
 };
 
 std::string Sent(const sim::Script& s) {
@@ -74,11 +141,55 @@ std::shared_ptr<void> CancelAfterTwoSeconds(PtyRig& rig) {
   return cancel;
 }
 
+// Files may grow to the old content's size at most; writing past that fails
+// with EFBIG instead of raising SIGXFSZ.
+std::shared_ptr<void> LimitFileSize(PtyRig&) {
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit limit = saved;
+  limit.rlim_cur = sizeof kOldContent;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  return std::shared_ptr<void>(nullptr, [saved, previous](void*) {
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+  });
+}
+
+// Puts the case's device server between the control and the simulator; the
+// line is asked for settings a raw port cannot pass on, and the type says
+// which end marker counts.
+std::shared_ptr<void> Through(PtyRig& rig, const PtyCase& c) {
+  if (c.route == Route::Direct) return nullptr;
+  rig.control.TravimoType(c.script.mode == sim::Mode::Lorvex ? Lorvex : Ostrel);
+  rig.control.Settings("19200,n,8,2");
+  const std::string pty = rig.simulator.SlavePath();
+  if (c.route == Route::Listener) {
+    auto bridge = std::make_shared<sim::TcpBridge>(sim::ParseListenAddress("127.0.0.1:0"), pty);
+    rig.device = "socket://127.0.0.1:" + std::to_string(bridge->Port());
+    return bridge;
+  }
+  auto server = std::make_shared<Ser2netRig>(pty);
+  EXPECT_TRUE(server->Running()) << server->Log();
+  rig.device = c.route == Route::Rfc2217 ? server->Rfc2217Url() : server->RawUrl();
+  if (!c.serverStops) return server;
+  return std::make_shared<std::jthread>([&rig, server] {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (rig.simulator.Stats().bytesSent < 200 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(10ms);
+    server->Stop();
+  });
+}
+
+std::set<fs::path> Entries(const fs::path& dir) {
+  return {fs::recursive_directory_iterator(dir), fs::recursive_directory_iterator()};
+}
+
 void PrintTo(const PtyCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<PtyCase> Cases() {
   const size_t threeScans = Sent(sim::Script{}).size();
-  return {
+  std::vector<PtyCase> cases = {
     {.name = "MissingDevice", .errors = {CommError::PortInvalid}, .maxSeconds = 1.5,
      .timer1 = true, .rawBytes = 0, .description = "/nonexistent",
      .arrange = [](PtyRig& rig) {
@@ -126,32 +237,74 @@ std::vector<PtyCase> Cases() {
        rig.control.TravimoType(Ostrel);
        return nullptr;
      }},
+    // The raw-data file cannot be written: the read fails naming it.
+    {.name = "RawDataFolderMissing", .errors = {ErrorNumber::PathFileAccess}, .rawBytes = 0,
+     .description = "missing/raw.dat", .target = "missing/raw.dat"},
+    {.name = "RawDataFileIsAFolder", .errors = {ErrorNumber::PathFileAccess},
+     .rawBytes = std::nullopt, .description = "raw.dat", .old = "raw.dat/inside"},
+    {.name = "RawDataFileSizeLimit", .errors = {ErrorNumber::PathFileAccess},
+     .rawBytes = std::nullopt, .description = "raw.dat", .old = "raw.dat",
+     .arrange = LimitFileSize},
+    // A device that drops its line once the transfer is complete closes the
+    // connection, and the read delivers as a local line would.
+    {.name = "OstrelDeviceHangsUpRaw",
+     .script = {.mode = sim::Mode::Ostrel, .scans = 2,
+                .hangUpAfter = Sent({.mode = sim::Mode::Ostrel, .scans = 2}).size()},
+     .scans = 2, .route = Route::Raw},
   };
+  // Every instrument through every route reads as directly; a server stopped
+  // part-way is a hang-up.
+  constexpr const char* kModes[] = {"Lorvex", "Ostrel", "Brevane"};
+  for (const auto& [route, name] : {std::pair{Route::Raw, "Raw"}, {Route::Rfc2217, "Rfc2217"},
+                                    {Route::Listener, "Listener"}}) {
+    for (const sim::Mode mode : {sim::Mode::Lorvex, sim::Mode::Ostrel, sim::Mode::Brevane}) {
+      cases.push_back({.name = kModes[static_cast<int>(mode)] + std::string(name),
+                       .script = {.mode = mode, .scans = 2}, .scans = 2, .route = route});
+    }
+    if (route == Route::Listener) continue;
+    cases.push_back(
+        {.name = "OstrelServerStops" + std::string(name),
+         .script = {.mode = sim::Mode::Ostrel, .scans = 2, .burstSize = 64, .burstPause = 0.05},
+         .errors = {CommError::ReadFailed}, .rawBytes = std::nullopt, .route = route,
+         .serverStops = true});
+  }
+  return cases;
 }
 
 class PtyRead : public ::testing::TestWithParam<PtyCase> {};
 
 TEST_P(PtyRead, EndsCleanlyKeepingWhatArrived) {
   const PtyCase& c = GetParam();
+  const bool ser2net = c.route == Route::Raw || c.route == Route::Rfc2217;
+  if (ser2net && !Ser2netInstalled()) GTEST_SKIP() << "no ser2net (apt-get install ser2net)";
   PtyRig rig(c.script);
   // Records as a previous read left them: two Lorvex scans decoded without a port.
   rig.control.DecodeTransfer(sim::DefaultTransfer({sim::Mode::Lorvex, Moisture, 2, 512, true}));
-  const std::vector<SingleArray> earlier = rig.Scans();
-  const std::string raw = (std::filesystem::temp_directory_path() /
-                           ("travimo-pty-" + std::to_string(::getpid()) + "-" + c.name))
-                              .string();
-  rig.control.OutPutFileName(raw);
+  const fs::path dir =
+      fs::temp_directory_path() / ("travimo-pty-" + std::to_string(::getpid()) + "-" + c.name);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  if (c.old) {
+    fs::create_directories((dir / c.old).parent_path());
+    std::ofstream(dir / c.old) << kOldContent;
+  }
+  std::set<fs::path> before = Entries(dir);
+  const fs::path raw = dir / c.target;
+  rig.control.OutPutFileName(raw.string());
   rig.control.SaveRawData(true);
   rig.control.Timer1().Enabled(c.timer1);
-  std::shared_ptr<void> scene = c.arrange ? c.arrange(rig) : nullptr;
+  std::shared_ptr<void> scene = c.arrange ? c.arrange(rig) : Through(rig, c);
+  const std::vector<SingleArray> earlier = rig.Scans();  // as the scene's type shows them
 
-  const double took = rig.Read();
+  const auto start = std::chrono::steady_clock::now();
+  rig.control.ReadTravimo();
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   scene.reset();
 
   EXPECT_EQ(rig.container.ErrorNumbers(), c.errors) << rig.control.LastErrorDescription();
   EXPECT_THAT(rig.control.LastErrorDescription(), ::testing::HasSubstr(c.description));
-  EXPECT_GE(took, c.minSeconds);
-  EXPECT_LT(took, c.maxSeconds);
+  EXPECT_GE(took.count(), c.minSeconds);
+  EXPECT_LT(took.count(), c.maxSeconds);
   EXPECT_FALSE(rig.control.MSComm1().PortOpen());
   EXPECT_TRUE(rig.control.fraButton().Enabled());
   EXPECT_FALSE(rig.control.Reading());
@@ -162,11 +315,25 @@ TEST_P(PtyRead, EndsCleanlyKeepingWhatArrived) {
   const sim::SimulatorStats stats = rig.simulator.Stats();
   EXPECT_EQ(stats.requests, c.requests.value_or(stats.requests));
   EXPECT_EQ(stats.lastDataType, stats.requests > 0 ? Moisture : -1);
+  if (ser2net) {  // RFC 2217 passes the line's settings on, a raw port keeps the server's
+    const bool passed = c.route == Route::Rfc2217;
+    ASSERT_TRUE(stats.lineAtTransfer.has_value());
+    EXPECT_EQ(stats.lineAtTransfer->speed, passed ? B19200 : B9600);
+    EXPECT_EQ(stats.lineAtTransfer->twoStopBits, passed);
+    EXPECT_EQ(stats.lineAtTransfer->hardwareFlow, passed && c.script.mode != sim::Mode::Lorvex);
+  }
   const std::string kept = FileText(raw);
-  std::filesystem::remove(raw);
   if (c.rawBytes) {
     EXPECT_EQ(kept, Sent(c.script).substr(0, *c.rawBytes));  // every byte unchanged
   }
+  if (c.old) {
+    EXPECT_EQ(FileText(dir / c.old), kOldContent);
+  }
+  std::set<fs::path> after = Entries(dir);
+  before.erase(raw);
+  after.erase(raw);
+  EXPECT_EQ(after, before) << "a temporary file was left behind";
+  fs::remove_all(dir);
   if (c.scans == kEarlier) {
     EXPECT_EQ(rig.Scans(), earlier);  // a failed read never reaches the parser
   } else {
@@ -180,7 +347,7 @@ TEST_P(PtyRead, EndsCleanlyKeepingWhatArrived) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pty, PtyRead, ::testing::ValuesIn(Cases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace travimo::testing
