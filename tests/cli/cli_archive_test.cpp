@@ -1,4 +1,5 @@
-// Reads kept in the archive, and a broken archive that never costs the read.
+// `demo` end to end and the reads it keeps in the archive, files brought in
+// and taken out, and a broken archive that never costs the read.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -7,6 +8,7 @@
 #include "rawdata/sha256.h"
 #include "sim/brevane_encoder.h"
 #include "sim/lorvex_encoder.h"
+#include "sim/simulator.h"
 
 namespace travimo::testing {
 namespace {
@@ -14,58 +16,101 @@ namespace {
 using nlohmann::json;
 using ::testing::HasSubstr;
 
-// Each test has an archive of its own, named on every run.
+// Each test has an archive of its own, named on every run that must succeed.
 class CliArchive : public ::testing::Test {
  protected:
   CliRun Run(std::vector<std::string> args) const {
     args.insert(args.end(), {"--archive", archive_});
-    return RunCli(args);
+    return Succeeds(args);
   }
   const TempDir dir_;
   const std::string archive_ = dir_.File("a.sqlite");
 };
 
-// A read is kept as it was printed, and its bytes exactly: decoded again they
-// give its records, and with other settings a new entry that names the read.
-TEST_F(CliArchive, AReadIsKeptShownAndDecodedAgain) {
-  const CliRun brevane = Run({"demo", "--type", "brevane", "--format", "json"});
-  ASSERT_EQ(brevane.status, 0) << brevane.err;
-  EXPECT_THAT(brevane.err, HasSubstr("Archived as read 1 in " + archive_));
-  const CliRun shown = Run({"show", "1", "--format", "json"});
-  EXPECT_EQ(shown.status, 0) << shown.err;
-  EXPECT_EQ(json::parse(shown.out), json::parse(brevane.out));
-  EXPECT_EQ(json::parse(shown.out)["metadata"]["archiveEntry"], 1);
+struct Example {
+  std::string type;
+  std::string file;
+  std::string instrument;
+  std::vector<std::string> told;  // captions the read went through, and its trace
+  json firstRecord;               // a part of it
+};
 
-  const CliRun lorvex = Run({"demo", "--scans", "1", "--format", "json"});
-  ASSERT_EQ(lorvex.status, 0) << lorvex.err;
-  const CliRun same = Run({"reparse", "2", "--format", "json"});
-  EXPECT_EQ(same.status, 0) << same.err;
-  EXPECT_EQ(same.out, lorvex.out);
-  const CliRun hot = Run({"reparse", "2", "--data", "temperature", "--units", "fahrenheit",
+// clang-format off
+const Example kExamples[] = {
+    {"brevane", "brevane-3-measurements.dat", "Brevane", {"Waiting!", "close /dev/"},
+     {{"IDCode", sim::SampleBrevaneMeasurements(1, 512)[0].idCode}, {"SamplingRate", 2.5}}},
+    {"ostrel", "ostrel-3-measurements.dat", "Ostrel", {"Waiting!", "close /dev/"},
+     {{"DateTime", "2026-11-20T08:15:00"}, {"MeasurementNumber", 1}}},
+    {"lorvex", "lorvex-3-scans.dat", "Lorvex",
+     {"Reading!", "Done", "open COM1 settings 9600,n,8,1", "write 2 bytes", "|D.|", "close /dev/"},
+     {{"TypeLetter", "A"}, {"ScanNumber", 1}}},
+};
+// clang-format on
+
+// `demo` end to end: the simulator on a pseudo-terminal, the real serial
+// backend, the control's read cycle and the records the tool prints. The
+// sample raw-data files in examples/ are what `travimo demo --type TYPE --raw
+// FILE` saves, kept as data: the bytes must stay the same and `parse` must go
+// on reading them as the read did. Each read is kept in the archive as it was
+// printed, and its bytes exactly: decoded again they give its records, and
+// with other settings a new entry that names the read.
+TEST_F(CliArchive, EachDemoDeliversItsExampleFileAndIsKept) {
+  std::string lorvex;  // as printed
+  for (int read = 1; const auto& example : kExamples) {
+    SCOPED_TRACE(example.type);
+    const std::string file = TRAVIMO_SOURCE_DIR "/examples/" + example.file;
+    const CliRun demo = Run({"demo", "--type", example.type, "--format", "json", "--raw",
+                             dir_.File("raw.dat"), "--trace", "-"});
+    ExpectHas(demo.err, example.told);
+    EXPECT_EQ(ReadBytes(dir_.File("raw.dat")), ReadBytes(file));
+    const CliRun parsed = Succeeds({"parse", file, "--format", "json"});
+    const json shown = json::parse(demo.out);
+    const json kept = json::parse(parsed.out);
+    EXPECT_EQ(kept["instrument"], example.instrument);
+    ASSERT_EQ(kept["count"], 3);
+    EXPECT_EQ(shown["records"], kept["records"]);
+    for (const auto& [key, value] : example.firstRecord.items()) {
+      EXPECT_EQ(kept["records"][0][key], value) << key;
+    }
+    EXPECT_EQ(kept["records"][2]["ScanData"]["values"].size(), 512u);
+    if (example.type == "lorvex") {  // the simulator's own samples
+      EXPECT_EQ(kept["records"][1]["ScanData"]["values"][511], sim::SampleLorvexValue(1, 0, 511));
+      lorvex = demo.out;
+    }
+    const json& meta = shown["metadata"];
+    EXPECT_EQ(meta["device"].get<std::string>().rfind("/dev/", 0), 0u) << meta;
+    EXPECT_EQ(meta["readTime"].get<std::string>().size(), 24u) << meta;
+    EXPECT_EQ(meta["settings"].empty(), example.type != "lorvex") << meta;
+    EXPECT_EQ(meta["archiveEntry"], read);
+    EXPECT_THAT(demo.err, HasSubstr("Archived as read " + std::to_string(read) + " in " + archive_))
+        << demo.err;
+    const CliRun archived = Run({"show", std::to_string(read++), "--format", "json"});
+    EXPECT_EQ(json::parse(archived.out), shown);
+  }
+  const CliRun same = Run({"reparse", "3", "--format", "json"});
+  EXPECT_EQ(same.out, lorvex);
+  const CliRun hot = Run({"reparse", "3", "--data", "temperature", "--units", "fahrenheit",
                           "--format", "csv", "--save"});
-  EXPECT_EQ(hot.status, 0) << hot.err;
-  EXPECT_THAT(hot.err, HasSubstr("Archived as read 3 in " + archive_));
-  EXPECT_NE(hot.out, Run({"show", "2", "--format", "csv"}).out);
-  EXPECT_EQ(Run({"show", "3", "--format", "csv"}).out, hot.out);
+  EXPECT_THAT(hot.err, HasSubstr("Archived as read 4 in " + archive_));
+  EXPECT_NE(hot.out, Run({"show", "3", "--format", "csv"}).out);
+  EXPECT_EQ(Run({"show", "4", "--format", "csv"}).out, hot.out);
 
   const auto history = json::parse(Run({"history", "--format", "json"}).out);
-  ASSERT_EQ(history.size(), 3u);
-  EXPECT_EQ(history[2]["source"], "reparse");
-  EXPECT_EQ(history[2]["parent"], 2);
-  EXPECT_EQ(history[2]["time"], history[1]["time"]);  // the same read, decoded anew
+  ASSERT_EQ(history.size(), 4u);
+  EXPECT_EQ(history[3]["source"], "reparse");
+  EXPECT_EQ(history[3]["parent"], 3);
+  EXPECT_EQ(history[3]["time"], history[2]["time"]);  // the same read, decoded anew
   const CliRun brevanes = Run({"history", "--format", "csv", "--type", "brevane"});
-  EXPECT_EQ(brevanes.status, 0) << brevanes.err;
-  EXPECT_THAT(brevanes.out, HasSubstr("\r\n1,"));
-  EXPECT_THAT(brevanes.out, HasSubstr(",Brevane,"));
+  ExpectHas(brevanes.out, {"\r\n1,", ",Brevane,"});
   EXPECT_THAT(brevanes.out, ::testing::Not(HasSubstr("\r\n2,")));
 
-  EXPECT_EQ(Run({"archive", "check"}).status, 0);
+  Run({"archive", "check"});
   const std::string noRead = "has no read 9: see travimo history";
   ExpectRefusals(
       {{{"show", "9", "--archive", archive_}, 11, {noRead}},
        {{"reparse", "9", "--archive", archive_}, 11, {noRead}},
-       {{"export", "2", "9", "-o", dir_.File("none.csv"), "--archive", archive_}, 11, {noRead}},
-       {{"reparse", "2", "--type", "brevane", "--archive", archive_},
+       {{"export", "3", "9", "-o", dir_.File("none.csv"), "--archive", archive_}, 11, {noRead}},
+       {{"reparse", "3", "--type", "brevane", "--archive", archive_},
         8,
         {"error 32770 (InvalidBrevaneDataError)"}}});
   EXPECT_FALSE(std::filesystem::exists(dir_.File("none.csv")));  // a missing read writes nothing
@@ -97,13 +142,11 @@ TEST_F(CliArchive, FilesComeInByParseAndImportAndGoOutTogether) {
     WriteBytes(dir_.File(file), bytes);
   }
   const CliRun parsed = Run({"parse", dir_.File("l.dat"), "--format", "csv"});
-  EXPECT_EQ(parsed.status, 0) << parsed.err;
   EXPECT_THAT(parsed.err, HasSubstr("Archived as read 1"));
+  // A text that does not decode is still kept.
   const CliRun imported = Run({"import", dir_.File("b.dat"), dir_.File("hot.dat"),
                                dir_.File("stale.dat"), dir_.File("junk.dat")});
-  EXPECT_EQ(imported.status, 0) << imported.err;  // a text that does not decode is still kept
-  EXPECT_THAT(imported.err, HasSubstr("describes other bytes"));
-  EXPECT_THAT(imported.err, HasSubstr("junk.dat as read 5, which does not decode"));
+  ExpectHas(imported.err, {"describes other bytes", "junk.dat as read 5, which does not decode"});
 
   const auto history = json::parse(Run({"history", "--format", "json"}).out);
   ASSERT_EQ(history.size(), 5u);
@@ -111,28 +154,23 @@ TEST_F(CliArchive, FilesComeInByParseAndImportAndGoOutTogether) {
   EXPECT_EQ(hot["number"], 3);
   EXPECT_EQ(hot["device"], "/dev/ttyUSB3");
   EXPECT_EQ(hot["time"], "2025-01-02T03:04:05Z");
-  EXPECT_EQ(Run({"show", "3", "--format", "csv"}).out,
-            RunCli({"parse", dir_.File("l.dat"), "--format", "csv", "--data", "temperature",
-                    "--units", "fahrenheit"})
-                .out);
+  const std::vector<std::string> hotParse = {"parse", dir_.File("l.dat"), "--format", "csv",
+                                             "--data", "temperature", "--units", "fahrenheit"};
+  EXPECT_EQ(Run({"show", "3", "--format", "csv"}).out, RunCli(hotParse).out);
   EXPECT_EQ(Run({"show", "4", "--format", "csv"}).out, parsed.out);
 
-  const CliRun csv = Run({"export", "1", "2", "4", "-o", dir_.File("e.csv")});
-  EXPECT_EQ(csv.status, 0) << csv.err;
+  Run({"export", "1", "2", "4", "-o", dir_.File("e.csv")});
   const json rows = ReadBack("csv", dir_.File("e.csv"));
   std::map<std::string, int> rowsOfRead;
-  for (const auto& row : rows) {
+  for (const auto& row : rows)
     if (!row.empty()) ++rowsOfRead[row[0]];
-  }
   EXPECT_EQ(rowsOfRead["read"], 2);  // one header per instrument's layout
   EXPECT_GT(rowsOfRead["1"], 0);
   EXPECT_EQ(rowsOfRead["4"], rowsOfRead["1"]);
   EXPECT_GT(rowsOfRead["2"], 0);
   EXPECT_EQ(rows.at(1).at(1), "Lorvex");
 
-  const CliRun exported = Run({"export", "2", "5", "--format", "json"});
-  EXPECT_EQ(exported.status, 0) << exported.err;
-  const auto reads = json::parse(exported.out);
+  const auto reads = json::parse(Run({"export", "2", "5", "--format", "json"}).out);
   ASSERT_EQ(reads.size(), 2u);
   EXPECT_EQ(reads[0]["read"], 2);
   EXPECT_EQ(reads[0]["instrument"], "Brevane");
@@ -147,29 +185,29 @@ TEST_F(CliArchive, AnUnusableArchiveNeverCostsTheRead) {
   WriteBytes(corrupt, std::string(4096, 'x'));
   std::filesystem::create_directories(dir_.File("home/travimo"));
   WriteBytes(dir_.File("home/travimo/archive.sqlite"), std::string(4096, 'x'));
+  const std::vector<std::string> demo = {"demo", "--scans", "1", "--format", "csv"};
   const struct {
     std::string name;
     std::vector<std::string> archive;
     int status;
-  } cases[] = {{"named", {"--archive", corrupt}, 9}, {"default", {}, 0}};
+    std::string named;  // in the message
+  } cases[] = {{"named", {"--archive", corrupt}, 9, corrupt},
+               {"default", {}, 0, "home/travimo/archive.sqlite"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string state = dir_.File("state-" + c.name);
-    CliRunOptions options;
-    options.environment = {"XDG_STATE_HOME=" + state, "XDG_DATA_HOME=" + dir_.File("home")};
-    std::vector<std::string> args = {"demo", "--scans", "1", "--format", "csv"};
+    std::vector<std::string> args = demo;
     args.insert(args.end(), c.archive.begin(), c.archive.end());
-    const CliRun demo = RunCli(args, options);
-    EXPECT_EQ(demo.status, c.status) << demo.err;
-    EXPECT_THAT(demo.out, HasSubstr("Lorvex,1,"));
-    EXPECT_THAT(demo.err, HasSubstr("not archived: error 75"));
-    EXPECT_THAT(demo.err, HasSubstr(c.archive.empty() ? "home/travimo/archive.sqlite" : corrupt));
+    const CliRun run = RunCli(args, {.environment = {"XDG_STATE_HOME=" + state,
+                                                     "XDG_DATA_HOME=" + dir_.File("home")}});
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("Lorvex,1,"));
     const auto kept = KeptForRecovery(state);
-    ASSERT_EQ(kept.size(), 1u) << demo.err;
-    EXPECT_THAT(demo.err, HasSubstr(kept[0]));
+    ASSERT_EQ(kept.size(), 1u) << run.err;
+    ExpectHas(run.err, {"not archived: error 75", c.named, kept[0]});
     const CliRun unkept = RunCli({"parse", kept[0], "--format", "csv", "--archive", corrupt});
     EXPECT_EQ(unkept.status, 9);  // nor does it cost a parse
-    EXPECT_EQ(unkept.out, demo.out);
+    EXPECT_EQ(unkept.out, run.out);
   }
 }
 

@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,8 +20,6 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace travimo::testing {
 
 struct CliRun {
@@ -37,13 +34,13 @@ struct TimedSignal {
 };
 
 struct CliRunOptions {
-  std::vector<TimedSignal> signals;  // in order of time: SIGINT as a user's Ctrl-C
-  std::chrono::seconds timeout{60};
-  std::optional<std::string> stdoutFile;  // /dev/full, say; out is then left empty
-  bool stdoutClosed = false;              // a pipe whose reader has gone
-  std::string workingDirectory;
-  std::vector<std::string> environment;  // NAME=value added to the test's own
-  std::string input = "/dev/null";       // the file standard input reads
+  std::vector<TimedSignal> signals{};       // in order of time: SIGINT as a user's Ctrl-C
+  std::chrono::seconds timeout{30};         // then killed, so a run that blocks fails
+  std::optional<std::string> stdoutFile{};  // /dev/full, say; out is then left empty
+  bool stdoutClosed = false;                // a pipe whose reader has gone
+  std::string workingDirectory{};
+  std::vector<std::string> environment{};  // NAME=value added to the test's own
+  std::string input = "/dev/null";          // the file standard input reads
 };
 
 // A directory of its own for one test, removed afterwards.
@@ -88,23 +85,7 @@ inline std::vector<std::string> KeptForRecovery(const std::string& stateHome) {
 
 inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
   const TempDir io;
-  const std::string out = options.stdoutFile.value_or(io.File("out"));
-  int closedPipe[2];
-  if (options.stdoutClosed && pipe2(closedPipe, O_CLOEXEC) != 0) return {};
-  if (options.stdoutClosed) close(closedPipe[0]);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, options.input.c_str(), O_RDONLY, 0);
-  if (options.stdoutClosed) {
-    posix_spawn_file_actions_adddup2(&actions, closedPipe[1], STDOUT_FILENO);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  }
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, io.File("err").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (!options.workingDirectory.empty())
-    posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory.c_str());
+  const std::string out = options.stdoutFile.value_or(io.File("out")), err = io.File("err");
   // Reads the tests make are archived in a folder of this process, never the
   // user's; env lets the options' variables replace the inherited ones.
   static const TempDir dataHome;
@@ -115,12 +96,22 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& 
   std::vector<char*> argv;
   for (auto& arg : all) argv.push_back(arg.data());
   argv.push_back(nullptr);
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, all[0].c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (options.stdoutClosed) close(closedPipe[1]);
+  int closedPipe[2] = {-1, -1};
+  if (options.stdoutClosed && pipe2(closedPipe, O_CLOEXEC) != 0) return {};
+  close(closedPipe[0]);
+  constexpr int kWrite = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+  const pid_t pid = fork();
+  if (pid == 0) {  // nothing that allocates: the tests run threads
+    dup2(open(options.input.c_str(), O_RDONLY | O_CLOEXEC), STDIN_FILENO);
+    dup2(options.stdoutClosed ? closedPipe[1] : open(out.c_str(), kWrite, 0600), STDOUT_FILENO);
+    dup2(open(err.c_str(), kWrite, 0600), STDERR_FILENO);
+    const std::string& cwd = options.workingDirectory;
+    if (cwd.empty() || chdir(cwd.c_str()) == 0) execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(closedPipe[1]);
   CliRun run;
-  if (spawned != 0) return run;
+  if (pid < 0) return run;
 
   const auto start = std::chrono::steady_clock::now();
   size_t sent = 0;
@@ -134,8 +125,20 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& 
   }
   run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
   if (!options.stdoutFile && !options.stdoutClosed) run.out = ReadBytes(out);
-  run.err = ReadBytes(io.File("err"));
+  run.err = ReadBytes(err);
   return run;
+}
+
+// A run that must succeed.
+inline CliRun Succeeds(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
+  CliRun run = RunCli(args, options);
+  EXPECT_EQ(run.status, 0) << ::testing::PrintToString(args) << ": " << run.err;
+  return run;
+}
+
+// Each part appears somewhere in the text.
+inline void ExpectHas(const std::string& text, const std::vector<std::string>& parts) {
+  for (const auto& part : parts) EXPECT_THAT(text, ::testing::HasSubstr(part));
 }
 
 // A run that must fail: its status, what standard error says, and no output.
@@ -150,7 +153,7 @@ inline void ExpectRefusals(const std::vector<Refusal>& cases, const CliRunOption
     SCOPED_TRACE(::testing::PrintToString(c.args));
     const CliRun run = RunCli(c.args, options);
     EXPECT_EQ(run.status, c.status) << run.err;
-    for (const auto& text : c.told) EXPECT_THAT(run.err, ::testing::HasSubstr(text));
+    ExpectHas(run.err, c.told);
     EXPECT_THAT(run.err, ::testing::Not(::testing::HasSubstr("exception")));
     EXPECT_EQ(run.out, "");
   }

@@ -24,56 +24,52 @@ TEST(CliUsage, EachFaultEndsWithItsStatusAndNamesItself) {
   WriteBytes(shortScan, "P123");
   WriteBytes(noTransfer, "localhost\n");
   ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
-  CliRunOptions options;
-  options.timeout = std::chrono::seconds(10);  // a FIFO must not block
-  ExpectRefusals(
-      {
-          {{}, 2, {"A subcommand is required"}},
-          {{"raed", "--device", "/dev/ttyUSB0"},
-           2,
-           {"unknown command 'raed'; the commands are: read, demo, simulate, parse, ports,"}},
-          {{"read", "--port", "abc"}, 2, {"--port: Value abc not in range"}},
-          {{"read", "--port", "0"}, 2, {"--port: Value 0 not in range 1 to 32767"}},
-          {{"read", "--type", "quenta"}, 2, {"--type: quenta not in"}},
-          {{"read", "--port", "1", "--device", "/dev/ttyUSB0"}, 2, {"--port excludes --device"}},
-          {{"read", "--device", ""}, 2, {"--device: name a device"}},
-          {{"read", "--settings", "9600,q,8,1"}, 2, {"the parity must be one of"}},
-          {{"read", "--format", "xml"}, 2, {"--format: xml not in"}},
-          {{"read", "--points", "100"}, 2, {"--points: 100 not in"}},
-          {{"demo", "--scans", "0"}, 2, {"--scans: Value 0 not in range"}},
-          {{"demo", "--no-archive", "--archive", dir.File("a")}, 2, {"excludes --no-archive"}},
-          {{"parse"}, 2, {"FILE is required"}},
-          {{"parse", "/nonexistent/raw.dat"}, 2, {"File does not exist: /nonexistent/raw.dat"}},
-          {{"ports", "--extra"}, 2, {"--extra"}},
-          {{"parse", raw, "--plot", dir.File("plot.png.txt")}, 2, {"end its name in .svg, .png"}},
-          {{"parse", raw, "--plot", dir.File("plot")}, 2, {"end its name in .svg, .png or .pdf"}},
-          {{"parse", raw, "--plot", svg, "--plot-size", "10x10"}, 2, {"each from 200 to 10000"}},
-          {{"parse", raw, "--plot", svg, "--plot-size", "wide"}, 2, {"as WIDTHxHEIGHT"}},
-          {{"parse", raw, "--format", "json", "--layout", "wide"}, 2, {"to --format csv only"}},
-          {{"parse", raw, "--delimiter", "::"}, 2, {"--delimiter: the delimiter is one of"}},
-          {{"parse", raw, "--delimiter", "\""}, 2, {"--delimiter: the delimiter is one of"}},
-          {{"parse", raw, "--layout", "tall"}, 2, {"--layout: tall not in"}},
-          {{"parse", shortScan}, 3, {"error 1 (ComportReadError): Can Not Read Comport"}},
-          {{"parse", noTransfer}, 3, {"none.dat holds no instrument transfer (10 bytes)"}},
-          {{"parse", raw, "--blue-line", "on"}, 5, {"error 3 (BlueLineError): Blue Line Error"}},
-          {{"parse", raw, "--type", "ostrel"}, 8, {"error 32769 (InvalidOstrelDataError)"}},
-          {{"parse", raw, "-o", dir.File("missing/out.txt")}, 9, {dir.File("missing/out.txt")}},
-          // Only a regular file is parsed: a FIFO must not block, a device not run forever.
-          {{"parse", dir.File("fifo")}, 9, {dir.File("fifo")}},
-          {{"parse", "/dev/zero"}, 9, {"/dev/zero"}},
-          // A port is named by its path, with the next step.
-          {{"read", "--device", "/dev/travimo-no-such-port"},
-           6,
-           {"8002 (ComportError): Cannot open /dev/travimo-no-such-port: No such",
-            "travimo ports lists"}},
-          {{"read", "--port", "250"}, 6, {"/dev/ttyS249"}},  // which no machine has
-          // An adapter name that matches nothing present (the malformed ones are
-          // port_records_test's).
-          {{"read", "--device", "usb:fffe:fffd"},
-           6,
-           {"8002 (ComportError): Cannot open usb:fffe:fffd:"}},
-      },
-      options);
+  const std::string delimiter = "--delimiter: the delimiter is one of";
+  const std::string noPort = "/dev/travimo-no-such-port";
+  // clang-format off
+  ExpectRefusals({
+      {{}, 2, {"A subcommand is required"}},
+      {{"raed", "--device", "/dev/ttyUSB0"}, 2,
+       {"unknown command 'raed'; the commands are: read, demo, simulate, parse, ports,"}},
+      {{"read", "--port", "abc"}, 2, {"--port: Value abc not in range"}},
+      {{"read", "--port", "0"}, 2, {"--port: Value 0 not in range 1 to 32767"}},
+      {{"read", "--type", "quenta"}, 2, {"--type: quenta not in"}},
+      {{"read", "--port", "1", "--device", "/dev/ttyUSB0"}, 2, {"--port excludes --device"}},
+      {{"read", "--device", ""}, 2, {"--device: name a device"}},
+      {{"read", "--settings", "9600,q,8,1"}, 2, {"the parity must be one of"}},
+      {{"read", "--format", "xml"}, 2, {"--format: xml not in"}},
+      {{"read", "--points", "100"}, 2, {"--points: 100 not in"}},
+      {{"demo", "--scans", "0"}, 2, {"--scans: Value 0 not in range"}},
+      {{"demo", "--no-archive", "--archive", dir.File("a")}, 2, {"excludes --no-archive"}},
+      {{"parse"}, 2, {"FILE is required"}},
+      {{"parse", "/nonexistent/raw.dat"}, 2, {"File does not exist: /nonexistent/raw.dat"}},
+      {{"ports", "--extra"}, 2, {"--extra"}},
+      {{"parse", raw, "--plot", dir.File("plot.png.txt")}, 2, {"end its name in .svg, .png"}},
+      {{"parse", raw, "--plot", dir.File("plot")}, 2, {"end its name in .svg, .png or .pdf"}},
+      {{"parse", raw, "--plot", svg, "--plot-size", "10x10"}, 2, {"each from 200 to 10000"}},
+      {{"parse", raw, "--plot", svg, "--plot-size", "wide"}, 2, {"as WIDTHxHEIGHT"}},
+      {{"parse", raw, "--format", "json", "--layout", "wide"}, 2, {"to --format csv only"}},
+      {{"parse", raw, "--delimiter", "::"}, 2, {delimiter}},
+      {{"parse", raw, "--delimiter", "\""}, 2, {delimiter}},
+      {{"parse", raw, "--layout", "tall"}, 2, {"--layout: tall not in"}},
+      {{"parse", shortScan}, 3, {"error 1 (ComportReadError): Can Not Read Comport"}},
+      {{"parse", noTransfer}, 3, {"none.dat holds no instrument transfer (10 bytes)"}},
+      {{"parse", raw, "--blue-line", "on"}, 5, {"error 3 (BlueLineError): Blue Line Error"}},
+      {{"parse", raw, "--type", "ostrel"}, 8, {"error 32769 (InvalidOstrelDataError)"}},
+      {{"parse", raw, "-o", dir.File("missing/out.txt")}, 9, {dir.File("missing/out.txt")}},
+      // Only a regular file is parsed: a FIFO must not block, a device not run forever.
+      {{"parse", dir.File("fifo")}, 9, {dir.File("fifo")}},
+      {{"parse", "/dev/zero"}, 9, {"/dev/zero"}},
+      // A port is named by its path, with the next step.
+      {{"read", "--device", noPort}, 6,
+       {"8002 (ComportError): Cannot open " + noPort + ": No such", "travimo ports lists"}},
+      {{"read", "--port", "250"}, 6, {"/dev/ttyS249"}},  // which no machine has
+      // An adapter name that matches nothing present (the malformed ones are
+      // port_records_test's).
+      {{"read", "--device", "usb:fffe:fffd"}, 6,
+       {"8002 (ComportError): Cannot open usb:fffe:fffd:"}},
+  });
+  // clang-format on
   EXPECT_FALSE(std::filesystem::exists(dir.File("plot.png.txt")));
   EXPECT_FALSE(std::filesystem::exists(svg));
 }
@@ -93,10 +89,9 @@ TEST(CliUsage, InformationalCommandsShowWhatTheyDescribe) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[0]);
-    const CliRun run = RunCli(c.args);
-    EXPECT_EQ(run.status, 0) << run.err;
+    const CliRun run = Succeeds(c.args);
     EXPECT_NE(run.out, "");
-    for (const auto& text : c.shown) EXPECT_THAT(run.out, HasSubstr(text));
+    ExpectHas(run.out, c.shown);
   }
   EXPECT_EQ(RunCli({"--version"}).out, "Version 1.01.7\n");
   // NumberOfScans is hidden from a property browser.
@@ -104,9 +99,7 @@ TEST(CliUsage, InformationalCommandsShowWhatTheyDescribe) {
   EXPECT_THAT(described.substr(described.find("NumberOfScans"), 120), HasSubstr("[hidden]"));
   // The exit statuses are documented once, in the main help.
   for (const char* command : {"read", "parse", "demo"}) {
-    const CliRun run = RunCli({command, "--help"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_THAT(run.out, ::testing::Not(HasSubstr("Exit status"))) << command;
+    EXPECT_THAT(Succeeds({command, "--help"}).out, ::testing::Not(HasSubstr("Exit status")));
   }
 }
 
@@ -122,10 +115,7 @@ TEST(CliUsage, BashCompletionOffersCommandsAndOptions) {
     const std::string out = ReadBytes(dir.File("c"));
     return " " + out.substr(0, out.find('\n')) + " ";
   };
-  const std::string commands = complete("travimo \"\"", 1);
-  for (const char* command : {" read ", " demo ", " parse ", " ports ", " --help "}) {
-    EXPECT_THAT(commands, HasSubstr(command));
-  }
+  ExpectHas(complete("travimo \"\"", 1), {" read ", " demo ", " parse ", " ports ", " --help "});
   EXPECT_EQ(complete("travimo demo --la", 2), " --layout ");
   EXPECT_EQ(complete("travimo demo --layout w", 3), " wide ");
 }
@@ -133,22 +123,15 @@ TEST(CliUsage, BashCompletionOffersCommandsAndOptions) {
 TEST(CliUsage, StandardStreamsDashAFailedWriteAndAClosedPipe) {
   const std::vector<std::vector<std::string>> commands = {
       {"parse", TRAVIMO_SOURCE_DIR "/examples/lorvex-3-scans.dat"}, {"describe"}, {"about"}};
-  CliRunOptions full;
-  full.stdoutFile = "/dev/full";
-  for (const auto& args : commands) ExpectRefusals({{args, 9, {"standard output"}}}, full);
-  CliRunOptions closed;
-  closed.stdoutClosed = true;
   for (const auto& args : commands) {
-    const CliRun run = RunCli(args, closed);
+    ExpectRefusals({{args, 9, {"standard output"}}}, {.stdoutFile = "/dev/full"});
+    const CliRun run = RunCli(args, {.stdoutClosed = true});
     EXPECT_EQ(run.status, 128 + SIGPIPE) << args[0];
     EXPECT_EQ(run.err, "");
   }
   // "-" is standard input and output.
   const std::string raw = TRAVIMO_SOURCE_DIR "/examples/ostrel-3-measurements.dat";
-  CliRunOptions options;
-  options.input = raw;
-  const CliRun piped = RunCli({"parse", "-", "--format", "json", "-o", "-"}, options);
-  EXPECT_EQ(piped.status, 0) << piped.err;
+  const CliRun piped = Succeeds({"parse", "-", "--format", "json", "-o", "-"}, {.input = raw});
   EXPECT_EQ(piped.out, RunCli({"parse", raw, "--format", "json"}).out);
   EXPECT_FALSE(std::filesystem::exists("-"));
 }

@@ -1,7 +1,6 @@
 """Reads an export back as its users would, printing what it found as JSON.
 
     read_export.py csv FILE DELIMITER   rows, through the csv module
-    read_export.py json FILE            the document, through the json module
     read_export.py png|pdf|svg FILE     the picture's size (and a PDF's pages)
 """
 import csv
@@ -16,9 +15,6 @@ def main(kind, path, *rest):
     if kind == "csv":
         with open(path, newline="", encoding="utf-8") as f:
             return list(csv.reader(f, delimiter=rest[0], strict=True))
-    if kind == "json":
-        with open(path, encoding="utf-8") as f:
-            return json.load(f)
     with open(path, "rb") as f:
         data = f.read()
     if kind == "png":
