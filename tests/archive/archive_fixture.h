@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "archive/archive_store.h"
@@ -45,6 +46,15 @@ inline std::string Sql(const fs::path& file, const std::string& sql) {
 
 inline std::vector<uint8_t> Bytes(const std::string& text) {
   return {text.begin(), text.end()};
+}
+
+// Every column of an entry but its records, for comparing whole entries.
+inline auto Columns(const ReadEntry& e) {
+  const auto& s = e.settings;
+  return std::tie(e.startedUtcMs, e.endedUtcMs, e.utcOffsetMinutes, e.programVersion, e.source,
+                  e.parentId, e.device, e.port, e.lineSettings, e.typeAsked, s.scanDataType,
+                  s.tempUnits, s.numberOfPoints, s.blueLineTrigger, s.arrayStart, e.errorNumber,
+                  e.errorName, e.errorDescription, e.raw);
 }
 
 class ArchiveTest : public ControlTest {
