@@ -3,10 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QSignalSpy>
-#include <QTest>
-#include <vector>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <travimo/model/enums.h>
 #include "support/cpu_meter.h"
@@ -22,26 +20,22 @@ void YieldFor(travimo::qt::QtHost& host, double seconds) {
   while (host.MonotonicSeconds() < end) host.YieldUntil(end);
 }
 
-class PipeSource : public travimo::IoSource {
- public:
-  PipeSource() {
-    if (::pipe2(fds_, O_NONBLOCK) != 0) fds_[0] = fds_[1] = -1;
-  }
+// The read end of a pipe as a source: counts the bytes it was serviced with.
+struct PipeSource : travimo::IoSource {
+  PipeSource() { QVERIFY(::pipe2(fds, O_NONBLOCK) == 0); }
   ~PipeSource() override {
-    ::close(fds_[0]);
-    ::close(fds_[1]);
+    ::close(fds[0]);
+    ::close(fds[1]);
   }
-  int PollDescriptor() const override { return fds_[0]; }
+  int PollDescriptor() const override { return fds[0]; }
   void Service() override {
     char buffer[64];
-    for (ssize_t n; (n = ::read(fds_[0], buffer, sizeof buffer)) > 0;) received += n;
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) received += n;
   }
-  void Send(const char* text) { QVERIFY(::write(fds_[1], text, strlen(text)) > 0); }
+  void Send(const char* text) { QVERIFY(::write(fds[1], text, strlen(text)) > 0); }
 
+  int fds[2] = {-1, -1};
   ssize_t received = 0;
-
- private:
-  int fds_[2];
 };
 
 }  // namespace
@@ -110,6 +104,7 @@ class WidgetTest : public QObject {
     QCOMPARE(source.received, 5);
   }
 
+  // Only the left button reads; the others reach the container with shift and position.
   void mouseEventsCarryButtonShiftAndPosition() {
     const std::tuple<Qt::MouseButton, Qt::KeyboardModifiers, int, int> cases[] = {
         {Qt::MiddleButton, Qt::ShiftModifier, 4, 1},
@@ -122,18 +117,18 @@ class WidgetTest : public QObject {
       QSignalSpy clicked(&widget, &TravimoWidget::clicked);
       QTest::mousePress(widget.button(), button, modifiers, QPoint(10, 5));
       QTest::mouseRelease(widget.button(), button, modifiers, QPoint(12, 7));
+      QCoreApplication::processEvents();
       QCOMPARE(down.count(), 1);
       QCOMPARE(up.count(), 1);
-      QCOMPARE(down.front(), (QList<QVariant>{buttonCode, shiftCode, 10.0f, 5.0f}));
-      QCOMPARE(up.front(), (QList<QVariant>{buttonCode, shiftCode, 12.0f, 7.0f}));
-      QCoreApplication::processEvents();
-      QCOMPARE(clicked.count(), 0);  // only the left button reads
+      QCOMPARE(down.front(), (QVariantList{buttonCode, shiftCode, 10.0f, 5.0f}));
+      QCOMPARE(up.front(), (QVariantList{buttonCode, shiftCode, 12.0f, 7.0f}));
+      QCOMPARE(clicked.count(), 0);
     }
   }
 
+  // Refusals change nothing; travimo-gui's property browser test sees them reported.
   void propertiesReachTheButtonAndRefusalsChangeNothing() {
     TravimoWidget widget;
-    QSignalSpy refused(&widget, &TravimoWidget::propertyError);
     QSignalSpy changed(&widget, &TravimoWidget::propertyChanged);
     QVERIFY(widget.setProperty("Caption", "Go"));
     QVERIFY(widget.setProperty("BackColor", 0x000000FFu));
@@ -142,13 +137,6 @@ class WidgetTest : public QObject {
     QCOMPARE(changed.count(), 2);
     QVERIFY(!widget.setProperty("NumberOfScans", 5));  // only the control writes it
     QCOMPARE(widget.property("NumberOfScans").toInt(), 0);
-
-    const int size = widget.property("InBufferSize").toInt();
-    widget.setProperty("InBufferSize", 40000);
-    QCOMPARE(refused.count(), 1);
-    QCOMPARE(refused.front().at(0).toString(), QString("InBufferSize"));
-    QCOMPARE(refused.front().at(1).toInt(), 6);
-    QCOMPARE(widget.property("InBufferSize").toInt(), size);
   }
 };
 
