@@ -2,6 +2,7 @@
 // killed halfway, a locked, read-only or full file system.
 #include <poll.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Archives in real SQLite files of a folder of the test's own, and reads as
-// the control decodes them.
-#include <sqlite3.h>
+// the control decodes them. States a test sets up by hand go through
+// archive::Connection.
 #include <unistd.h>
 
 #include <filesystem>
@@ -27,21 +27,6 @@ inline fs::path FreshDir(const std::string& name) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;
-}
-
-// Raw SQL against the file, for the states a test must set up or look at by
-// hand; the first column of the last row.
-inline std::string Sql(const fs::path& file, const std::string& sql) {
-  sqlite3* db = nullptr;
-  std::string last;
-  EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-  const auto keep = [](void* out, int, char** row, char**) {
-    *static_cast<std::string*>(out) = row[0] ? row[0] : "";
-    return 0;
-  };
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), keep, &last, nullptr), SQLITE_OK) << sql;
-  sqlite3_close(db);
-  return last;
 }
 
 inline std::vector<uint8_t> Bytes(const std::string& text) {

@@ -72,7 +72,8 @@ TEST_F(ArchiveTest, EveryReadComesBackAsItWasKeptAndIsFoundByItsQueries) {
   EXPECT_EQ(lines(failedOnly), (Lines{"5 Lorvex 0 ReadTimeout"}));
 
   // Damaged bytes are the check's one problem, and a load refuses them.
-  Sql(file, "UPDATE read_bytes SET raw = X'00' WHERE read_id = 2");
+  archive::Connection(file.string(), false, 1000)
+      .Execute("UPDATE read_bytes SET raw = X'00' WHERE read_id = 2");
   const auto problems = store->Check().problems;
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_THAT(problems[0], HasSubstr("read 2:"));
@@ -83,7 +84,7 @@ TEST_F(ArchiveTest, EveryReadComesBackAsItWasKeptAndIsFoundByItsQueries) {
 TEST_F(ArchiveTest, AFileThatIsNoUsableArchiveFailsWithItsNameAndWhy) {
   const fs::path garbage = dir / "garbage.sqlite", newer = dir / "newer.sqlite";
   std::ofstream(garbage) << std::string(4096, 'x');
-  Sql(newer, "PRAGMA user_version = 99");
+  archive::Connection(newer.string(), true, 1000).Execute("PRAGMA user_version = 99");
   const std::pair<fs::path, const char*> cases[] = {{garbage, "not a database"},
                                                      {newer, "schema version 99"}};
   for (const auto& [f, why] : cases) {
@@ -114,13 +115,10 @@ TEST_F(ArchiveTest, FilesOfEveryEarlierVersionAreBroughtUpToDate) {
   for (int version = 0; version < archive::kSchemaVersion; ++version) {
     SCOPED_TRACE("version " + std::to_string(version));
     const fs::path f = dir / ("v" + std::to_string(version) + ".sqlite");
-    {
-      archive::Connection db(f.string(), true, 1000);
-      archive::Migrate(db, version);
-      if (version >= 1) db.Execute(kVersion1Read);
-    }
+    archive::Connection db(f.string(), true, 1000);
+    archive::Migrate(db, version);
+    if (version >= 1) db.Execute(kVersion1Read);
     auto store = archive::OpenSqliteArchive(f);
-    EXPECT_EQ(Sql(f, "PRAGMA user_version"), std::to_string(archive::kSchemaVersion));
     if (version >= 1) {
       const ReadEntry old = store->Load(7);
       EXPECT_EQ(old.raw, Bytes("abc"));
@@ -137,6 +135,9 @@ TEST_F(ArchiveTest, FilesOfEveryEarlierVersionAreBroughtUpToDate) {
     EXPECT_EQ(store->Load(id).parentId, reparsed.parentId);
     EXPECT_EQ(store->History({}).back().parentId, reparsed.parentId);
     EXPECT_TRUE(store->Check().ok);
+    archive::Statement schema(db, "PRAGMA user_version");
+    ASSERT_TRUE(schema.Step());
+    EXPECT_EQ(schema.Int(0), archive::kSchemaVersion);
   }
 }
 
