@@ -160,6 +160,16 @@ TEST(RecordJsonTest, AFieldOfTheWrongKindNamesItsPlace) {
     EXPECT_NE(error.Description().find(place), std::string::npos) << error.Description();
     EXPECT_NE(error.Description().find(kFile), std::string::npos) << error.Description();
   }
+  // Dates run from the year 100 to 9999; a date beyond them could not be saved again.
+  for (const char* days : {"-657435", "2958466", "1e19", "5.6e52", "-1e300"}) {
+    const Json json = Json::parse(R"({"record": "Ostrel", "DateTime": {"value": )" +
+                                  std::string(days) + "}}");
+    EXPECT_EQ(ErrorOf([&] { RecordFromJson(json, kAt); }), overflow) << days;
+  }
+  for (const double days : {-657434.0, 2958465.9999}) {
+    const auto dated = testing::WithFields<COstrelCls>({{"DateTime", Date(days)}});
+    EXPECT_EQ(RoundTrip(dated), dated) << days;
+  }
 }
 
 }  // namespace

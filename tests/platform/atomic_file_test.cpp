@@ -301,8 +301,6 @@ TEST(JsonPropertyBagTest, AFileKeepsEveryKindOfValueAndUnknownKeysAndABadFileIsA
        std::monostate{}},
       {"Picture", std::make_shared<StdPicture>(StdPicture{"face.bmp"}), {}},
       {"MouseIcon", {}, std::make_shared<StdFont>()},  // none is null
-      {"LorvexData", std::make_shared<CLorvexCls>(Filled<CLorvexCls>()), {}},
-      {"OstrelData", std::make_shared<COstrelCls>(Filled<COstrelCls>()), {}},
       {"BrevaneData", std::make_shared<CBrevaneCls>(Filled<CBrevaneCls>()), {}},
   };
   JsonPropertyBag bag;
@@ -353,10 +351,6 @@ TEST(JsonPropertyBagTest, AFileKeepsEveryKindOfValueAndUnknownKeysAndABadFileIsA
                     .dump(2) + "\n");
 }
 
-std::string WithDate(const std::string& days) {
-  return R"({"record": "Brevane", "DateTime": {"iso": "", "value": )" + days + "}}";
-}
-
 // A value is read as the kind of its default, or refused naming the key and
 // the file: 13 for another kind, 6 beyond the range of the kind.
 TEST(JsonPropertyBagTest, AValueIsReadAsItsDefaultsKindOrRefused) {
@@ -383,17 +377,9 @@ TEST(JsonPropertyBagTest, AValueIsReadAsItsDefaultsKindOrRefused) {
       {"1", true, {}, kMismatch},
       {R"({"name": "Arial"})", {}, arial},  // the rest of a hand-written font as by default
       {R"({"record": "Ostrel"})", LorvexPtr{}, {}, kMismatch},
-      {R"({"record": "Ostrel", "cScanData": {"values": ["x"]}})",
-       {},
-       {},
-       kMismatch,
-       "cScanData.values"},
-      // Found by fuzzing: printing such a date on the next save was undefined.
-      {WithDate("5.6e52"), BrevanePtr{}, {}, kOverflow, "date range"},
-      {WithDate("-1e300"), BrevanePtr{}, {}, kOverflow, "date range"},
-      {WithDate("-657435"), BrevanePtr{}, {}, kOverflow, "date range"},
-      {WithDate("2958466"), BrevanePtr{}, {}, kOverflow, "date range"},
-      {WithDate("1e19"), BrevanePtr{}, {}, kOverflow, "date range"},
+      // A record's own refusals are the record reader's; the bag names the key and file.
+      {R"({"record": "Brevane", "DateTime": {"value": 1e19}})", BrevanePtr{}, {}, kOverflow,
+       "date range"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.json);
@@ -406,12 +392,6 @@ TEST(JsonPropertyBagTest, AValueIsReadAsItsDefaultsKindOrRefused) {
     EXPECT_EQ(error.Number(), c.error);
     EXPECT_TRUE(Mentions(error, "\"Key\"") && Mentions(error, "form.json")) << error.Description();
     EXPECT_TRUE(Mentions(error, c.mentions)) << error.Description();
-  }
-  for (const char* days : {"-657434", "0", "45366.4375", "2958465.9999"}) {
-    JsonPropertyBag bag = JsonPropertyBag::FromText("{\"Key\": " + WithDate(days) + "}", "t");
-    const auto record = std::get<BrevanePtr>(bag.Read("Key", BrevanePtr{}));
-    EXPECT_EQ(record->DateTime().Value(), std::stod(days)) << "the ends of the range load";
-    EXPECT_FALSE(record->DateTime().ToIsoString().empty()) << days;
   }
 }
 
