@@ -6,6 +6,7 @@
 
 #include "archive/archive_fixture.h"
 #include "archive/archive_location.h"
+#include "archive/read_entry.h"
 #include "archive/schema.h"
 #include <travimo/model/brevane_record.h>
 #include <travimo/model/field_table.h>
@@ -23,11 +24,8 @@ TEST_F(ArchiveTest, EveryReadComesBackAsItWasKeptAndIsFoundByItsQueries) {
   const auto brevane = sim::SampleBrevaneMeasurements(2, 3);
   sim::BrevaneMeasurement oneValue;
   oneValue.moisture = {1.0f};
-  ReadEntry failed;
+  ReadEntry failed = archive::EntryAt(0, 0, 8002, "The port could not be opened");
   failed.source = "read";
-  failed.errorNumber = 8002;
-  failed.errorName = "ReadTimeout";
-  failed.errorDescription = "No answer from the instrument";
   failed.raw = {'S', 0x00, 0xff, '\r'};  // NUL and high bytes kept verbatim
   std::vector<ReadEntry> entries = {
       Decoded(sim::EncodeLorvexTransfer({{'A', {1, 2, 4095}}, {'C', {7}}, {'B', {}}})),
@@ -65,11 +63,11 @@ TEST_F(ArchiveTest, EveryReadComesBackAsItWasKeptAndIsFoundByItsQueries) {
   byType.type = TransferKind::Lorvex;  // the failed read was of a Lorvex
   failedOnly.failedOnly = true;
   using Lines = std::vector<std::string>;
-  EXPECT_EQ(lines({}), (Lines{"5 Lorvex 0 ReadTimeout", "1 Lorvex 3 ", "2 Ostrel 1 ",
+  EXPECT_EQ(lines({}), (Lines{"5 Lorvex 0 ComportError", "1 Lorvex 3 ", "2 Ostrel 1 ",
                               "3 Brevane 2 ", "4 Brevane 1 "}));
   EXPECT_EQ(lines(byIdCode), (Lines{"3 Brevane 2 "}));
-  EXPECT_EQ(lines(byType), (Lines{"5 Lorvex 0 ReadTimeout", "1 Lorvex 3 "}));
-  EXPECT_EQ(lines(failedOnly), (Lines{"5 Lorvex 0 ReadTimeout"}));
+  EXPECT_EQ(lines(byType), (Lines{"5 Lorvex 0 ComportError", "1 Lorvex 3 "}));
+  EXPECT_EQ(lines(failedOnly), (Lines{"5 Lorvex 0 ComportError"}));
 
   // Damaged bytes are the check's one problem, and a load refuses them.
   archive::Connection(file.string(), false, 1000)
