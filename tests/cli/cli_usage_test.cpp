@@ -74,7 +74,9 @@ TEST(CliUsage, EachFaultEndsWithItsStatusAndNamesItself) {
   EXPECT_FALSE(std::filesystem::exists(svg));
 }
 
-TEST(CliUsage, InformationalCommandsShowWhatTheyDescribe) {
+// Informational commands (and a parse) show what they describe; a standard
+// output that fails is a fault, a closed pipe ends them as it ends any program.
+TEST(CliUsage, InformationalCommandsShowWhatTheyDescribeOrFailToWrite) {
   const struct {
     std::vector<std::string> args;
     std::vector<std::string> shown;
@@ -86,12 +88,17 @@ TEST(CliUsage, InformationalCommandsShowWhatTheyDescribe) {
         "Max 512", "InvalidBrevaneDataError"}},
       {{"ports"}, {}},
       {{"ports", "-v", "--format", "json"}, {"["}},
+      {{"parse", TRAVIMO_SOURCE_DIR "/examples/lorvex-3-scans.dat"}, {"Lorvex: 3 records"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[0]);
     const CliRun run = Succeeds(c.args);
     EXPECT_NE(run.out, "");
     ExpectHas(run.out, c.shown);
+    ExpectRefusals({{c.args, 9, {"standard output"}}}, {.stdoutFile = "/dev/full"});
+    const CliRun closed = RunCli(c.args, {.stdoutClosed = true});
+    EXPECT_EQ(closed.status, 128 + SIGPIPE);
+    EXPECT_EQ(closed.err, "");
   }
   EXPECT_EQ(RunCli({"--version"}).out, "Version 1.01.7\n");
   // NumberOfScans is hidden from a property browser.
@@ -120,16 +127,8 @@ TEST(CliUsage, BashCompletionOffersCommandsAndOptions) {
   EXPECT_EQ(complete("travimo demo --layout w", 3), " wide ");
 }
 
-TEST(CliUsage, StandardStreamsDashAFailedWriteAndAClosedPipe) {
-  const std::vector<std::vector<std::string>> commands = {
-      {"parse", TRAVIMO_SOURCE_DIR "/examples/lorvex-3-scans.dat"}, {"describe"}, {"about"}};
-  for (const auto& args : commands) {
-    ExpectRefusals({{args, 9, {"standard output"}}}, {.stdoutFile = "/dev/full"});
-    const CliRun run = RunCli(args, {.stdoutClosed = true});
-    EXPECT_EQ(run.status, 128 + SIGPIPE) << args[0];
-    EXPECT_EQ(run.err, "");
-  }
-  // "-" is standard input and output.
+// "-" is standard input and output.
+TEST(CliUsage, DashIsStandardInputAndOutput) {
   const std::string raw = TRAVIMO_SOURCE_DIR "/examples/ostrel-3-measurements.dat";
   const CliRun piped = Succeeds({"parse", "-", "--format", "json", "-o", "-"}, {.input = raw});
   EXPECT_EQ(piped.out, RunCli({"parse", raw, "--format", "json"}).out);
