@@ -75,7 +75,7 @@ struct PtyRig {
   }
 
   sim::Simulator simulator;
-  std::string device;  // what port 1 opens; may be changed between reads
+  std::string device;  // what port 1 opens; the scene may change it
   RecordingContainer container;
   posix::PosixHost host{"C"};
   posix::PosixFileSystem files;
