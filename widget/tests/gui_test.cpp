@@ -384,13 +384,12 @@ class GuiTest : public QObject {
     const QString dev = dir_.filePath("dev");
     QVERIFY(QDir().mkpath(dev));
     // The ports a lister would report: the device nodes under dev.
-    const auto lister = [dev] {
+    travimo::gui::DeviceList list(dev, [dev] {
       std::vector<travimo::cli::PortRecord> ports;
       for (const QString& name : QDir(dev).entryList(QDir::System | QDir::Files))
         ports.emplace_back().device = (dev + "/" + name).toStdString();
       return ports;
-    };
-    travimo::gui::DeviceList list(dev, lister);
+    });
     list.setDevice("/dev/ttyS9");
     QCOMPARE(list.count(), 0);
     WriteFile(dev + "/ttyUSB3", "");
