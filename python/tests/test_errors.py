@@ -12,9 +12,7 @@ def _resolver(port):
     (lambda missing: travimo.read(device=missing), 8002, "ComportError", "no-such-tty"),
     (lambda missing: travimo.Control(device=_resolver).read_travimo(), 8002, "ComportError",
      "port 1"),
-    (lambda _: travimo.Control().decode(b"Sxyz"), 32769, "InvalidOstrelDataError", ""),
     (lambda _: travimo.Control().decode(b"S\r01#x\r"), 32770, "InvalidBrevaneDataError", ""),
-    (lambda _: travimo.Control().decode(b""), 1, "ComportReadError", ""),
 ])
 def test_ports_that_cannot_be_opened_and_parser_failures(tmp_path, fail, number, name, named):
     with pytest.raises(travimo.TravimoError) as caught:
@@ -26,8 +24,6 @@ def test_ports_that_cannot_be_opened_and_parser_failures(tmp_path, fail, number,
 
 
 @pytest.mark.parametrize("name, value, number", [
-    ("NumberOfScans", 7, 393),           # only the control may change it
-    ("OstrelData", travimo.COstrelCls(), 382),
     ("CommPort", 40000, 6),              # a 16-bit property
     ("TravimoType", "Quenta", 13),       # not a member name
 ])

@@ -121,16 +121,6 @@ def test_records_are_the_controls_own_objects_and_bad_queries_are_events(decoded
         decoded.ScanDataElement(99, 99)
 
 
-def test_type_letters_follow_the_scans_when_a_brevane_read_left_array_start_0():
-    control = travimo.Control()
-    control.decode(b"S\r00# F\r1\rZ\rE\r")
-    control.TravimoType = 1
-    control.NumberOfPoints = 512
-    records = control.decode(b"abcdP12Aabcdefghijk" + b"AB" * 512)
-    assert control.ArrayStart == 0
-    assert records.type_letters == ["A"] == [control.GetScanDataType(1)]
-
-
 @pytest.mark.parametrize("instrument", [
     "silent=True",  # a silent instrument alone holds a read for 7 s
     "scans=30, burst_size=100, burst_pause=0.1",  # one that sends for 30 s

@@ -54,9 +54,8 @@ TEST(RawDataSidecarTest, RoundTripsAndMatchesOnlyItsOwnBytes) {
   const RawDataSidecar back = ParseSidecar(SidecarText(sidecar), "RawData.dat.json");
   EXPECT_EQ(SidecarText(back), SidecarText(sidecar));
   EXPECT_TRUE(DescribesBytes(back, bytes));
-  EXPECT_FALSE(DescribesBytes(back, bytes + "x"));
-  EXPECT_FALSE(DescribesBytes(back, std::string("P\0\x02##", 5))) << "same length, other bytes";
-  EXPECT_EQ(SidecarPathFor("dir/RawData.dat"), "dir/RawData.dat.json");
+  // Bytes of the same length told apart by their digest alone.
+  EXPECT_FALSE(DescribesBytes(back, std::string("P\0\x02##", 5)));
 
   for (const char* text :
        {"{}", "[1]", "not json", R"({"travimoRawDataSettings": 1, "bytes": "x"})"})
