@@ -110,8 +110,7 @@ TEST_F(CliArchive, EachDemoDeliversItsExampleFileAndIsKept) {
       {{{"show", "9", "--archive", archive_}, 11, {noRead}},
        {{"reparse", "9", "--archive", archive_}, 11, {noRead}},
        {{"export", "3", "9", "-o", dir_.File("none.csv"), "--archive", archive_}, 11, {noRead}},
-       {{"reparse", "3", "--type", "brevane", "--archive", archive_},
-        8,
+       {{"reparse", "3", "--type", "brevane", "--archive", archive_}, 8,
         {"error 32770 (InvalidBrevaneDataError)"}}});
   EXPECT_FALSE(std::filesystem::exists(dir_.File("none.csv")));  // a missing read writes nothing
 }

@@ -192,10 +192,7 @@ std::vector<PtyCase> Cases() {
   std::vector<PtyCase> cases = {
     {.name = "MissingDevice", .errors = {CommError::PortInvalid}, .maxSeconds = 1.5,
      .timer1 = true, .rawBytes = 0, .description = "/nonexistent",
-     .arrange = [](PtyRig& rig) {
-       rig.device = "/nonexistent/travimo-port";
-       return std::shared_ptr<void>();
-     }},
+     .arrange = [](PtyRig& rig) { rig.device = "/nonexistent/travimo-port"; return nullptr; }},
     {.name = "DeviceHeldElsewhere", .errors = {CommError::PortInvalid}, .maxSeconds = 1.5,
      .requests = 0, .rawBytes = 0, .description = "in use", .arrange = HoldDevice},
     // The line drops 200 ms after its last byte: after the end marker that is
@@ -212,11 +209,10 @@ std::vector<PtyCase> Cases() {
      .errors = {UserCancel}, .maxSeconds = 4.5, .minSeconds = 2.0, .rawBytes = std::nullopt,
      .arrange = CancelAfterTwoSeconds},
     {.name = "GarbageOnly", .errors = {ComportReadError}, .scans = 0, .rawBytes = std::nullopt,
-     .arrange =
-         [](PtyRig& rig) {
-           rig.simulator.Provider([](const sim::TransferRequest&) { return Noise(3000) + "##"; });
-           return nullptr;
-         }},
+     .arrange = [](PtyRig& rig) {
+       rig.simulator.Provider([](const sim::TransferRequest&) { return Noise(3000) + "##"; });
+       return nullptr;
+     }},
     {.name = "GarbageAheadOfTheTransfer", .script = {.scans = 2, .garbage = Noise(700)},
      .scans = 2},
     {.name = "NoEndMarker", .script = {.scans = 2, .endMarker = false}, .scans = 2,
@@ -233,10 +229,8 @@ std::vector<PtyCase> Cases() {
     // The "E" ends the wait long before its 30 seconds.
     {.name = "OstrelUnprompted",
      .script = {.mode = sim::Mode::Ostrel, .scans = 2, .points = 20, .firstByteDelay = 0.3},
-     .scans = 2, .requests = 0, .arrange = [](PtyRig& rig) {
-       rig.control.TravimoType(Ostrel);
-       return nullptr;
-     }},
+     .scans = 2, .requests = 0,
+     .arrange = [](PtyRig& rig) { rig.control.TravimoType(Ostrel); return nullptr; }},
     // The raw-data file cannot be written: the read fails naming it.
     {.name = "RawDataFolderMissing", .errors = {ErrorNumber::PathFileAccess}, .rawBytes = 0,
      .description = "missing/raw.dat", .target = "missing/raw.dat"},
