@@ -55,14 +55,14 @@ TEST(DateTest, FieldsOutOfRangeRollOverButValuesOutOfRangeOverflow) {
   }
 }
 
-// The names most members go by are checked where they are shown (export
-// metadata, error reports); here those only this table gives, and none for
+// Member names that no export, error report or binding shows, and none for
 // what is no member.
 TEST(EnumsTest, MemberNames) {
   const std::tuple<const char*, int32_t, const char*> cases[] = {
       {"NumberOfPointsEnum", 32768, "No Limit"}, {"TravimoDataTypeEnum", 2, "Burst"},
-      {"BlueLineTriggerType", 1, "BlueLineOn"},  {"NumberOfPointsEnum", 100, "<none>"},
-      {"NoSuchEnum", 1, "<none>"}};
+      {"BlueLineTriggerType", 1, "BlueLineOn"},  {"BlueLineTriggerType", 0, "BlueLineOff"},
+      {"TravimoTypeEnum", 1, "Lorvex"},          {"TravimoTypeEnum", 2, "Brevane"},
+      {"NumberOfPointsEnum", 100, "<none>"},     {"NoSuchEnum", 1, "<none>"}};
   for (const auto& [enumeration, value, name] : cases) {
     EXPECT_EQ(MemberName(enumeration, value).value_or("<none>"), name) << enumeration << value;
   }
