@@ -2,6 +2,7 @@
 #include <string>
 
 #include "control_fixture.h"
+#include "rawdata/decode_settings.h"
 
 namespace travimo::testing {
 namespace {
@@ -50,6 +51,10 @@ TEST_F(PassThroughTest, EachLetReachesItsComponentAndRecordsItsOwnNameWithinItsR
   EXPECT_EQ(std::tuple(b.Enabled(), b.Font(), b.MouseIcon(), b.MousePointer(), b.Picture(),
                        b.DisabledPicture(), b.DownPicture(), b.Caption(), b.BackColor()),
             std::tuple(false, font, picture, 11, picture, picture, picture, "Go", Rgb(255, 0, 0)));
+  // The control's getters read the same components; a closed port holds nothing.
+  EXPECT_EQ(std::tuple(control.Enabled(), control.MousePointer(), control.Style(), control.hWnd(),
+                       control.InBufferCount()),
+            std::tuple(false, 11, 1, b.hWnd(), 0));
   EXPECT_EQ(std::tuple(control.MSComm1().CommPort(), control.MSComm1().Settings(),
                        control.FlashColor(), control.SaveRawData(), control.Temp_Units(),
                        control.LorvexData()),
@@ -192,6 +197,18 @@ TEST_F(InstrumentSettingsTest, KeepAliveRunsForALorvexOnlyAndSendsWEveryThirtySe
   const std::string written = serial.Written();
   host.RunFor(60.0);
   EXPECT_EQ(serial.Written(), written);
+}
+
+// A read's settings come back over another instrument's: the type goes first,
+// as its let resets the others.
+TEST_F(InstrumentSettingsTest, DecodeSettingsComeBackOverAnotherInstrumentsSettings) {
+  const DecodeSettings reads[] = {{Lorvex, Burst, 1, Max256, BlueLineOn},
+                                  {Ostrel, Temperature, 1, NoLimit, BlueLineOff}};
+  for (const DecodeSettings& settings : reads) {
+    ApplyDecodeSettings(control, {settings.travimoType == Lorvex ? Ostrel : Lorvex});
+    ApplyDecodeSettings(control, settings);
+    EXPECT_EQ(DecodeSettingsOf(control), settings);
+  }
 }
 
 }  // namespace

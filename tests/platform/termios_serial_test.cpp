@@ -323,7 +323,12 @@ TEST(PosixHostTest, AYieldSleepsUntilSomethingHappensOrItsTime) {
 
 TEST(PosixHostTest, TextKeepsEveryByteAndRegionalSettingsComeFromTheLocale) {
   const uint8_t bytes[] = {0x00, 0x41, 0xE9, 0xFF};
-  EXPECT_EQ(PosixHost().BytesToText(bytes), std::string("\x00\x41\xE9\xFF", 4));
+  PosixHost host;
+  EXPECT_EQ(host.BytesToText(bytes), std::string("\x00\x41\xE9\xFF", 4));
+  // A host's own message box (the Python module warns instead) answers for it.
+  host.OnMessageBox([](const MessageBoxRequest&) { return MessageBoxResult::No; });
+  EXPECT_EQ(host.ShowMessageBox({"Go?", "", MessageBoxIcon::None, MessageBoxButtons::YesNo}),
+            MessageBoxResult::No);
   const RegionalSettings c = RegionalSettingsOf("C");
   EXPECT_EQ(c, (RegionalSettings{DateOrder::MonthDayYear, ".", ",", "AM", "PM", 29}));
   EXPECT_EQ(RegionalSettingsOf("no_SUCH.locale"), c) << "an unknown locale falls back to C";
