@@ -24,18 +24,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
-
-// The description of the error being handled, if it is a RuntimeError.
-std::string DescriptionOfCurrentError() {
-  try {
-    if (std::current_exception()) throw;
-  } catch (const RuntimeError& error) {
-    return error.Description();
-  } catch (...) {
-  }
-  return {};
-}
 
 // A ReadCycleHost without a control: the real MSComm over a scripted line on
 // a virtual clock, plain members for the button, frame and flags, and a record
@@ -88,7 +76,13 @@ class CycleHost : public ReadCycleHost {
   }
   void RaiseTravimoError(int32_t number) override {
     errors.push_back(number);
-    description = DescriptionOfCurrentError();
+    description.clear();  // the handled error's, if it is a RuntimeError
+    try {
+      if (std::current_exception()) throw;
+    } catch (const RuntimeError& error) {
+      description = error.Description();
+    } catch (...) {
+    }
     if (onError) onError(number);
   }
 
@@ -111,7 +105,7 @@ class CycleHost : public ReadCycleHost {
   std::vector<std::string> captions;
   std::vector<Parse> parses;
   std::vector<int32_t> errors;
-  std::string description;  // of the last error
+  std::string description;
   bool frameEnabled = true;
   Colour backColour = 0;
   int keepAliveTicks = 0;
@@ -184,9 +178,6 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
        0.5 + 3 * 1.8 + kPass},
       // The set-up's pause, then at once.
       {"hang-up after ##", Lorvex, {{0.5, "P" + Filler(20) + "##"}}, 1.0, {}, {}, 0.8},
-      {"hang-up after E", Ostrel, {{0.5, "S" + Filler(20) + "E"}}, 1.0, {}, {}, 0.8},
-      {"hang-up after the closing line", Brevane, {{0.5, "S\r" + Filler(20) + "\rE\r"}}, 1.0,
-       {}, {}, 0.8},
       {"hang-up after half the marker", Lorvex, {{0.5, "P" + Filler(20) + "#"}}, 1.0,
        {CommError::ReadFailed}, {}, 0.8},
       {"hang-up before the closing CR", Brevane, {{0.5, "S\r" + Filler(20) + "\rE"}}, 1.0,
@@ -224,20 +215,13 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
       EXPECT_EQ(host.keepAliveTicks, 0);
       EXPECT_EQ(host.errors, c.errors);
       const bool cutShort = c.errors == std::vector<int32_t>{CommError::ReadFailed};
-      if (cutShort) {
-        EXPECT_THAT(host.description, HasSubstr("hung up"));
-      }
+      EXPECT_TRUE(!cutShort || host.description.find("hung up") != std::string::npos);
       const bool saved = c.errors.empty() || (cutShort && !text.empty());
       EXPECT_EQ(host.memoryFiles.Content("RawData.dat"), saved ? text : kOld);
-      if (!c.captions.empty()) {
-        EXPECT_EQ(host.captions, c.captions);
-      }
-      if (c.errors.empty()) {
-        ASSERT_EQ(host.parses.size(), 1u);
-        EXPECT_EQ(host.parses[0].text, text);
-      } else {
-        EXPECT_THAT(host.parses, IsEmpty());
-      }
+      EXPECT_EQ(host.captions, c.captions.empty() ? host.captions : c.captions);
+      std::vector<std::string> parsed;
+      for (const auto& parse : host.parses) parsed.push_back(parse.text);
+      EXPECT_EQ(parsed, c.errors.empty() ? std::vector{text} : std::vector<std::string>{});
       EXPECT_EQ(host.keepAlive->Enabled(), c.type == Ostrel);
       ExpectIdleAfterCycle(host);
     }

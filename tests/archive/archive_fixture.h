@@ -50,20 +50,12 @@ class ArchiveTest : public ControlTest {
   // A read of text as the control decodes it, with every column filled.
   ReadEntry Decoded(const std::string& text) {
     control.DecodeTransfer(text);
-    ReadEntry e;
-    e.startedUtcMs = 1'700'000'000'000;
-    e.endedUtcMs = e.startedUtcMs + 2500;
-    e.utcOffsetMinutes = 60;
-    e.programVersion = "9.9.9";
-    e.source = "demo";
-    e.device = "/dev/ttyUSB0";
-    e.port = 3;
-    e.lineSettings = "9600,N,8,1";
-    e.typeAsked = control.TravimoType();
-    e.settings = {2, 1, 256, 7, 1};
-    e.raw = Bytes(text);
-    e.results = CollectResults(control);
-    return e;
+    return {.startedUtcMs = 1'700'000'000'000, .endedUtcMs = 1'700'000'002'500,
+            .utcOffsetMinutes = 60, .programVersion = "9.9.9", .source = "demo", .parentId = {},
+            .device = "/dev/ttyUSB0", .port = 3, .lineSettings = "9600,N,8,1",
+            .typeAsked = control.TravimoType(), .settings = {2, 1, 256, 7, 1}, .errorNumber = 0,
+            .errorName = {}, .errorDescription = {}, .raw = Bytes(text),
+            .results = CollectResults(control)};
   }
 
   fs::path dir;

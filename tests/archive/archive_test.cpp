@@ -119,14 +119,13 @@ TEST_F(ArchiveTest, FilesOfEveryEarlierVersionAreBroughtUpToDate) {
     auto store = archive::OpenSqliteArchive(f);
     if (version >= 1) {
       const ReadEntry old = store->Load(7);
-      EXPECT_EQ(old.raw, Bytes("abc"));
-      EXPECT_EQ(old.utcOffsetMinutes, 120);
-      EXPECT_FALSE(old.parentId);
+      EXPECT_EQ(std::tuple(old.raw, old.utcOffsetMinutes, old.parentId),
+                std::tuple(Bytes("abc"), 120, std::optional<int64_t>()));
       ASSERT_EQ(old.results.lorvex.size(), 1u);
-      EXPECT_EQ(old.results.lorvex[0].typeLetter, "B");
-      EXPECT_EQ(old.results.lorvex[0].record->ScanNumber(), 4);
-      EXPECT_EQ(old.results.lorvex[0].record->cScanData()->ScanData().Values(),
-                (std::vector<float>{1.0f, 2.0f}));
+      const LorvexPtr& record = old.results.lorvex[0].record;
+      EXPECT_EQ(std::tuple(old.results.lorvex[0].typeLetter, record->ScanNumber(),
+                           record->cScanData()->ScanData().Values()),
+                std::tuple("B", 4, std::vector<float>{1.0f, 2.0f}));
       reparsed.parentId = 7;
     }
     const int64_t id = store->Add(reparsed);
