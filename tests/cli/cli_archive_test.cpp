@@ -23,8 +23,8 @@ class CliArchive : public ::testing::Test {
     args.insert(args.end(), {"--archive", archive_});
     return Succeeds(args);
   }
-  const TempDir dir_;
-  const std::string archive_ = dir_.File("a.sqlite");
+  const ScratchDir dir_;
+  const std::string archive_ = dir_ / "a.sqlite";
 };
 
 struct Example {
@@ -32,51 +32,39 @@ struct Example {
   std::string file;
   std::string instrument;
   std::vector<std::string> told;  // captions the read went through, and its trace
-  json firstRecord;               // a part of it
 };
 
-// clang-format off
 const Example kExamples[] = {
-    {"brevane", "brevane-3-measurements.dat", "Brevane", {"Waiting!", "close /dev/"},
-     {{"IDCode", sim::SampleBrevaneMeasurements(1, 512)[0].idCode}, {"SamplingRate", 2.5}}},
-    {"ostrel", "ostrel-3-measurements.dat", "Ostrel", {"Waiting!", "close /dev/"},
-     {{"DateTime", "2026-11-20T08:15:00"}, {"MeasurementNumber", 1}}},
+    {"brevane", "brevane-3-measurements.dat", "Brevane", {"Waiting!", "close /dev/"}},
+    {"ostrel", "ostrel-3-measurements.dat", "Ostrel", {"Waiting!", "close /dev/"}},
     {"lorvex", "lorvex-3-scans.dat", "Lorvex",
-     {"Reading!", "Done", "open COM1 settings 9600,n,8,1", "write 2 bytes", "|D.|", "close /dev/"},
-     {{"TypeLetter", "A"}, {"ScanNumber", 1}}},
+     {"Reading!", "Done", "open COM1 settings 9600,n,8,1", "write 2 bytes", "|D.|", "close /dev/"}},
 };
-// clang-format on
 
 // `demo` end to end: the simulator on a pseudo-terminal, the real serial
 // backend, the control's read cycle and the records the tool prints. The
 // sample raw-data files in examples/ are what `travimo demo --type TYPE --raw
 // FILE` saves, kept as data: the bytes must stay the same and `parse` must go
-// on reading them as the read did. Each read is kept in the archive as it was
-// printed, and its bytes exactly: decoded again they give its records, and
-// with other settings a new entry that names the read.
+// on reading them as the read did (what the records hold is the parsers' own
+// to check). Each read is kept in the archive as it was printed, and its bytes
+// exactly: decoded again they give its records, and with other settings a new
+// entry that names the read.
 TEST_F(CliArchive, EachDemoDeliversItsExampleFileAndIsKept) {
   std::string lorvex;  // as printed
   for (int read = 1; const auto& example : kExamples) {
     SCOPED_TRACE(example.type);
     const std::string file = TRAVIMO_SOURCE_DIR "/examples/" + example.file;
     const CliRun demo = Run({"demo", "--type", example.type, "--format", "json", "--raw",
-                             dir_.File("raw.dat"), "--trace", "-"});
+                             dir_ / "raw.dat", "--trace", "-"});
     ExpectHas(demo.err, example.told);
-    EXPECT_EQ(ReadBytes(dir_.File("raw.dat")), ReadBytes(file));
+    EXPECT_EQ(ContentOf(dir_ / "raw.dat"), ContentOf(file));
     const CliRun parsed = Succeeds({"parse", file, "--format", "json"});
     const json shown = json::parse(demo.out);
     const json kept = json::parse(parsed.out);
     EXPECT_EQ(kept["instrument"], example.instrument);
     ASSERT_EQ(kept["count"], 3);
     EXPECT_EQ(shown["records"], kept["records"]);
-    for (const auto& [key, value] : example.firstRecord.items()) {
-      EXPECT_EQ(kept["records"][0][key], value) << key;
-    }
-    EXPECT_EQ(kept["records"][2]["ScanData"]["values"].size(), 512u);
-    if (example.type == "lorvex") {  // the simulator's own samples
-      EXPECT_EQ(kept["records"][1]["ScanData"]["values"][511], sim::SampleLorvexValue(1, 0, 511));
-      lorvex = demo.out;
-    }
+    if (example.type == "lorvex") lorvex = demo.out;
     const json& meta = shown["metadata"];
     EXPECT_EQ(meta["device"].get<std::string>().rfind("/dev/", 0), 0u) << meta;
     EXPECT_EQ(meta["readTime"].get<std::string>().size(), 24u) << meta;
@@ -87,8 +75,7 @@ TEST_F(CliArchive, EachDemoDeliversItsExampleFileAndIsKept) {
     const CliRun archived = Run({"show", std::to_string(read++), "--format", "json"});
     EXPECT_EQ(json::parse(archived.out), shown);
   }
-  const CliRun same = Run({"reparse", "3", "--format", "json"});
-  EXPECT_EQ(same.out, lorvex);
+  EXPECT_EQ(Run({"reparse", "3", "--format", "json"}).out, lorvex);
   const CliRun hot = Run({"reparse", "3", "--data", "temperature", "--units", "fahrenheit",
                           "--format", "csv", "--save"});
   EXPECT_THAT(hot.err, HasSubstr("Archived as read 4 in " + archive_));
@@ -109,10 +96,10 @@ TEST_F(CliArchive, EachDemoDeliversItsExampleFileAndIsKept) {
   ExpectRefusals(
       {{{"show", "9", "--archive", archive_}, 11, {noRead}},
        {{"reparse", "9", "--archive", archive_}, 11, {noRead}},
-       {{"export", "3", "9", "-o", dir_.File("none.csv"), "--archive", archive_}, 11, {noRead}},
+       {{"export", "3", "9", "-o", dir_ / "none.csv", "--archive", archive_}, 11, {noRead}},
        {{"reparse", "3", "--type", "brevane", "--archive", archive_}, 8,
         {"error 32770 (InvalidBrevaneDataError)"}}});
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("none.csv")));  // a missing read writes nothing
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "none.csv"));  // a missing read writes nothing
 }
 
 // A settings file of bytes as a read with --raw leaves it beside them.
@@ -138,13 +125,13 @@ TEST_F(CliArchive, FilesComeInByParseAndImportAndGoOutTogether) {
                                           {"stale.dat", lorvex},
                                           {"stale.dat.json", SidecarOf(brevane)},
                                           {"junk.dat", "no instrument wrote this"}}) {
-    WriteBytes(dir_.File(file), bytes);
+    WriteBytes(dir_ / file, bytes);
   }
-  const CliRun parsed = Run({"parse", dir_.File("l.dat"), "--format", "csv"});
+  const CliRun parsed = Run({"parse", dir_ / "l.dat", "--format", "csv"});
   EXPECT_THAT(parsed.err, HasSubstr("Archived as read 1"));
   // A text that does not decode is still kept.
-  const CliRun imported = Run({"import", dir_.File("b.dat"), dir_.File("hot.dat"),
-                               dir_.File("stale.dat"), dir_.File("junk.dat")});
+  const CliRun imported = Run({"import", dir_ / "b.dat", dir_ / "hot.dat",
+                               dir_ / "stale.dat", dir_ / "junk.dat"});
   ExpectHas(imported.err, {"describes other bytes", "junk.dat as read 5, which does not decode"});
 
   const auto history = json::parse(Run({"history", "--format", "json"}).out);
@@ -153,20 +140,19 @@ TEST_F(CliArchive, FilesComeInByParseAndImportAndGoOutTogether) {
   EXPECT_EQ(hot["number"], 3);
   EXPECT_EQ(hot["device"], "/dev/ttyUSB3");
   EXPECT_EQ(hot["time"], "2025-01-02T03:04:05Z");
-  const std::vector<std::string> hotParse = {"parse", dir_.File("l.dat"), "--format", "csv",
+  const std::vector<std::string> hotParse = {"parse", dir_ / "l.dat", "--format", "csv",
                                              "--data", "temperature", "--units", "fahrenheit"};
   EXPECT_EQ(Run({"show", "3", "--format", "csv"}).out, RunCli(hotParse).out);
   EXPECT_EQ(Run({"show", "4", "--format", "csv"}).out, parsed.out);
 
-  Run({"export", "1", "2", "4", "-o", dir_.File("e.csv")});
-  const json rows = ReadBack("csv", dir_.File("e.csv"));
+  Run({"export", "1", "2", "4", "-o", dir_ / "e.csv"});
+  const json rows = ReadBack("csv", dir_ / "e.csv");
   std::map<std::string, int> rowsOfRead;
   for (const auto& row : rows)
     if (!row.empty()) ++rowsOfRead[row[0]];
-  EXPECT_EQ(rowsOfRead["read"], 2);  // one header per instrument's layout
-  EXPECT_GT(rowsOfRead["1"], 0);
-  EXPECT_EQ(rowsOfRead["4"], rowsOfRead["1"]);
-  EXPECT_GT(rowsOfRead["2"], 0);
+  // A header per instrument's layout, then a row per point of each read asked for.
+  const std::map<std::string, int> expected = {{"read", 2}, {"1", 512}, {"2", 2}, {"4", 512}};
+  EXPECT_EQ(rowsOfRead, expected);
   EXPECT_EQ(rows.at(1).at(1), "Lorvex");
 
   const auto reads = json::parse(Run({"export", "2", "5", "--format", "json"}).out);
@@ -180,10 +166,10 @@ TEST_F(CliArchive, FilesComeInByParseAndImportAndGoOutTogether) {
 // The read is delivered either way and its bytes go to a recovery file; only
 // a named archive changes the status.
 TEST_F(CliArchive, AnUnusableArchiveNeverCostsTheRead) {
-  const std::string corrupt = dir_.File("corrupt.sqlite");
+  const std::string corrupt = dir_ / "corrupt.sqlite";
   WriteBytes(corrupt, std::string(4096, 'x'));
-  std::filesystem::create_directories(dir_.File("home/travimo"));
-  WriteBytes(dir_.File("home/travimo/archive.sqlite"), std::string(4096, 'x'));
+  std::filesystem::create_directories(dir_ / "home/travimo");
+  WriteBytes(dir_ / "home/travimo/archive.sqlite", std::string(4096, 'x'));
   const std::vector<std::string> demo = {"demo", "--scans", "1", "--format", "csv"};
   const struct {
     std::string name;
@@ -194,11 +180,11 @@ TEST_F(CliArchive, AnUnusableArchiveNeverCostsTheRead) {
                {"default", {}, 0, "home/travimo/archive.sqlite"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string state = dir_.File("state-" + c.name);
+    const std::string state = dir_ / "state-" + c.name;
     std::vector<std::string> args = demo;
     args.insert(args.end(), c.archive.begin(), c.archive.end());
     const CliRun run = RunCli(args, {.environment = {"XDG_STATE_HOME=" + state,
-                                                     "XDG_DATA_HOME=" + dir_.File("home")}});
+                                                     "XDG_DATA_HOME=" + dir_ / "home"}});
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_THAT(run.out, HasSubstr("Lorvex,1,"));
     const auto kept = KeptForRecovery(state);

@@ -82,9 +82,9 @@ size_t Col(const json& rows, const std::string& name) {
 // fields. Wide: a column per record under a block of its header fields. The
 // plot's format follows its extension.
 TEST(CliExport, EveryFormatHoldsEveryRecord) {
-  const TempDir dir;
+  const ScratchDir dir;
   const auto parse = [&](const Sample& s, const std::vector<std::string>& extra) {
-    std::vector<std::string> args = {"parse", dir.File("sample.dat")};
+    std::vector<std::string> args = {"parse", dir / "sample.dat"};
     args.insert(args.end(), s.options.begin(), s.options.end());
     args.insert(args.end(), extra.begin(), extra.end());
     return Succeeds(args);
@@ -104,10 +104,10 @@ TEST(CliExport, EveryFormatHoldsEveryRecord) {
     const auto& plot = plots[n % std::size(plots)];
     SCOPED_TRACE(s.name + " " + ::testing::PrintToString(s.options) + " delimited by " +
                  s.delimiter + ", plotted as " + plot.file);
-    WriteBytes(dir.File("sample.dat"), s.text);
+    WriteBytes(dir / "sample.dat", s.text);
     const CliRun run =
-        parse(s, {"--format", "json", "--plot", dir.File(plot.file), "--plot-size", "640x400"});
-    const json found = ReadBack(plot.kind, dir.File(plot.file));
+        parse(s, {"--format", "json", "--plot", dir / plot.file, "--plot-size", "640x400"});
+    const json found = ReadBack(plot.kind, dir / plot.file);
     for (const auto& [key, value] : plot.expected.items()) EXPECT_EQ(found[key], value) << key;
     const json doc = json::parse(run.out);
     EXPECT_EQ(doc["instrument"], s.name);
@@ -136,10 +136,10 @@ TEST(CliExport, EveryFormatHoldsEveryRecord) {
       EXPECT_THAT(table, ::testing::HasSubstr("Scan " + std::to_string(r) + "\n"));
     }
 
-    const std::string out = dir.File("long.csv");
+    const std::string out = dir / "long.csv";
     EXPECT_EQ(parse(s, {"--format", "csv", "--delimiter", s.delimiter, "-o", out}).out, "");
     json rows = ReadBack("csv", out, s.delimiter == "tab" ? "\t" : s.delimiter);
-    ASSERT_TRUE(rows.is_array() && rows.size() > 1) << ReadBytes(out);
+    ASSERT_TRUE(rows.is_array() && rows.size() > 1) << ContentOf(out);
     for (const auto& field : s.headerFields) Col(rows, field);
     const size_t record = Col(rows, "record"), named = Col(rows, "series");
     std::vector<float> first;

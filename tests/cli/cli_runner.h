@@ -13,12 +13,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/scratch_dir.h"
 
 namespace travimo::testing {
 
@@ -35,7 +36,6 @@ struct TimedSignal {
 
 struct CliRunOptions {
   std::vector<TimedSignal> signals{};       // in order of time: SIGINT as a user's Ctrl-C
-  std::chrono::seconds timeout{30};         // then killed, so a run that blocks fails
   std::optional<std::string> stdoutFile{};  // /dev/full, say; out is then left empty
   bool stdoutClosed = false;                // a pipe whose reader has gone
   std::string workingDirectory{};
@@ -43,34 +43,8 @@ struct CliRunOptions {
   std::string input = "/dev/null";          // the file standard input reads
 };
 
-// A directory of its own for one test, removed afterwards.
-class TempDir {
- public:
-  TempDir() {
-    std::string name = (std::filesystem::temp_directory_path() / "travimo-cli-XXXXXX").string();
-    EXPECT_NE(mkdtemp(name.data()), nullptr) << name;
-    path_ = name;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 // The raw-data files (not their sidecars) a read kept under a state directory.
@@ -84,12 +58,12 @@ inline std::vector<std::string> KeptForRecovery(const std::string& stateHome) {
 }
 
 inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& options = {}) {
-  const TempDir io;
-  const std::string out = options.stdoutFile.value_or(io.File("out")), err = io.File("err");
+  const ScratchDir io;
+  const std::string out = options.stdoutFile.value_or(io / "out"), err = io / "err";
   // Reads the tests make are archived in a folder of this process, never the
   // user's; env lets the options' variables replace the inherited ones.
-  static const TempDir dataHome;
-  std::vector<std::string> all = {"/usr/bin/env", "XDG_DATA_HOME=" + dataHome.File("")};
+  static const ScratchDir dataHome;
+  std::vector<std::string> all = {"/usr/bin/env", "XDG_DATA_HOME=" + dataHome.Path().string()};
   all.insert(all.end(), options.environment.begin(), options.environment.end());
   all.push_back(TRAVIMO_CLI_PATH);
   all.insert(all.end(), args.begin(), args.end());
@@ -120,12 +94,12 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliRunOptions& 
     const auto elapsed = std::chrono::steady_clock::now() - start;
     const auto& signals = options.signals;
     if (sent < signals.size() && elapsed >= signals[sent].after) kill(pid, signals[sent++].number);
-    if (elapsed > options.timeout) kill(pid, SIGKILL);
+    if (elapsed > std::chrono::seconds(30)) kill(pid, SIGKILL);  // a run that blocks fails
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  if (!options.stdoutFile && !options.stdoutClosed) run.out = ReadBytes(out);
-  run.err = ReadBytes(err);
+  if (!options.stdoutFile && !options.stdoutClosed) run.out = ContentOf(out);
+  run.err = ContentOf(err);
   return run;
 }
 
@@ -167,7 +141,7 @@ inline nlohmann::json ReadBack(const std::string& kind, const std::string& path,
   const std::string command = "/usr/bin/python3 " TRAVIMO_SOURCE_DIR "/tests/cli/read_export.py " +
                               kind + " '" + path + "' '" + delimiter + "' > '" + found + "'";
   if (std::system(command.c_str()) != 0) return nullptr;
-  return nlohmann::json::parse(ReadBytes(found), nullptr, false);
+  return nlohmann::json::parse(ContentOf(found), nullptr, false);
 }
 
 }  // namespace travimo::testing

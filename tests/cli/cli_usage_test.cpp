@@ -17,13 +17,13 @@ using ::testing::HasSubstr;
 // Usage errors are status 2; a transfer that does not decode 3, 5 or 8; a
 // port that cannot be opened 6; a file that cannot be read or written 9.
 TEST(CliUsage, EachFaultEndsWithItsStatusAndNamesItself) {
-  const TempDir dir;
+  const ScratchDir dir;
   const std::string raw = TRAVIMO_SOURCE_DIR "/examples/lorvex-3-scans.dat";
-  const std::string svg = dir.File("p.svg");
-  const std::string shortScan = dir.File("short.dat"), noTransfer = dir.File("none.dat");
+  const std::string svg = dir / "p.svg";
+  const std::string shortScan = dir / "short.dat", noTransfer = dir / "none.dat";
   WriteBytes(shortScan, "P123");
   WriteBytes(noTransfer, "localhost\n");
-  ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
   const std::string delimiter = "--delimiter: the delimiter is one of";
   const std::string noPort = "/dev/travimo-no-such-port";
   // clang-format off
@@ -40,12 +40,12 @@ TEST(CliUsage, EachFaultEndsWithItsStatusAndNamesItself) {
       {{"read", "--format", "xml"}, 2, {"--format: xml not in"}},
       {{"read", "--points", "100"}, 2, {"--points: 100 not in"}},
       {{"demo", "--scans", "0"}, 2, {"--scans: Value 0 not in range"}},
-      {{"demo", "--no-archive", "--archive", dir.File("a")}, 2, {"excludes --no-archive"}},
+      {{"demo", "--no-archive", "--archive", dir / "a"}, 2, {"excludes --no-archive"}},
       {{"parse"}, 2, {"FILE is required"}},
       {{"parse", "/nonexistent/raw.dat"}, 2, {"File does not exist: /nonexistent/raw.dat"}},
       {{"ports", "--extra"}, 2, {"--extra"}},
-      {{"parse", raw, "--plot", dir.File("plot.png.txt")}, 2, {"end its name in .svg, .png"}},
-      {{"parse", raw, "--plot", dir.File("plot")}, 2, {"end its name in .svg, .png or .pdf"}},
+      {{"parse", raw, "--plot", dir / "plot.png.txt"}, 2, {"end its name in .svg, .png"}},
+      {{"parse", raw, "--plot", dir / "plot"}, 2, {"end its name in .svg, .png or .pdf"}},
       {{"parse", raw, "--plot", svg, "--plot-size", "10x10"}, 2, {"each from 200 to 10000"}},
       {{"parse", raw, "--plot", svg, "--plot-size", "wide"}, 2, {"as WIDTHxHEIGHT"}},
       {{"parse", raw, "--format", "json", "--layout", "wide"}, 2, {"to --format csv only"}},
@@ -56,9 +56,9 @@ TEST(CliUsage, EachFaultEndsWithItsStatusAndNamesItself) {
       {{"parse", noTransfer}, 3, {"none.dat holds no instrument transfer (10 bytes)"}},
       {{"parse", raw, "--blue-line", "on"}, 5, {"error 3 (BlueLineError): Blue Line Error"}},
       {{"parse", raw, "--type", "ostrel"}, 8, {"error 32769 (InvalidOstrelDataError)"}},
-      {{"parse", raw, "-o", dir.File("missing/out.txt")}, 9, {dir.File("missing/out.txt")}},
+      {{"parse", raw, "-o", dir / "missing/out.txt"}, 9, {dir / "missing/out.txt"}},
       // Only a regular file is parsed: a FIFO must not block, a device not run forever.
-      {{"parse", dir.File("fifo")}, 9, {dir.File("fifo")}},
+      {{"parse", dir / "fifo"}, 9, {dir / "fifo"}},
       {{"parse", "/dev/zero"}, 9, {"/dev/zero"}},
       // A port is named by its path, with the next step.
       {{"read", "--device", noPort}, 6,
@@ -70,7 +70,7 @@ TEST(CliUsage, EachFaultEndsWithItsStatusAndNamesItself) {
        {"8002 (ComportError): Cannot open usb:fffe:fffd:"}},
   });
   // clang-format on
-  EXPECT_FALSE(std::filesystem::exists(dir.File("plot.png.txt")));
+  EXPECT_FALSE(std::filesystem::exists(dir / "plot.png.txt"));
   EXPECT_FALSE(std::filesystem::exists(svg));
 }
 
@@ -112,14 +112,14 @@ TEST(CliUsage, InformationalCommandsShowWhatTheyDescribeOrFailToWrite) {
 
 // The installed completion script offers the commands and options the tool has.
 TEST(CliUsage, BashCompletionOffersCommandsAndOptions) {
-  const TempDir dir;
+  const ScratchDir dir;
   const auto complete = [&](const std::string& words, int index) {
     const std::string script =
         "shopt -s extglob; PATH=" + std::filesystem::path(TRAVIMO_CLI_PATH).parent_path().string() +
         ":$PATH; source " TRAVIMO_SOURCE_DIR "/packaging/travimo.bash-completion; COMP_WORDS=(" +
         words + "); COMP_CWORD=" + std::to_string(index) + "; _travimo; echo \"${COMPREPLY[*]}\"";
-    EXPECT_EQ(std::system(("bash -c '" + script + "' > " + dir.File("c")).c_str()), 0);
-    const std::string out = ReadBytes(dir.File("c"));
+    EXPECT_EQ(std::system(("bash -c '" + script + "' > " + dir / "c").c_str()), 0);
+    const std::string out = ContentOf(dir / "c");
     return " " + out.substr(0, out.find('\n')) + " ";
   };
   ExpectHas(complete("travimo \"\"", 1), {" read ", " demo ", " parse ", " ports ", " --help "});

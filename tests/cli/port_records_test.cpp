@@ -4,7 +4,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include <sstream>
 
 #include <travimo/model/error.h>
+#include "support/scratch_dir.h"
 
 namespace travimo::cli {
 namespace {
@@ -72,7 +72,8 @@ TEST(PortRecords, AliasesResolveToOnePortOrFailNamingThemselves) {
 
 TEST(PortRecords, CommPortsReachTheDeviceOrItsLink) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("travimo-ports-" + std::to_string(getpid()));
+  const testing::ScratchDir scratch;
+  const fs::path& dir = scratch.Path();
   fs::create_directories(dir / "by-id");
   std::ofstream(dir / "ttyUSB0").put('\n');
   fs::create_symlink(dir / "ttyUSB0", dir / "by-id" / "usb-link");
@@ -83,7 +84,6 @@ TEST(PortRecords, CommPortsReachTheDeviceOrItsLink) {
     if (port == 2) return (dir / "ttyS1").string();
     return port == 7 ? (dir / "by-id" / "usb-link").string() : "";
   });
-  fs::remove_all(dir);
   EXPECT_EQ(records[0].commPort, std::optional<int16_t>(2));
   EXPECT_EQ(records[1].commPort, std::optional<int16_t>(7));
   EXPECT_FALSE(records[2].commPort);

@@ -1,8 +1,8 @@
 // Whole reads over a real pseudo-terminal, directly or through a device server
 // on loopback (ser2net serving it raw or with the COM port option, or the
 // simulator's own listener), good and bad: the device missing or held by
-// someone else, the line dropping, the server stopping, garbage, no end
-// marker, a burst far past the receive buffer, silence, a cancel, a raw-data
+// someone else, the line dropping, the server stopping, garbage ahead of the
+// transfer, a burst far past the receive buffer, silence, a cancel, a raw-data
 // file that cannot be written. Whatever happens, the read ends with its error
 // number, the port closed, the button usable again, Timer1 as it was, the
 // raw-data file holding exactly what arrived (or its old content), no
@@ -27,6 +27,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <travimo/control/travimo.h>
@@ -34,10 +35,10 @@
 #include <travimo/platform/posix/posix_file_system.h>
 #include <travimo/platform/posix/posix_host.h>
 #include "platform/posix/device_backend.h"
-#include "platform/posix/regular_file.h"
 #include "sim/simulator.h"
 #include "sim/tcp_bridge.h"
 #include "support/recording_container.h"
+#include "support/scratch_dir.h"
 #include "support/ser2net_rig.h"
 
 namespace travimo::testing {
@@ -45,11 +46,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-// What a file holds; empty when there is none.
-std::string FileText(const fs::path& path) {
-  return fs::is_regular_file(path) ? posix::ReadRegularFile(path) : std::string();
-}
 
 // A control on the real POSIX platform whose port 1 is a simulated instrument
 // on a pseudo-terminal. Everything runs in real time.
@@ -101,8 +97,7 @@ struct PtyCase {
   std::optional<int> requests{};
   std::optional<size_t> rawBytes = kAll;  // leading bytes of what was sent; unset: not checked
   const char* description = "";           // part of the error's description
-  const char* target = "raw.dat";         // the raw-data file, in a folder of the case's own
-  const char* old = nullptr;              // a file there holding kOldContent, which must stay
+  bool keepsOld = false;  // raw.dat, in a folder of the case's own, holds kOldContent still
   // Sets the scene; what it returns lives until the read has ended.
   std::function<std::shared_ptr<void>(PtyRig&)> arrange{};
   Route route = Route::Direct;
@@ -199,7 +194,7 @@ std::vector<PtyCase> Cases() {
     // the end of a whole transfer, before it a failure that keeps what arrived.
     {.name = "LineDropsAfterTheEndMarker",
      .script = {.burstSize = 500, .burstPause = 0.02, .hangUpAfter = threeScans},
-     .scans = 3, .maxSeconds = 2.0, .timer1 = true},
+     .scans = 3, .maxSeconds = 2.0, .timer1 = true, .requests = 1},
     {.name = "LineDropsInsideARecord",
      .script = {.burstSize = 500, .burstPause = 0.02, .hangUpAfter = 1700},
      .errors = {CommError::ReadFailed}, .maxSeconds = 2.0, .timer1 = true, .rawBytes = 1700},
@@ -208,15 +203,8 @@ std::vector<PtyCase> Cases() {
     {.name = "CancelWhileStreaming", .script = {.scans = 30, .burstSize = 100, .burstPause = 0.1},
      .errors = {UserCancel}, .maxSeconds = 4.5, .minSeconds = 2.0, .rawBytes = std::nullopt,
      .arrange = CancelAfterTwoSeconds},
-    {.name = "GarbageOnly", .errors = {ComportReadError}, .scans = 0, .rawBytes = std::nullopt,
-     .arrange = [](PtyRig& rig) {
-       rig.simulator.Provider([](const sim::TransferRequest&) { return Noise(3000) + "##"; });
-       return nullptr;
-     }},
     {.name = "GarbageAheadOfTheTransfer", .script = {.scans = 2, .garbage = Noise(700)},
      .scans = 2},
-    {.name = "NoEndMarker", .script = {.scans = 2, .endMarker = false}, .scans = 2,
-     .maxSeconds = 10.0, .timer1 = true},
     // About 41 KB in one write, forty times the receive buffer.
     {.name = "BurstFarBeyondTheReceiveBuffer", .script = {.scans = 40}, .scans = 40,
      .maxSeconds = 6.0},
@@ -224,20 +212,14 @@ std::vector<PtyCase> Cases() {
     {.name = "SilentInstrument", .script = {.silent = true}, .errors = {ComportReadError},
      .scans = 0, .maxSeconds = 9.0, .minSeconds = 6.5, .timer1 = true, .requests = 1,
      .rawBytes = 0},
-    {.name = "LorvexInBursts", .script = {.scans = 4, .burstSize = 700, .burstPause = 0.05},
-     .scans = 4, .requests = 1},
     // The "E" ends the wait long before its 30 seconds.
     {.name = "OstrelUnprompted",
      .script = {.mode = sim::Mode::Ostrel, .scans = 2, .points = 20, .firstByteDelay = 0.3},
      .scans = 2, .requests = 0,
      .arrange = [](PtyRig& rig) { rig.control.TravimoType(Ostrel); return nullptr; }},
     // The raw-data file cannot be written: the read fails naming it.
-    {.name = "RawDataFolderMissing", .errors = {ErrorNumber::PathFileAccess}, .rawBytes = 0,
-     .description = "missing/raw.dat", .target = "missing/raw.dat"},
-    {.name = "RawDataFileIsAFolder", .errors = {ErrorNumber::PathFileAccess},
-     .rawBytes = std::nullopt, .description = "raw.dat", .old = "raw.dat/inside"},
     {.name = "RawDataFileSizeLimit", .errors = {ErrorNumber::PathFileAccess},
-     .rawBytes = std::nullopt, .description = "raw.dat", .old = "raw.dat",
+     .rawBytes = std::nullopt, .description = "raw.dat", .keepsOld = true,
      .arrange = LimitFileSize},
     // A device that drops its line once the transfer is complete closes the
     // connection, and the read delivers as a local line would.
@@ -274,16 +256,11 @@ TEST_P(PtyRead, EndsCleanlyKeepingWhatArrived) {
   PtyRig rig(c.script);
   // Records as a previous read left them: two Lorvex scans decoded without a port.
   rig.control.DecodeTransfer(sim::DefaultTransfer({sim::Mode::Lorvex, Moisture, 2, 512, true}));
-  const fs::path dir =
-      fs::temp_directory_path() / ("travimo-pty-" + std::to_string(::getpid()) + "-" + c.name);
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  if (c.old) {
-    fs::create_directories((dir / c.old).parent_path());
-    std::ofstream(dir / c.old) << kOldContent;
-  }
+  const ScratchDir scratch;
+  const fs::path& dir = scratch.Path();
+  const fs::path raw = dir / "raw.dat";
+  if (c.keepsOld) std::ofstream(raw) << kOldContent;
   std::set<fs::path> before = Entries(dir);
-  const fs::path raw = dir / c.target;
   rig.control.OutPutFileName(raw.string());
   rig.control.SaveRawData(true);
   rig.control.Timer1().Enabled(c.timer1);
@@ -299,13 +276,11 @@ TEST_P(PtyRead, EndsCleanlyKeepingWhatArrived) {
   EXPECT_THAT(rig.control.LastErrorDescription(), ::testing::HasSubstr(c.description));
   EXPECT_GE(took.count(), c.minSeconds);
   EXPECT_LT(took.count(), c.maxSeconds);
-  EXPECT_FALSE(rig.control.MSComm1().PortOpen());
-  EXPECT_TRUE(rig.control.fraButton().Enabled());
-  EXPECT_FALSE(rig.control.Reading());
-  EXPECT_EQ(rig.control.Timer1().Enabled(), c.timer1);
-  EXPECT_FALSE(rig.control.Timer2().Enabled());  // the flashing stopped
-  EXPECT_EQ(rig.control.cmdReadData().BackColor(), kButtonFace);
-  EXPECT_TRUE(rig.control.ReceivedSoFar().empty());
+  Travimo& control = rig.control;  // idle again, Timer2's flashing stopped
+  EXPECT_EQ(std::tuple(control.MSComm1().PortOpen(), control.fraButton().Enabled(),
+                       control.Reading(), control.Timer1().Enabled(), control.Timer2().Enabled(),
+                       control.cmdReadData().BackColor(), control.ReceivedSoFar()),
+            std::tuple(false, true, false, c.timer1, false, kButtonFace, ""));
   const sim::SimulatorStats stats = rig.simulator.Stats();
   EXPECT_EQ(stats.requests, c.requests.value_or(stats.requests));
   EXPECT_EQ(stats.lastDataType, stats.requests > 0 ? Moisture : -1);
@@ -316,18 +291,17 @@ TEST_P(PtyRead, EndsCleanlyKeepingWhatArrived) {
     EXPECT_EQ(stats.lineAtTransfer->twoStopBits, passed);
     EXPECT_EQ(stats.lineAtTransfer->hardwareFlow, passed && c.script.mode != sim::Mode::Lorvex);
   }
-  const std::string kept = FileText(raw);
+  const std::string kept = ContentOf(raw);
   if (c.rawBytes) {
     EXPECT_EQ(kept, Sent(c.script).substr(0, *c.rawBytes));  // every byte unchanged
   }
-  if (c.old) {
-    EXPECT_EQ(FileText(dir / c.old), kOldContent);
+  if (c.keepsOld) {
+    EXPECT_EQ(kept, kOldContent);
   }
   std::set<fs::path> after = Entries(dir);
   before.erase(raw);
   after.erase(raw);
   EXPECT_EQ(after, before) << "a temporary file was left behind";
-  fs::remove_all(dir);
   if (c.scans == kEarlier) {
     EXPECT_EQ(rig.Scans(), earlier);  // a failed read never reaches the parser
   } else {

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "platform/posix/termios_serial.h"
+#include "support/scratch_dir.h"
 
 namespace travimo::sim {
 namespace {
@@ -27,11 +27,11 @@ TEST(Simulator, KeepAliveIsCountedAndNotAnswered) {
 }
 
 TEST(DeviceLink, LinksTheSlaveAndRemovesTheLinkAfterwards) {
-  const auto link =
-      std::filesystem::temp_directory_path() / ("travimo-sim-link-" + std::to_string(::getpid()));
+  const testing::ScratchDir dir;
+  const std::string link = dir / "link";
   {
     PtyDevice pty;
-    DeviceLink deviceLink(link.string(), pty.SlavePath());
+    DeviceLink deviceLink(link, pty.SlavePath());
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), pty.SlavePath());
   }
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));

@@ -26,10 +26,10 @@
 #include "platform/posix/regular_file.h"
 #include "platform/posix/trace_file.h"
 #include <travimo/platform/serial_trace.h>
-#include "scratch_dir.h"
 #include "support/caught_error.h"
 #include "support/sample_records.h"
 #include "support/scratch_device.h"
+#include "support/scratch_dir.h"
 
 namespace travimo::posix {
 namespace {

@@ -27,10 +27,10 @@
 #include <travimo/platform/posix/posix_host.h>
 #include "platform/posix/trace_file.h"
 #include <travimo/platform/serial_trace.h>
-#include "scratch_dir.h"
 #include "support/caught_error.h"
 #include "support/cpu_meter.h"
 #include "support/process_usage.h"
+#include "support/scratch_dir.h"
 
 namespace travimo::posix {
 namespace {

@@ -15,11 +15,14 @@ inline long OpenDescriptors() {
   return count - 1;  // the iterator's own
 }
 
-inline long ResidentKiB() {
-  long size = 0;
-  long resident = 0;
-  std::ifstream("/proc/self/statm") >> size >> resident;
-  return resident * (::sysconf(_SC_PAGESIZE) / 1024);
-}
+struct ProcessUsage {
+  long descriptors = 0;
+  long residentKiB = 0;
+  static ProcessUsage Now() {
+    long size = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> size >> resident;
+    return {OpenDescriptors(), resident * (::sysconf(_SC_PAGESIZE) / 1024)};
+  }
+};
 
 }  // namespace travimo::testing

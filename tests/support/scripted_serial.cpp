@@ -95,20 +95,4 @@ std::unique_ptr<SerialConnection> ScriptedSerial::Open(int16_t commPort,
   return connection;
 }
 
-std::string ScriptedSerial::DeviceFor(int16_t commPort) const {
-  return "COM" + std::to_string(commPort);
-}
-
-void ScriptedSerial::SendAfterOpen(double delay, std::string bytes) {
-  script_.push_back({delay, std::move(bytes), false});
-}
-
-void ScriptedSerial::HangUpAfterOpen(double delay) {
-  script_.push_back({delay, {}, true});
-}
-
-void ScriptedSerial::Clear() {
-  script_.clear();
-}
-
 }  // namespace travimo::testing

@@ -18,16 +18,20 @@ class ScriptedSerial : public SerialBackend {
   ~ScriptedSerial() override;
 
   std::unique_ptr<SerialConnection> Open(int16_t commPort, const PortOptions& options) override;
-  std::string DeviceFor(int16_t commPort) const override;
+  std::string DeviceFor(int16_t commPort) const override {
+    return "COM" + std::to_string(commPort);
+  }
 
   // Script, relative to the moment of the next open (and every open after it
   // until Clear()): bytes become readable `delay` seconds after the open.
-  void SendAfterOpen(double delay, std::string bytes);
+  void SendAfterOpen(double delay, std::string bytes) {
+    script_.push_back({delay, std::move(bytes), false});
+  }
   // The line hangs up `delay` seconds after the open.
-  void HangUpAfterOpen(double delay);
+  void HangUpAfterOpen(double delay) { script_.push_back({delay, {}, true}); }
   // Opening fails with 8002 (device missing or busy).
   void FailOpen(bool fail) { failOpen_ = fail; }
-  void Clear();
+  void Clear() { script_.clear(); }
 
   // Observation.
   const std::string& Written() const { return written_; }

@@ -12,11 +12,12 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
+
+#include "support/scratch_dir.h"
 
 namespace travimo::testing {
 
@@ -65,30 +66,19 @@ class Ser2netRig {
   // Two loopback ports nobody listens on right now.
   explicit Ser2netRig(const std::string& device)
       : rawPort_(LoopbackSocket(false).port), rfc2217Port_(LoopbackSocket(false).port) {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("travimo-ser2net-" + std::to_string(::getpid()) + "-" + std::to_string(rawPort_));
-    std::filesystem::create_directories(dir_);
-    const std::string config = Connection("raw", "tcp", rawPort_, device) +
-                               Connection("rfc2217", "telnet(rfc2217),tcp", rfc2217Port_, device);
-    std::ofstream(dir_ / "ser2net.yaml") << config;
+    std::ofstream(dir_ / "ser2net.yaml")
+        << Connection("raw", "tcp", rawPort_, device)
+        << Connection("rfc2217", "telnet(rfc2217),tcp", rfc2217Port_, device);
     Start();
   }
-  ~Ser2netRig() {
-    Stop();
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
+  ~Ser2netRig() { Stop(); }
   Ser2netRig(const Ser2netRig&) = delete;
   Ser2netRig& operator=(const Ser2netRig&) = delete;
 
   bool Running() const { return pid_ > 0; }
   std::string RawUrl() const { return "socket://127.0.0.1:" + std::to_string(rawPort_); }
   std::string Rfc2217Url() const { return "rfc2217://127.0.0.1:" + std::to_string(rfc2217Port_); }
-  std::string Log() const {
-    std::ostringstream text;
-    text << std::ifstream(dir_ / "ser2net.log").rdbuf();
-    return text.str();
-  }
+  std::string Log() const { return ContentOf(dir_ / "ser2net.log"); }
 
   // Ends the server at once, as a crash or a power cut would.
   void Stop() {
@@ -107,9 +97,8 @@ class Ser2netRig {
 
   void Start() {
     // Made before the fork: the child of a threaded process must not allocate.
-    const std::string log = (dir_ / "ser2net.log").string();
-    const std::string config = (dir_ / "ser2net.yaml").string();
-    const std::string pidFile = (dir_ / "ser2net.pid").string();
+    const std::string log = dir_ / "ser2net.log", config = dir_ / "ser2net.yaml";
+    const std::string pidFile = dir_ / "ser2net.pid";
     pid_ = ::fork();
     if (pid_ == 0) {
       const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -133,7 +122,7 @@ class Ser2netRig {
 
   uint16_t rawPort_;
   uint16_t rfc2217Port_;
-  std::filesystem::path dir_;
+  ScratchDir dir_;
   pid_t pid_ = -1;
 };
 

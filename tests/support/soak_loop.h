@@ -16,12 +16,6 @@
 
 namespace travimo::testing {
 
-struct ProcessUsage {
-  long descriptors = 0;
-  long residentKiB = 0;
-  static ProcessUsage Now() { return {OpenDescriptors(), ResidentKiB()}; }
-};
-
 template <class ContainerT>
 class SoakLoop {
  public:

@@ -31,7 +31,6 @@ void VirtualHost::Advance(double until) {
 }
 
 void VirtualHost::YieldUntil(double until) {
-  ++yields_;
   loop_.RunOnce(until);
 }
 

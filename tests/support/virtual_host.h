@@ -26,23 +26,19 @@ class VirtualHost : public HostServices {
   SourceRegistration AddSource(IoSource& source) override;
   MessageBoxResult ShowMessageBox(const MessageBoxRequest& request) override;
   std::string BytesToText(std::span<const uint8_t> bytes) override;
-  RegionalSettings Regional() override { return regional_; }
+  RegionalSettings Regional() override { return {}; }
 
   // Scripting.
   // Runs action inside the first yield at or after the monotonic time `at`;
   // a wait ends there.
   void At(double at, std::function<void()> action);
-  // Runs action inside the first yield at or after now + delay.
-  void After(double delay, std::function<void()> action) { At(now_ + delay, std::move(action)); }
   // Yields until the clock has advanced by seconds.
   void RunFor(double seconds);
-  void SetRegional(const RegionalSettings& settings) { regional_ = settings; }
   // Maps bytes to characters; the default is one char per byte, unchanged.
   void SetCodePage(std::function<char(uint8_t)> map) { codePage_ = std::move(map); }
 
   // Observation.
   const std::vector<MessageBoxRequest>& MessageBoxes() const { return boxes_; }
-  long YieldCount() const { return yields_; }
   long Waits() const { return loop_.Waits(); }
 
  private:
@@ -50,12 +46,10 @@ class VirtualHost : public HostServices {
 
   double startOfDay_;
   double now_ = 0.0;
-  long yields_ = 0;
   std::multimap<double, std::function<void()>> actions_;
   EventLoop loop_;
   std::vector<MessageBoxRequest> boxes_;
   std::function<char(uint8_t)> codePage_;
-  RegionalSettings regional_;
 };
 
 }  // namespace travimo::testing
