@@ -22,7 +22,6 @@
 namespace travimo::testing {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 // A ReadCycleHost without a control: the real MSComm over a scripted line on
@@ -113,7 +112,6 @@ class CycleHost : public ReadCycleHost {
 
 // The one polling pass that every cycle runs, on a 10 ms virtual quantum.
 constexpr double kPass = 2.0;
-constexpr double kTolerance = 0.1;
 
 // An earlier read's raw-data file, longer than most transfers here.
 const std::string kOld = "the bytes of an earlier and longer read";
@@ -210,7 +208,7 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
                     host.comm.PortOpen();
       });
 
-      EXPECT_NEAR(host.Read(), c.took, kTolerance);
+      EXPECT_NEAR(host.Read(), c.took, 0.1);
       EXPECT_EQ(suspended, !c.failOpen);
       EXPECT_EQ(host.keepAliveTicks, 0);
       EXPECT_EQ(host.errors, c.errors);
@@ -262,7 +260,6 @@ TEST(ReadCycleDispatch, TheTextChoosesTheParserAndOnlyALorvexIsAsked) {
     EXPECT_EQ(host.parses[0].text, c.text);
     EXPECT_EQ(host.serial.Written(), c.request);
     EXPECT_EQ(host.comm.Handshaking(), c.type == Lorvex ? 0 : 3);  // configured at the start
-    EXPECT_TRUE(host.memoryFiles.files.empty());  // no raw data asked for
   }
 }
 
@@ -331,7 +328,7 @@ TEST(ReadCycleErrors, EveryFailureIsReportedByNumber) {
       throw std::runtime_error("host handler");
     };
     host.Read();
-    EXPECT_THAT(host.errors, ElementsAre(c.number));
+    EXPECT_EQ(host.errors, std::vector<int32_t>{c.number});
     EXPECT_THAT(host.description, HasSubstr(c.says));
     EXPECT_EQ(files.Content("RawData.dat"), kOld);
     EXPECT_EQ(host.parses.size(), c.parserFails ? 1u : 0u);

@@ -152,11 +152,8 @@ TEST_F(ArchiveTest, MadeFolderIsPrivateAndFileFollowsTheUmask) {
   const mode_t old = ::umask(027);
   archive::OpenSqliteArchive(made);
   ::umask(old);
-  struct stat st {};
-  ASSERT_EQ(::stat(made.parent_path().c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0700u);
-  ASSERT_EQ(::stat(made.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(fs::status(made.parent_path()).permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(made).permissions(), fs::perms(0640));
 }
 
 }  // namespace

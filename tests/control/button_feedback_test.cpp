@@ -88,9 +88,8 @@ TEST_F(ButtonFeedbackTest, ValueTrueAndReadTravimoStartOneReadEach) {
   std::vector<std::string> events;
   for (const auto& event : container.events) events.push_back(event.name);
   EXPECT_EQ(events, (std::vector<std::string>{"TravimoError", "Click"}));  // the outer one only
-  EXPECT_EQ(control.Caption(), "Read");
-  EXPECT_EQ(control.BackColor(), kButtonFace);
-  EXPECT_EQ(container.changes.back(), "Value");
+  EXPECT_EQ(std::tuple(control.Caption(), control.BackColor(), container.changes.back()),
+            std::tuple("Read", kButtonFace, "Value"));
   // The one read ran to its parser, which found no scan in "P##".
   EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>{ComportReadError});
 

@@ -13,9 +13,6 @@
 namespace travimo::testing {
 namespace {
 
-using ::testing::Contains;
-using ::testing::Not;
-
 constexpr Colour kRed = Rgb(255, 0, 0);
 
 // A bag in memory that records each key's default as a load or save passes
@@ -88,7 +85,7 @@ TEST_P(FreshControlTest, HoldsTheDefaults) {
   control.ReadTravimo();
   EXPECT_TRUE(container.ErrorNumbers().empty());
   EXPECT_EQ(control.NumberOfScans(), 1);
-  EXPECT_THAT(container.changes, Not(Contains("NumberOfPoints")));
+  EXPECT_THAT(container.changes, ::testing::Not(::testing::Contains("NumberOfPoints")));
 }
 
 INSTANTIATE_TEST_SUITE_P(InitialisedOrLoadedEmpty, FreshControlTest, ::testing::Bool());

@@ -4,10 +4,7 @@
 namespace travimo::testing {
 namespace {
 
-class ScanQueryTest : public ControlTest {
- protected:
-  float Element(int32_t scan, int32_t point) { return control.ScanDataElement(scan, point); }
-};
+using ScanQueryTest = ControlTest;
 
 // The selection, and the whole array by the instrument type; a record the
 // host holds survives a new collection. Without a member to read, an element
@@ -27,11 +24,11 @@ TEST_F(ScanQueryTest, ScanNumberSelectsClampsAndKeeps) {
   EXPECT_EQ(control.OneScanDataArray().At(1), 300.0f);
   EXPECT_EQ(container.changes.back(), "ScanNumber");
   State().arrayStart = 0;
-  EXPECT_EQ(ErrorOf([&] { Element(0, 1); }), ErrorNumber::ObjectNotSet);
+  EXPECT_EQ(ErrorOf([&] { control.ScanDataElement(0, 1); }), ErrorNumber::ObjectNotSet);
   control.TravimoType(Brevane);  // no Brevane read yet
-  EXPECT_EQ(ErrorOf([&] { Element(1, 1); }), ErrorNumber::ObjectNotSet);
+  EXPECT_EQ(ErrorOf([&] { control.ScanDataElement(1, 1); }), ErrorNumber::ObjectNotSet);
   control.TravimoType(Ostrel);
-  EXPECT_EQ(ErrorOf([&] { Element(1, 1); }), ErrorNumber::ObjectNotSet);
+  EXPECT_EQ(ErrorOf([&] { control.ScanDataElement(1, 1); }), ErrorNumber::ObjectNotSet);
   EXPECT_EQ(ErrorOf([&] { control.OneScanDataArray(); }), ErrorNumber::ObjectNotSet);
   LoadBrevane({Ramp(0, 3, 7.0f)});
   EXPECT_EQ(control.OneScanDataArray(), Ramp(0, 3, 7.0f));
@@ -57,19 +54,19 @@ TEST_F(ScanQueryTest, ElementReadsTheCollectionByPositionNotTheSelection) {
                {1, 513, 0.0f, true},  {0, 1, 0.0f, true},   {1, 0, 0.0f, true}};
   size_t events = 0;  // one DataAccessError each
   for (const auto& c : cases) {
-    EXPECT_EQ(Element(c.scan, c.point), c.value) << c.scan << "," << c.point;
+    EXPECT_EQ(control.ScanDataElement(c.scan, c.point), c.value) << c.scan << "," << c.point;
     events += c.event ? 1 : 0;
     EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>(events, DataAccessError));
   }
   LoadBrevane({Ramp(0, 5, 40.0f), Ramp(0, 5, 50.0f)});
   State().arrayStart = 0;
-  EXPECT_EQ(Element(1, 0), 40.0f);
-  EXPECT_EQ(Element(2, 4), 54.0f);
+  EXPECT_EQ(control.ScanDataElement(1, 0), 40.0f);
+  EXPECT_EQ(control.ScanDataElement(2, 4), 54.0f);
   LoadOstrel({Ramp(1, 4, 1.0f), Ramp(1, 4, 10.0f)});
   State().numberOfScans = 7;  // the Ostrel collection counts first
-  EXPECT_EQ(Element(2, 4), 13.0f);
+  EXPECT_EQ(control.ScanDataElement(2, 4), 13.0f);
   EXPECT_EQ(control.NumberOfScans(), 2);
-  EXPECT_EQ(Element(3, 1), 0.0f);
+  EXPECT_EQ(control.ScanDataElement(3, 1), 0.0f);
   EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>(5, DataAccessError));
 }
 
