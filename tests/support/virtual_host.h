@@ -26,7 +26,7 @@ class VirtualHost : public HostServices {
   SourceRegistration AddSource(IoSource& source) override;
   MessageBoxResult ShowMessageBox(const MessageBoxRequest& request) override;
   std::string BytesToText(std::span<const uint8_t> bytes) override;
-  RegionalSettings Regional() override { return {}; }
+  RegionalSettings Regional() override { return regional_; }
 
   // Scripting.
   // Runs action inside the first yield at or after the monotonic time `at`;
@@ -34,6 +34,7 @@ class VirtualHost : public HostServices {
   void At(double at, std::function<void()> action);
   // Yields until the clock has advanced by seconds.
   void RunFor(double seconds);
+  void SetRegional(const RegionalSettings& settings) { regional_ = settings; }
   // Maps bytes to characters; the default is one char per byte, unchanged.
   void SetCodePage(std::function<char(uint8_t)> map) { codePage_ = std::move(map); }
 
@@ -50,6 +51,7 @@ class VirtualHost : public HostServices {
   EventLoop loop_;
   std::vector<MessageBoxRequest> boxes_;
   std::function<char(uint8_t)> codePage_;
+  RegionalSettings regional_;
 };
 
 }  // namespace travimo::testing
