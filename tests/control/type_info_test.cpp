@@ -32,15 +32,12 @@ TEST(TypeInfoTest, SlotsIdsAndGuidsHoldTogether) {
   for (const auto& itf : LibraryInterfaces())
     EXPECT_TRUE(guids.insert(itf.guid).second) << itf.name;
   const std::regex form("\\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\}", std::regex::icase);
-  for (const auto guid : guids) {
+  for (const auto guid : guids)
     EXPECT_TRUE(std::regex_match(guid.begin(), guid.end(), form)) << guid;
-  }
   for (const auto& cls : LibraryClasses()) {
     SCOPED_TRACE(std::string(cls.name));
     EXPECT_NE(FindInterface(cls.defaultInterface), nullptr);
-    if (!cls.eventInterface.empty()) {
-      EXPECT_NE(FindInterface(cls.eventInterface), nullptr);
-    }
+    EXPECT_TRUE(cls.eventInterface.empty() || FindInterface(cls.eventInterface));
   }
   EXPECT_EQ(FindClass("Travimo")->eventInterface, "__Travimo");
 }

@@ -310,11 +310,6 @@ class GuiTest : public QObject {
     QVERIFY(window.openRawDataFile(path));
     QCOMPARE(window.results()->Results().dataType, 1);
     QCOMPARE(window.travimo()->scanDataType(), 0);
-    // Bytes the sidecar does not describe are decoded with the form's settings.
-    WriteFile(path, travimo::sim::EncodeLorvexTransfer({scans[0]}));
-    QVERIFY(window.openRawDataFile(path));
-    QCOMPARE(window.results()->Results().dataType, 0);
-    QCOMPARE(window.scanTable()->rowCount(), 1);
     QVERIFY(!window.openRawDataFile(dir_.filePath("missing.dat")));
     QVERIFY(window.statusText().startsWith("Cannot open"));
   }
