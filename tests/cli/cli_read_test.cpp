@@ -11,7 +11,7 @@
 
 #include "cli/cli_runner.h"
 #include "sim/simulator.h"
-#include "support/scratch_device.h"
+#include "support/scratch_dir.h"
 
 namespace travimo::testing {
 namespace {

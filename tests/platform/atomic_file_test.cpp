@@ -28,7 +28,6 @@
 #include <travimo/platform/serial_trace.h>
 #include "support/caught_error.h"
 #include "support/sample_records.h"
-#include "support/scratch_device.h"
 #include "support/scratch_dir.h"
 
 namespace travimo::posix {

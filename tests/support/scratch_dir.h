@@ -1,6 +1,9 @@
 #pragma once
-// A directory of a test's own under /tmp, and a file's whole content.
+// A directory of a test's own under /tmp, a null device node there, and a
+// file's whole content.
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <filesystem>
 #include <fstream>
@@ -32,6 +35,14 @@ class ScratchDir {
  private:
   std::filesystem::path path_;
 };
+
+// A save that wrongly replaced a device then breaks this node, never the
+// machine's /dev/null. Empty when the node cannot be made (not root, or a
+// nodev file system).
+inline std::string ScratchNullDevice(const std::string& dir) {
+  const std::string path = dir + "/null";
+  return ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 ? path : "";
+}
 
 inline std::string ContentOf(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
