@@ -1,15 +1,20 @@
 // The one-call read and the ready POSIX site against the simulator on a
-// pseudo-terminal.
+// pseudo-terminal, and the simulator itself seen from the port side (what it
+// sends is checked byte for byte by the reads over a pseudo-terminal).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 
+#include <filesystem>
 #include <vector>
 
 #include <travimo/model/enums.h>
 #include <travimo/platform/posix/read.h>
 #include <travimo/platform/posix/site.h>
+#include "platform/posix/termios_serial.h"
 #include "sim/simulator.h"
 #include "support/caught_error.h"
+#include "support/scratch_dir.h"
 
 namespace travimo::testing {
 namespace {
@@ -43,6 +48,30 @@ TEST(HostInterface, ReadsEachInstrumentAndReportsAMissingDevice) {
 
   EXPECT_EQ(errors, std::vector<int32_t>{ComportError});
   EXPECT_EQ(clicks, 1);
+}
+
+TEST(Simulator, KeepAliveIsCountedAndNotAnswered) {
+  sim::Simulator simulator;
+  simulator.Start();
+  auto port = posix::TermiosBackend([&](int16_t) { return simulator.SlavePath(); })
+                  .Open(1, PortOptions{});
+  port->Write(std::vector<uint8_t>{'W', 'W'});
+  ::poll(nullptr, 0, 400);
+  uint8_t buffer[16];
+  EXPECT_EQ(port->Read(buffer).count, 0u);
+  EXPECT_EQ(simulator.Stats().keepAlives, 2);
+  EXPECT_EQ(simulator.Stats().requests, 0);
+}
+
+TEST(DeviceLink, LinksTheSlaveAndRemovesTheLinkAfterwards) {
+  const ScratchDir dir;
+  const std::string link = dir / "link";
+  {
+    sim::PtyDevice pty;
+    sim::DeviceLink deviceLink(link, pty.SlavePath());
+    EXPECT_EQ(std::filesystem::read_symlink(link).string(), pty.SlavePath());
+  }
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
 }
 
 }  // namespace
