@@ -69,8 +69,7 @@ TEST_F(ButtonFeedbackTest, ValueTrueAndReadTravimoStartOneReadEach) {
   control.BackColor(Rgb(255, 0, 0));
   serial.SendAfterOpen(0.5, "P");
   serial.SendAfterOpen(1.5, "##");
-  std::string captionAtStart, captionBefore, captionAfter;
-  host.At(0.2, [&] { captionAtStart = control.Caption(); });
+  std::string captionBefore, captionAfter;
   host.At(1.0, [&] {
     captionBefore = control.Caption();
     control.ButtonClick();
@@ -81,8 +80,7 @@ TEST_F(ButtonFeedbackTest, ValueTrueAndReadTravimoStartOneReadEach) {
 
   control.Value(true);
 
-  EXPECT_EQ(std::tuple(captionAtStart, captionBefore, captionAfter),
-            std::tuple("Reading", "Reading!", "Reading!"));
+  EXPECT_EQ(std::tuple(captionBefore, captionAfter), std::tuple("Reading!", "Reading!"));
   EXPECT_EQ(serial.OpenCount(), 1);
   EXPECT_EQ(serial.Written(), std::string("D\0", 2));
   std::vector<std::string> events;
