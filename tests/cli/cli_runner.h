@@ -40,7 +40,7 @@ struct CliRunOptions {
   bool stdoutClosed = false;                // a pipe whose reader has gone
   std::string workingDirectory{};
   std::vector<std::string> environment{};  // NAME=value added to the test's own
-  std::string input = "/dev/null";          // the file standard input reads
+  std::string input = "/dev/null";         // the file standard input reads
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {

@@ -253,8 +253,7 @@ TEST_P(PtyRead, EndsCleanlyKeepingWhatArrived) {
   PtyRig rig(c.script);
   // Records as a previous read left them: two Lorvex scans decoded without a port.
   rig.control.DecodeTransfer(sim::DefaultTransfer({sim::Mode::Lorvex, Moisture, 2, 512, true}));
-  const ScratchDir scratch;
-  const fs::path& dir = scratch.Path();
+  const ScratchDir dir;
   const fs::path raw = dir / "raw.dat";
   if (c.keepsOld) std::ofstream(raw) << kOldContent;
   rig.control.OutPutFileName(raw.string());
@@ -294,7 +293,7 @@ TEST_P(PtyRead, EndsCleanlyKeepingWhatArrived) {
   if (c.keepsOld) {
     EXPECT_EQ(kept, kOldContent);
   }
-  for (const auto& entry : fs::directory_iterator(dir))
+  for (const auto& entry : fs::directory_iterator(dir.Path()))
     EXPECT_EQ(entry.path(), raw) << "a temporary file was left behind";
   if (c.scans == kEarlier) {
     EXPECT_EQ(rig.Scans(), earlier);  // a failed read never reaches the parser
