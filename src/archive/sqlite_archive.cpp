@@ -1,6 +1,8 @@
 // The archive in one SQLite file, in WAL mode so readers never block the writer.
 #include <span>
 
+#include <sqlite3.h>
+
 #include "archive/archive_location.h"
 #include "archive/archive_store.h"
 #include "archive/record_rows.h"
@@ -25,6 +27,22 @@ TransferKind KindFrom(const std::string& text) {
 
 std::optional<int64_t> OptionalInt(const Statement& row, int column) {
   return row.IsNull(column) ? std::nullopt : std::optional<int64_t>(row.Int(column));
+}
+
+// SQLite refuses the switch at once, without its busy wait, while another
+// process holds the new file (two programs making the archive together), so
+// the wait for that process is made here, within the same time limit.
+void SwitchToWal(Connection& db, int busyTimeoutMs) {
+  constexpr std::string_view kSql = "PRAGMA journal_mode = WAL";
+  constexpr int kPauseMs = 10;
+  for (int waited = 0;; waited += kPauseMs) {
+    const int code = sqlite3_exec(db.Handle(), kSql.data(), nullptr, nullptr, nullptr);
+    if ((code & 0xff) != SQLITE_BUSY || waited >= busyTimeoutMs) {
+      db.Check(code, kSql);
+      return;
+    }
+    sqlite3_sleep(kPauseMs);
+  }
 }
 
 class SqliteArchive final : public ArchiveStore {
@@ -182,7 +200,7 @@ class SqliteArchive final : public ArchiveStore {
     db.Execute("PRAGMA page_size = 16384");
     db.Execute("PRAGMA foreign_keys = ON");
     // Also the first read of the file, so a file that is no database fails here.
-    db.Execute("PRAGMA journal_mode = WAL");
+    SwitchToWal(db, busyTimeoutMs);
     Migrate(db);
     return db;
   }
