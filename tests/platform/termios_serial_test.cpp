@@ -38,14 +38,16 @@ namespace {
 using ::testing::HasSubstr;
 using travimo::testing::CaughtError;
 
-// Up to `wanted` bytes that `read` takes from `fd` within two seconds.
-std::string Collect(int fd, size_t wanted, const std::function<size_t(std::span<uint8_t>)>& read) {
+// Up to `wanted` bytes that `read`, or a plain read of the non-blocking `fd`,
+// takes within two seconds.
+std::string Collect(int fd, size_t wanted, std::function<size_t(std::span<uint8_t>)> read = {}) {
   std::string got;
   for (int tries = 0; tries < 200 && got.size() < wanted; ++tries) {
     pollfd probe{fd, POLLIN, 0};
     ::poll(&probe, 1, 10);
     uint8_t buffer[256];
-    got.append(buffer, buffer + read(buffer));
+    got.append(buffer, buffer + (read ? read(buffer)
+                                      : std::max<ssize_t>(::read(fd, buffer, sizeof buffer), 0)));
   }
   return got;
 }
@@ -71,12 +73,6 @@ struct PtyTest : ::testing::Test {
   }
   void Send(const std::string& bytes) {
     ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  }
-  // What the instrument received.
-  std::string Received(size_t wanted) {
-    return Collect(master_, wanted, [&](std::span<uint8_t> into) {
-      return static_cast<size_t>(std::max<ssize_t>(::read(master_, into.data(), into.size()), 0));
-    });
   }
   // Closes both of our ends, so the line really hangs up for its last holder.
   void HangUp() {
@@ -122,13 +118,12 @@ TEST_F(PtyTest, LineOptionsReachTheDeviceAndEveryByteValueMovesBothWays) {
 
     auto connection = backend.Open(5, c.options);
     ASSERT_EQ(tcgetattr(slave_, &tty), 0);
-    EXPECT_EQ(std::pair(cfgetispeed(&tty), cfgetospeed(&tty)), std::pair(c.speed, c.speed));
-    EXPECT_EQ(tty.c_cflag & (CSTOPB | CRTSCTS), c.control);
-    EXPECT_EQ(tty.c_iflag & (INPCK | IXON), c.input);
-    EXPECT_EQ(tty.c_lflag & (ICANON | ECHO | ISIG), 0u) << "raw mode";
+    EXPECT_EQ(std::tuple(cfgetispeed(&tty), cfgetospeed(&tty), tty.c_cflag & (CSTOPB | CRTSCTS),
+                         tty.c_iflag & (INPCK | IXON), tty.c_lflag & (ICANON | ECHO | ISIG)),
+              std::tuple(c.speed, c.speed, c.control, c.input, 0u));  // raw mode
     if (c.input & IXON) continue;  // XON/XOFF takes two byte values
     connection->Write(std::span(reinterpret_cast<const uint8_t*>(all.data()), all.size()));
-    EXPECT_EQ(Received(all.size()), all);
+    EXPECT_EQ(Collect(master_, all.size()), all) << "what the instrument received";
     Send(all);
     EXPECT_EQ(Collect(connection->PollDescriptor(), all.size(),
                       [&](std::span<uint8_t> into) { return connection->Read(into).count; }),
@@ -145,11 +140,7 @@ TEST_F(PtyTest, OpenRefusesWhatIsNoTerminalUnsupportedOrInUseAndKeepsTheLockFile
   const testing::ScratchDir locks;
   const std::string notATty = locks / "not-a-tty";
   std::ofstream(notATty) << "plain file";
-  TermiosBackend backend(
-      [&](int16_t port) {
-        return port == 5 ? name_ : notATty;
-      },
-      locks.Path());
+  TermiosBackend backend([&](int16_t port) { return port == 5 ? name_ : notATty; }, locks.Path());
   const auto expectRefusal = [&](int16_t port, const PortOptions& options, std::string why) {
     const RuntimeError error = CaughtError([&] { backend.Open(port, options); });
     EXPECT_EQ(error.Number(), CommError::PortInvalid);
@@ -298,11 +289,7 @@ TEST(PosixHostTest, AYieldSleepsUntilSomethingHappensOrItsTime) {
          setitimer(ITIMER_REAL, &in50ms, nullptr);
        }},
   };
-  struct sigaction quiet {};
-  struct sigaction previous {};
-  quiet.sa_handler = [](int) {};
-  sigemptyset(&quiet.sa_mask);
-  sigaction(SIGALRM, &quiet, &previous);
+  const auto previous = std::signal(SIGALRM, [](int) {});  // interrupts the wait, ends nothing
   for (const auto& c : cases) {
     Rig rig;
     const travimo::testing::CpuMeter meter;
@@ -318,7 +305,7 @@ TEST(PosixHostTest, AYieldSleepsUntilSomethingHappensOrItsTime) {
       EXPECT_LT(woke, until - 3.0) << c.what << " ends the sleep";
     }
   }
-  sigaction(SIGALRM, &previous, nullptr);
+  std::signal(SIGALRM, previous);
 }
 
 TEST(PosixHostTest, TextKeepsEveryByteAndRegionalSettingsComeFromTheLocale) {
