@@ -152,9 +152,7 @@ TEST_F(AtomicFileTest, WhatIsNoRegularFileIsRefusedOrWrittenInPlace) {
     }
   }
   EXPECT_EQ(ErrorOf(dir_ / "fifo", [&] { JsonPropertyBag::Load(dir_ / "fifo"); }), kAccess);
-  ::close(device);
-  ::close(pipeEnds[0]);
-  ::close(pipeEnds[1]);
+  for (const int fd : {device, pipeEnds[0], pipeEnds[1]}) ::close(fd);
   EXPECT_EQ(Entries(), (std::vector<std::string>{"dangling.json", "fifo", "null", "sub"}));
   EXPECT_TRUE(fs::is_character_file(null));
 }
@@ -172,10 +170,8 @@ TEST_F(AtomicFileTest, ASaveStoppedAnyWayLeavesAWholeFileAndAKilledTraceEveryEve
   ReplaceFileContent(name, a);
   for (int round = 0; round < 20; ++round) {
     const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      for (int n = 0;; ++n) ReplaceFileContent(name, n % 2 ? a : b);
-    }
+    if (child == 0) for (int n = 0;; ++n) ReplaceFileContent(name, n % 2 ? a : b);
+    ASSERT_GT(child, 0);
     ::usleep(static_cast<useconds_t>(2000 + round * 1500));
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
@@ -212,7 +208,6 @@ TEST_F(AtomicFileTest, ASaveStoppedAnyWayLeavesAWholeFileAndAKilledTraceEveryEve
 
   // An oversized write must fail, not end the process with SIGXFSZ.
   const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
   if (child == 0) {
     const rlimit limit{4096, 4096};
     ::setrlimit(RLIMIT_FSIZE, &limit);

@@ -77,8 +77,7 @@ struct PtyTest : ::testing::Test {
   // Closes both of our ends, so the line really hangs up for its last holder.
   void HangUp() {
     for (int* fd : {&master_, &slave_}) {
-      if (*fd >= 0) ::close(*fd);
-      *fd = -1;
+      if (*fd >= 0) ::close(std::exchange(*fd, -1));
     }
   }
 
@@ -155,11 +154,8 @@ TEST_F(PtyTest, OpenRefusesWhatIsNoTerminalUnsupportedOrInUseAndKeepsTheLockFile
   EXPECT_FALSE(std::filesystem::exists(locks / LockFileName(notATty)));
 
   const pid_t holder = fork();
-  ASSERT_GE(holder, 0);
-  if (holder == 0) {
-    pause();
-    _exit(0);
-  }
+  if (holder == 0) for (;;) pause();  // until killed
+  ASSERT_GT(holder, 0);
   std::ofstream(lockFile) << lockText(holder);
   expectRefusal(5, {}, "in use by process " + std::to_string(holder));
   kill(holder, SIGKILL);
@@ -241,8 +237,7 @@ TEST_F(PtyTest, APortWaitsForLateDataFailsOnAHangUpAndIsTracedUnchanged) {
 struct PipeSource : IoSource {
   PipeSource() { EXPECT_EQ(pipe(fds), 0); }
   ~PipeSource() override {
-    close(fds[0]);
-    close(fds[1]);
+    for (const int fd : fds) close(fd);
   }
   int PollDescriptor() const override { return fds[0]; }
   void Service() override { ++serviced; }
