@@ -82,9 +82,8 @@ TEST(Rfc2217Client, AnswersOrRefusesTheServersOptions) {
 // What the server says besides data: the purge's answer (data before it
 // predates the open), the carrier, and flow control of what this side sends.
 TEST(Rfc2217Client, SettingsAreSettledByTheirAnswersInAnyOrderAndNotificationsHonoured) {
-  const PortOptions options{{65535, 'e', 7, 15}, 3};
   Rfc2217Client client;
-  const Bytes sent = client.Configure(options);
+  const Bytes sent = client.Configure({{65535, 'e', 7, 15}, 3});
   // A speed with 0xFF bytes goes escaped inside the subnegotiation.
   const Bytes speed = {kIac, kSb, kComPort, 1, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, kIac, kSe};
   EXPECT_NE(std::search(sent.begin(), sent.end(), speed.begin(), speed.end()), sent.end());
