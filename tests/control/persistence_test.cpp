@@ -99,12 +99,11 @@ TEST_F(PersistenceTest, TheTypeIsAppliedAfterTheSerialKeysAndBeforeTheBlueLine) 
                   {"TravimoType", Long(type)}, {"BlueLineTrigger", Long(BlueLineOn)},
                   {"NumberOfPoints", Long(256)}};
     control.ReadProperties(bag);
-    EXPECT_EQ(control.Handshaking(), type == Lorvex ? 0 : 3);
-    EXPECT_FALSE(control.RTSEnable());
-    EXPECT_EQ(control.Timer1().Enabled(), type == Lorvex);
-    EXPECT_EQ(control.BlueLineTrigger(), BlueLineOn);  // stored without the type's check
-    EXPECT_EQ(control.NumberOfPoints(), type == Lorvex ? 256 : NoLimit);
-    EXPECT_EQ(State().pointLimit, control.NumberOfPoints());
+    const bool lorvex = type == Lorvex;  // the blue line is stored without the type's check
+    EXPECT_EQ(std::tuple(control.Handshaking(), control.RTSEnable(), control.Timer1().Enabled(),
+                         control.BlueLineTrigger(), control.NumberOfPoints(), State().pointLimit),
+              std::tuple(lorvex ? 0 : 3, false, lorvex, BlueLineOn, lorvex ? 256 : NoLimit,
+                         lorvex ? 256 : NoLimit));
     State().pointLimit = 7;
     control.WriteProperties(bag);
     EXPECT_EQ(State().pointLimit, control.NumberOfPoints());
@@ -113,12 +112,11 @@ TEST_F(PersistenceTest, TheTypeIsAppliedAfterTheSerialKeysAndBeforeTheBlueLine) 
 
 // Records come back as copies: compared by content, as fonts and pictures are.
 bool SameContent(const PropertyValue& a, const PropertyValue& b) {
-  return SameValue(a, b) || std::visit(
-                                [](const auto& x, const auto& y) {
-                                  if constexpr (requires { *x == *y; }) return x && y && *x == *y;
-                                  return false;
-                                },
-                                a, b);
+  const auto sameRecord = [](const auto& x, const auto& y) {
+    if constexpr (requires { *x == *y; }) return x && y && *x == *y;
+    return false;
+  };
+  return SameValue(a, b) || std::visit(sameRecord, a, b);
 }
 
 // Every loaded property away from its default is saved and comes back through

@@ -141,10 +141,10 @@ TEST_F(InstrumentSettingsTest, TheTypeDecidesTheSettingsAndThePort) {
             std::tuple(Lorvex, Moisture, Max512, Max512, false, BlueLineAuto, 0, true, true));
   EXPECT_TRUE(host.MessageBoxes().empty());
   control.BlueLineTrigger(5);  // unchecked for a Lorvex
-  EXPECT_EQ(control.BlueLineTrigger(), 5);
   control.ScanDataType(Burst);
   control.ScanDataType(Temperature);
-  EXPECT_EQ(control.ScanDataType(), Temperature);
+  EXPECT_EQ(std::tuple(control.BlueLineTrigger(), control.ScanDataType()),
+            std::tuple(5, Temperature));
 
   control.NumberOfPoints(Max256);
   control.BlueLineTrigger(BlueLineOn);

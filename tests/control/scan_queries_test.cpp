@@ -12,23 +12,20 @@ using ScanQueryTest = ControlTest;
 TEST_F(ScanQueryTest, ScanNumberSelectsClampsAndKeeps) {
   LoadLorvex({Ramp(1, 512, 100.0f), Ramp(1, 512, 200.0f), Ramp(1, 512, 300.0f)});
   const LorvexPtr held = control.LorvexData();
-  EXPECT_EQ(control.NumberOfScans(), 3);
-  EXPECT_EQ(control.ScanNumber(), 3);
+  EXPECT_EQ(std::pair(control.NumberOfScans(), control.ScanNumber()), std::pair(3, 3));
   control.ScanNumber(1);
   EXPECT_EQ(control.OneScanDataArray(), Ramp(1, 512, 100.0f));
   EXPECT_EQ(control.LorvexData(), control.State().lorvexCol->Item(1));
-  control.ScanNumber(9);
-  EXPECT_EQ(control.ScanNumber(), 3);
-  control.ScanNumber(0);
+  for (const int32_t outside : {9, 0}) control.ScanNumber(outside);  // each clamps to the count
   EXPECT_EQ(control.ScanNumber(), 3);
   EXPECT_EQ(control.OneScanDataArray().At(1), 300.0f);
   EXPECT_EQ(container.changes.back(), "ScanNumber");
   State().arrayStart = 0;
   EXPECT_EQ(ErrorOf([&] { control.ScanDataElement(0, 1); }), ErrorNumber::ObjectNotSet);
-  control.TravimoType(Brevane);  // no Brevane read yet
-  EXPECT_EQ(ErrorOf([&] { control.ScanDataElement(1, 1); }), ErrorNumber::ObjectNotSet);
-  control.TravimoType(Ostrel);
-  EXPECT_EQ(ErrorOf([&] { control.ScanDataElement(1, 1); }), ErrorNumber::ObjectNotSet);
+  for (const int32_t type : {Brevane, Ostrel}) {  // no read of either yet
+    control.TravimoType(type);
+    EXPECT_EQ(ErrorOf([&] { control.ScanDataElement(1, 1); }), ErrorNumber::ObjectNotSet);
+  }
   EXPECT_EQ(ErrorOf([&] { control.OneScanDataArray(); }), ErrorNumber::ObjectNotSet);
   LoadBrevane({Ramp(0, 3, 7.0f)});
   EXPECT_EQ(control.OneScanDataArray(), Ramp(0, 3, 7.0f));
@@ -60,13 +57,12 @@ TEST_F(ScanQueryTest, ElementReadsTheCollectionByPositionNotTheSelection) {
   }
   LoadBrevane({Ramp(0, 5, 40.0f), Ramp(0, 5, 50.0f)});
   State().arrayStart = 0;
-  EXPECT_EQ(control.ScanDataElement(1, 0), 40.0f);
-  EXPECT_EQ(control.ScanDataElement(2, 4), 54.0f);
+  EXPECT_EQ(std::pair(control.ScanDataElement(1, 0), control.ScanDataElement(2, 4)),
+            std::pair(40.0f, 54.0f));
   LoadOstrel({Ramp(1, 4, 1.0f), Ramp(1, 4, 10.0f)});
   State().numberOfScans = 7;  // the Ostrel collection counts first
-  EXPECT_EQ(control.ScanDataElement(2, 4), 13.0f);
-  EXPECT_EQ(control.NumberOfScans(), 2);
-  EXPECT_EQ(control.ScanDataElement(3, 1), 0.0f);
+  EXPECT_EQ(std::tuple(control.ScanDataElement(2, 4), control.NumberOfScans(),
+                       control.ScanDataElement(3, 1)), std::tuple(13.0f, 2, 0.0f));
   EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>(5, DataAccessError));
 }
 
@@ -89,7 +85,6 @@ TEST_F(ScanQueryTest, StringScanDataIsLittleEndianSinglesFromElementOneOrZero) {
   State().brevaneData = std::make_shared<CBrevaneCls>();  // no data: not one point of 0.0
   control.TravimoType(Brevane);
   EXPECT_EQ(ErrorOf([&] { control.StringScanData(); }), ErrorNumber::SubscriptOutOfRange);
-  control.TravimoType(Lorvex);
   LoadLorvex({SingleArray()});
   EXPECT_EQ(ErrorOf([&] { control.StringScanData(); }), ErrorNumber::SubscriptOutOfRange);
   control.TravimoType(4);
@@ -112,8 +107,8 @@ TEST_F(ScanQueryTest, NoLimitOnALorvexWarnsAndStaysAt512) {
   EXPECT_EQ(control.State().pointLimit, 100);
   control.TravimoType(Brevane);
   control.NumberOfPoints(NoLimit);
-  EXPECT_EQ(control.NumberOfPoints(), NoLimit);
-  EXPECT_EQ(host.MessageBoxes().size(), 1u);
+  EXPECT_EQ(std::tuple(control.NumberOfPoints(), host.MessageBoxes().size()),
+            std::tuple(NoLimit, 1u));
 }
 
 using ReadResultsTest = ControlTest;
@@ -126,8 +121,7 @@ TEST_F(ReadResultsTest, CollectedResultsFollowTheReplacedKindAndCarryLorvexLette
   EXPECT_EQ(ReplacedKind(before, control), std::nullopt);
   EXPECT_EQ(FilledKind(before, control), TransferKind::Lorvex);  // nothing replaced: the type's
   const ReadResults ostrel = CollectResults(control, TransferKind::Ostrel);
-  EXPECT_EQ(ostrel.Count(), 2);
-  EXPECT_TRUE(ostrel.lorvex.empty());
+  EXPECT_EQ(std::tuple(ostrel.Count(), ostrel.lorvex.size()), std::tuple(2, 0u));
   EXPECT_EQ(CollectResults(control).Count(), 1);                         // Lorvex, the current type
   EXPECT_EQ(CollectResults(control, TransferKind::Brevane).Count(), 0);  // never parsed
 

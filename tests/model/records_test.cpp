@@ -246,18 +246,16 @@ TEST(SelectScanTest, AssignmentsMoveBetweenScansClampToTheCountOrMakeANewRecord)
   state.travimoType = 7;  // no such type: the number is stored, nothing is selected
   const auto current = state.lorvexData;
   SelectScan(state, 2);
-  EXPECT_EQ(state.scanNumber, 2);
-  EXPECT_EQ(state.lorvexData, current);
+  EXPECT_EQ(std::pair(state.scanNumber, state.lorvexData), std::pair(2, current));
 
   // Without a collection, or with an empty one, the type's record is a new empty one.
   for (const int32_t type : {Lorvex, Brevane, Ostrel}) {
     state = {};
     state.travimoType = type;
     SelectScan(state, 1);
-    EXPECT_EQ(state.scanNumber, 1);
-    EXPECT_EQ(std::tuple(state.lorvexData != nullptr, state.brevaneData != nullptr,
-                         state.ostrelData != nullptr),
-              std::tuple(type == Lorvex, type == Brevane, type == Ostrel));
+    EXPECT_EQ(std::tuple(state.scanNumber, state.lorvexData != nullptr,
+                         state.brevaneData != nullptr, state.ostrelData != nullptr),
+              std::tuple(1, type == Lorvex, type == Brevane, type == Ostrel));
   }
   state.travimoType = Ostrel;
   state.ostrelCol = std::make_shared<COstrelColCls>();
