@@ -117,14 +117,10 @@ def test_series_keep_their_bounds_dates_and_latin1_texts():
     assert record.DateTimeValue == pytest.approx(45366.4375)
 
 
-def _resolver(port):
-    raise KeyError(port)
-
-
 @pytest.mark.parametrize("fail, number, name, named", [
     (lambda missing: travimo.read(device=missing), 8002, "ComportError", "no-such-tty"),
-    (lambda missing: travimo.Control(device=_resolver).read_travimo(), 8002, "ComportError",
-     "port 1"),
+    (lambda _: travimo.Control(device={}.__getitem__).read_travimo(),  # a resolver that fails
+     8002, "ComportError", "port 1"),
     (lambda _: travimo.Control().decode(b"S\r01#x\r"), 32770, "InvalidBrevaneDataError", ""),
 ])
 def test_ports_that_cannot_be_opened_and_parser_failures(tmp_path, fail, number, name, named):

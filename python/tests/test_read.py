@@ -149,8 +149,8 @@ def test_a_raw_file_keeps_its_reads_settings_for_parse_file(tmp_path, capsys):
     with travimo.Simulator(type="lorvex", scans=2, points=16) as sim:
         read = travimo.read(device=sim.device, data="temperature", units="fahrenheit", raw=raw)
     sidecar = json.loads((tmp_path / "RawData.dat.json").read_text())
-    assert (sidecar["ScanDataType"], sidecar["Temp_Units"]) == (1, 1)
-    assert sidecar["bytes"] == raw.stat().st_size
+    assert (sidecar["ScanDataType"], sidecar["Temp_Units"], sidecar["bytes"]) == (
+        1, 1, raw.stat().st_size)
 
     parsed = travimo.parse_file(raw)
     assert "RawData.dat.json" in capsys.readouterr().err
