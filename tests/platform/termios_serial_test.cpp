@@ -76,9 +76,8 @@ struct PtyTest : ::testing::Test {
   }
   // Closes both of our ends, so the line really hangs up for its last holder.
   void HangUp() {
-    for (int* fd : {&master_, &slave_}) {
+    for (int* fd : {&master_, &slave_})
       if (*fd >= 0) ::close(std::exchange(*fd, -1));
-    }
   }
 
   const long fdsBefore_ = testing::OpenDescriptors();
@@ -236,9 +235,7 @@ TEST_F(PtyTest, APortWaitsForLateDataFailsOnAHangUpAndIsTracedUnchanged) {
 // The host itself: what ends a yield.
 struct PipeSource : IoSource {
   PipeSource() { EXPECT_EQ(pipe(fds), 0); }
-  ~PipeSource() override {
-    for (const int fd : fds) close(fd);
-  }
+  ~PipeSource() override { for (const int fd : fds) close(fd); }
   int PollDescriptor() const override { return fds[0]; }
   void Service() override { ++serviced; }
   void MakeReadable() { ASSERT_EQ(write(fds[1], "x", 1), 1); }
