@@ -176,9 +176,8 @@ TEST_F(PersistenceTest, ValuesAreCheckedByKindAndRange) {
     bag.stored = {{"ScanDataType", Long(Temperature)}, {c.key, c.value}};  // the second key loaded
     State().scanDataType = Moisture;
     const RuntimeError error = CaughtError([&] { control.ReadProperties(bag); });
-    EXPECT_EQ(error.Number(), c.error);
+    EXPECT_EQ(std::tuple(error.Number(), State().scanDataType), std::tuple(c.error, Temperature));
     EXPECT_THAT(error.Description(), ::testing::HasSubstr(c.key));
-    EXPECT_EQ(State().scanDataType, Temperature);
   }
   // Either width fits a key in range; a saved none font falls back to the
   // ambient font; an empty file name is saved as it is and read as the default.

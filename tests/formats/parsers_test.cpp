@@ -190,9 +190,9 @@ size_t ExpectParse(std::string text, FakeParseContext& ctx, int32_t code,
     EXPECT_EQ(std::tuple(e.Number(), e.Description(), e.Source()), Format::Failure(code));
   }
   const auto& collection = *Format::Collection(ctx.state);
-  EXPECT_EQ(collection.Count(), static_cast<int32_t>(stored.size()));
-  for (size_t i = 0; i < stored.size() && i < size_t(collection.Count()); ++i)
-    EXPECT_EQ(*collection.Item(static_cast<int32_t>(i + 1)), stored[i]) << i;
+  std::vector<typename Format::Record> got;
+  for (int32_t i = 1; i <= collection.Count(); ++i) got.push_back(*collection.Item(i));
+  EXPECT_EQ(got, stored);
   return text.size();
 }
 
@@ -345,11 +345,11 @@ TEST(BrevaneParser, Transfers) {
     const auto before = s.brevaneData;
     if (row.decimalComma) control.regional = {.decimalSeparator = ",", .groupingSeparator = "."};
     ExpectParse<BrevaneFormat>(row.text, control, row.code, row.stored);
-    EXPECT_EQ(std::tuple(s.travimoType, s.arrayStart, s.numberOfScans, s.numberOfPoints),
-              std::tuple(Brevane, 0, row.counted, row.points));
     // A completed parse selects the record its count names, or a new empty one.
     const int32_t selected = std::min(row.counted, static_cast<int32_t>(row.stored.size()));
-    EXPECT_EQ(s.scanNumber, row.code == 0 ? selected : 7);
+    EXPECT_EQ(
+        std::tuple(s.travimoType, s.arrayStart, s.numberOfScans, s.numberOfPoints, s.scanNumber),
+        std::tuple(Brevane, 0, row.counted, row.points, row.code == 0 ? selected : 7));
     EXPECT_TRUE(row.code != InvalidBrevaneDataError || s.brevaneData == before);
     if (row.code == 0) {
       EXPECT_EQ(s.brevaneData == s.brevaneCol->Item(selected), selected > 0);
@@ -592,13 +592,12 @@ TEST(OstrelParser, Transfers) {
     s.arrayStart = row.arrayStart;
     control.changes.clear();
     ExpectParse<OstrelFormat>(row.text, control, row.code, row.stored);
-    EXPECT_EQ(std::tuple(s.travimoType, s.numberOfPoints), std::tuple(Ostrel, row.points));
     EXPECT_EQ(*s.ostrelData, row.current ? *row.current : row.stored.back());
     // A failure leaves the count and the selection of the read before.
     const auto n = static_cast<int32_t>(row.stored.size());
     const bool selects = row.code == 0 && n > 0;
-    EXPECT_EQ(s.numberOfScans, row.code == 0 ? n : 1);
-    EXPECT_EQ(s.scanNumber, selects ? n : 7);
+    EXPECT_EQ(std::tuple(s.travimoType, s.numberOfPoints, s.numberOfScans, s.scanNumber),
+              std::tuple(Ostrel, row.points, row.code == 0 ? n : 1, selects ? n : 7));
     if (selects) {
       EXPECT_EQ(s.ostrelData, s.ostrelCol->Item(n));
       EXPECT_EQ(control.changes, (std::vector<std::string>{"TravimoType", "ScanNumber"}));
@@ -621,9 +620,9 @@ TEST(LorvexEncoderTest, SixBitCharactersKeepTheirBitsAndAvoidTheMarkers) {
 TEST(LorvexEncoderTest, TransferFramingAndWhatCannotBeSent) {
   const std::vector<sim::LorvexScan> scans(3);
   const std::string text = sim::EncodeLorvexTransfer(scans);
-  EXPECT_EQ(text.size(), 3 * 1039 + 4);  // the length the read cycle takes as complete
-  EXPECT_EQ(text.substr(0, 3), "\r\nP");
-  EXPECT_EQ(text.substr(text.size() - 2), "##");
+  // The length is the one the read cycle takes as complete.
+  EXPECT_EQ(std::tuple(text.size(), text.substr(0, 3), text.substr(text.size() - 2)),
+            std::tuple(3 * 1039 + 4, "\r\nP", "##"));
   EXPECT_EQ(sim::EncodeLorvexTransfer(scans, {.leadingText = "", .endMarker = false}).size(),
             3 * 1039);
   EXPECT_EQ(sim::EncodeLorvexRecord({'A', {1}}, false).size(), sim::kLorvexHeaderLength + 2);
