@@ -217,13 +217,8 @@ TEST(ReadCycleOutcome, TheReadEndsWithTheTransfer) {
 // The text chooses the parser; a Lorvex is asked for its data type, if it
 // has one, and the others for nothing.
 TEST(ReadCycleDispatch, TheTextChoosesTheParserAndOnlyALorvexIsAsked) {
-  const struct {
-    int32_t type;
-    int32_t dataType;
-    std::string text;
-    TransferKind kind;
-    std::string request;
-  } cases[] = {
+  // Instrument and data type, the text sent, the parser chosen, the request written.
+  const std::tuple<int32_t, int32_t, std::string, TransferKind, std::string> cases[] = {
       {Ostrel, Moisture, "", TransferKind::Lorvex, ""},
       {Ostrel, Moisture, "S\r00# F\r01#1\rZ\rE\r", TransferKind::Brevane, ""},
       {Brevane, Moisture, "S0123456789E", TransferKind::Ostrel, ""},
@@ -236,16 +231,16 @@ TEST(ReadCycleDispatch, TheTextChoosesTheParserAndOnlyALorvexIsAsked) {
       {Lorvex, 3, "P##", TransferKind::Lorvex, ""},
       {Lorvex, -1, "P##", TransferKind::Lorvex, ""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
+  for (const auto& [type, dataType, text, kind, request] : cases) {
+    SCOPED_TRACE(text);
     CycleHost host;
-    host.type = c.type;
-    host.dataType = c.dataType;
-    host.serial.SendAfterOpen(0.5, c.text);
+    host.type = type;
+    host.dataType = dataType;
+    host.serial.SendAfterOpen(0.5, text);
     host.Read();
-    EXPECT_EQ(host.parses, (std::vector{std::pair(c.kind, c.text)}));
-    EXPECT_EQ(host.serial.Written(), c.request);
-    EXPECT_EQ(host.comm.Handshaking(), c.type == Lorvex ? 0 : 3);  // configured at the start
+    EXPECT_EQ(host.parses, (std::vector{std::pair(kind, text)}));
+    EXPECT_EQ(host.serial.Written(), request);
+    EXPECT_EQ(host.comm.Handshaking(), type == Lorvex ? 0 : 3);  // configured at the start
   }
 }
 
@@ -277,46 +272,41 @@ class UnwritableFiles : public MemoryFileSystem {
 // the cleanup.
 TEST(ReadCycleErrors, EveryFailureIsReportedByNumber) {
   enum Files { kWritable, kDiskFull, kNoAccess };
-  const struct {
-    const char* sent;
-    bool hangUp;
-    Files files;
-    std::function<void()> parserFails;
-    int32_t number;
-    const char* says = "";
-  } cases[] = {
-      {"P##", false, kDiskFull, nullptr, ErrorNumber::DiskFull, "Disk full"},
-      {"P##", false, kNoAccess, nullptr, ErrorNumber::PathFileAccess, "Path/File access"},
-      {"P#", true, kDiskFull, nullptr, CommError::ReadFailed, "not saved: Disk full"},
-      {"P##", false, kWritable, [] { throw RuntimeError(InvalidOstrelDataError, "", "bad"); },
+  // Whether the line hangs up after "P#" (else "P##" comes whole), the files, how the
+  // parser fails, and the error reported with what its description says.
+  const std::tuple<bool, Files, std::function<void()>, int32_t, const char*> cases[] = {
+      {false, kDiskFull, nullptr, ErrorNumber::DiskFull, "Disk full"},
+      {false, kNoAccess, nullptr, ErrorNumber::PathFileAccess, "Path/File access"},
+      {true, kDiskFull, nullptr, CommError::ReadFailed, "not saved: Disk full"},
+      {false, kWritable, [] { throw RuntimeError(InvalidOstrelDataError, "", "bad"); },
        InvalidOstrelDataError, "bad"},
-      {"P##", false, kWritable, [] { throw std::bad_alloc(); }, 7},
-      {"P##", false, kWritable, [] { throw std::out_of_range("index"); },
-       ErrorNumber::SubscriptOutOfRange},
-      {"P##", false, kWritable, [] { throw std::runtime_error("other"); },
-       ErrorNumber::InvalidArgument},
+      {false, kWritable, [] { throw std::bad_alloc(); }, 7, ""},
+      {false, kWritable, [] { throw std::out_of_range("index"); },
+       ErrorNumber::SubscriptOutOfRange, ""},
+      {false, kWritable, [] { throw std::runtime_error("other"); }, ErrorNumber::InvalidArgument,
+       ""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.number);
+  for (const auto& [hangUp, kind, parserFails, number, says] : cases) {
+    SCOPED_TRACE(number);
     CycleHost host;
     UnwritableFiles unwritable;
-    MemoryFileSystem& files = c.files == kNoAccess ? unwritable : host.memoryFiles;
+    MemoryFileSystem& files = kind == kNoAccess ? unwritable : host.memoryFiles;
     host.files = &files;
-    host.memoryFiles.failWrites = c.files == kDiskFull;
+    host.memoryFiles.failWrites = kind == kDiskFull;
     files.files["RawData.dat"].assign(kOld.begin(), kOld.end());
-    host.saveRawData = c.files != kWritable;
-    host.serial.SendAfterOpen(0.5, c.sent);
-    if (c.hangUp) host.serial.HangUpAfterOpen(0.8);
-    if (c.parserFails) host.parser = [&](std::string&, TransferKind) { c.parserFails(); };
+    host.saveRawData = kind != kWritable;
+    host.serial.SendAfterOpen(0.5, hangUp ? "P#" : "P##");
+    if (hangUp) host.serial.HangUpAfterOpen(0.8);
+    if (parserFails) host.parser = [&](std::string&, TransferKind) { parserFails(); };
     host.onError = [&](int32_t) {
       host.cycle.AcquireData();
       throw std::runtime_error("host handler");
     };
     host.Read();
-    EXPECT_THAT(host.description, HasSubstr(c.says));
+    EXPECT_THAT(host.description, HasSubstr(says));
     EXPECT_EQ(std::tuple(host.errors, files.Content("RawData.dat"), host.parses.size(),
                          host.serial.OpenCount()),
-              std::tuple(std::vector{c.number}, kOld, c.parserFails ? 1u : 0u, 1));
+              std::tuple(std::vector{number}, kOld, parserFails ? 1u : 0u, 1));
     EXPECT_GE(files.closeAllCalls, 1);
     ExpectIdleAfterCycle(host);
   }
@@ -336,12 +326,8 @@ TEST(ReadCycleBKWait, WaitsTheGivenSecondsWhileYielding) {
 // receive events do, twice with a restart before each: what was found or
 // searched before is forgotten. Seen: whether the end was found after each.
 TEST(EndOfTransfer, MarkersAndTheBrevaneClosingLineAcrossPieces) {
-  const struct {
-    const char* marker;  // none: the rule as it was
-    bool brevane;
-    std::vector<std::string> pieces;
-    std::string seen;
-  } cases[] = {
+  // The marker set (none: the rule as it was), the Brevane closing line, the pieces, and seen.
+  const std::tuple<const char*, bool, std::vector<std::string>, std::string> cases[] = {
       {nullptr, false, {"", "a"}, "01"},  // no marker yet: any text ends it
       {"##", false, {"ab", "c#", "#", "x"}, "0011"},
       {nullptr, true, {"S\r00# F\r", "Z\r", "E", "\r"}, "0001"},
@@ -352,14 +338,14 @@ TEST(EndOfTransfer, MarkersAndTheBrevaneClosingLineAcrossPieces) {
       {"", false, {"", "E"}, "01"},
   };
   EndOfTransfer rule;
-  for (const auto& c : cases) {
-    if (c.brevane) rule.BrevaneClosingLine();
-    if (c.marker) rule.Marker(c.marker);
+  for (const auto& [marker, brevane, pieces, expected] : cases) {
+    if (brevane) rule.BrevaneClosingLine();
+    if (marker) rule.Marker(marker);
     for (int run = 0; run < 2; ++run) {
       rule.Restart();
       std::string text, seen;
-      for (const auto& piece : c.pieces) seen += rule.Found(text += piece) ? '1' : '0';
-      EXPECT_EQ(seen, c.seen) << c.pieces.front() << " run " << run;
+      for (const auto& piece : pieces) seen += rule.Found(text += piece) ? '1' : '0';
+      EXPECT_EQ(seen, expected) << pieces.front() << " run " << run;
     }
   }
 }

@@ -9,30 +9,27 @@ using ButtonFeedbackTest = ControlTest;
 
 TEST(ButtonFlashTest, FlashFollowsTheCaptionLength) {
   constexpr Colour F = kButtonFace, X = kDefaultFlashColour, R = Rgb(255, 0, 0);
-  const struct {
-    std::string caption;
-    Colour flash;
-    std::vector<Colour> colours;
-  } cases[] = {
+  // A caption, the flash colour, and the colours shown at each tick.
+  const std::tuple<std::string, Colour, std::vector<Colour>> cases[] = {
       {"Waiting!", X, {F, X, F, X, F, X, F, X, F, X}},
       {"Reading", X, {F, X, F, X, F, X, F, F, X}},  // the face twice at an odd wrap
       {"", X, {F, F, F, F}},
       {"ab", R, {F, R}},
   };
-  for (const auto& c : cases) {
+  for (const auto& [caption, flash, colours] : cases) {
     ControlRig rig;  // a fresh control: the flash remembers its place
     Travimo& control = rig.control;
-    control.FlashColor(c.flash);
-    control.Caption(c.caption);
+    control.FlashColor(flash);
+    control.Caption(caption);
     std::vector<Colour> seen;
     control.cmdReadData().OnChanged([&](ButtonChange change) {
       if (change == ButtonChange::BackColor) seen.push_back(control.cmdReadData().BackColor());
     });
     control.Timer2().Enabled(true);
-    rig.host.RunFor(0.2 * static_cast<double>(c.colours.size()) + 0.05);
+    rig.host.RunFor(0.2 * static_cast<double>(colours.size()) + 0.05);
     control.Timer2().Enabled(false);
-    EXPECT_EQ(seen, c.colours) << c.caption;
-    EXPECT_EQ(control.Caption(), c.caption);
+    EXPECT_EQ(seen, colours) << caption;
+    EXPECT_EQ(control.Caption(), caption);
   }
 }
 

@@ -159,25 +159,21 @@ TEST_F(PersistenceTest, EveryKeyRoundTripsThroughAPropertyFile) {
 // A value of the wrong kind or out of range is refused naming its key, and
 // what was loaded before it stays.
 TEST_F(PersistenceTest, ValuesAreCheckedByKindAndRange) {
-  const struct {
-    std::string key;
-    PropertyValue value;
-    int32_t error;
-  } cases[] = {
+  const std::tuple<std::string, PropertyValue, int32_t> cases[] = {
       {"CommPort", Text("COM3"), ErrorNumber::TypeMismatch},
       {"CommPort", Long(40000), ErrorNumber::Overflow},
       {"SaveRawData", Long(1), ErrorNumber::TypeMismatch},
       {"Font", Text("Arial"), ErrorNumber::TypeMismatch},
       {"LorvexData", PropertyValue(std::make_shared<COstrelCls>()), ErrorNumber::TypeMismatch},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.key);
+  for (const auto& [key, value, number] : cases) {
+    SCOPED_TRACE(key);
     MemoryBag bag;
-    bag.stored = {{"ScanDataType", Long(Temperature)}, {c.key, c.value}};  // the second key loaded
+    bag.stored = {{"ScanDataType", Long(Temperature)}, {key, value}};  // the second key loaded
     State().scanDataType = Moisture;
     const RuntimeError error = CaughtError([&] { control.ReadProperties(bag); });
-    EXPECT_EQ(std::tuple(error.Number(), State().scanDataType), std::tuple(c.error, Temperature));
-    EXPECT_THAT(error.Description(), ::testing::HasSubstr(c.key));
+    EXPECT_EQ(std::tuple(error.Number(), State().scanDataType), std::tuple(number, Temperature));
+    EXPECT_THAT(error.Description(), ::testing::HasSubstr(key));
   }
   // Either width fits a key in range; a saved none font falls back to the
   // ambient font; an empty file name is saved as it is and read as the default.

@@ -13,33 +13,19 @@ TEST_F(PassThroughTest, EachLetReachesItsComponentAndRecordsItsOwnNameWithinItsR
   auto font = std::make_shared<StdFont>();
   auto picture = std::make_shared<StdPicture>(StdPicture{"face.bmp"});
   auto record = std::make_shared<CLorvexCls>();
+  // Each let, named as the change it records.
+#define LET(name, value) {#name, [&](Travimo& c) { c.name(value); }}
   const std::vector<std::pair<std::string, std::function<void(Travimo&)>>> lets = {
-      {"Enabled", [](Travimo& c) { c.Enabled(false); }},
-      {"Font", [&](Travimo& c) { c.Font(font); }},
-      {"MouseIcon", [&](Travimo& c) { c.MouseIcon(picture); }},
-      {"MousePointer", [](Travimo& c) { c.MousePointer(11); }},
-      {"Picture", [&](Travimo& c) { c.Picture(picture); }},
-      {"DisabledPicture", [&](Travimo& c) { c.DisabledPicture(picture); }},
-      {"DownPicture", [&](Travimo& c) { c.DownPicture(picture); }},
-      {"Caption", [](Travimo& c) { c.Caption("Go"); }},
-      {"Handshaking", [](Travimo& c) { c.Handshaking(2); }},
-      {"CommPort", [](Travimo& c) { c.CommPort(4); }},
-      {"Settings", [](Travimo& c) { c.Settings("1200,e,7,2"); }},
-      {"RTSEnable", [](Travimo& c) { c.RTSEnable(true); }},
-      {"InBufferSize", [](Travimo& c) { c.InBufferSize(2048); }},
-      {"RThreshold", [](Travimo& c) { c.RThreshold(7); }},
-      {"InBufferCount", [](Travimo& c) { c.InBufferCount(0); }},
-      {"BackColor", [](Travimo& c) { c.BackColor(Rgb(255, 0, 0)); }},
-      {"FlashColor", [](Travimo& c) { c.FlashColor(Rgb(0, 0, 255)); }},
-      {"SaveRawData", [](Travimo& c) { c.SaveRawData(true); }},
-      {"OutPutFileName", [](Travimo& c) { c.OutPutFileName(""); }},
-      {"CancelTransfer", [](Travimo& c) { c.CancelTransfer(true); }},
-      {"Temp_Units", [](Travimo& c) { c.Temp_Units(12); }},
-      {"LorvexData", [&](Travimo& c) { c.LorvexData(record); }},
+      LET(Enabled, false), LET(Font, font), LET(MouseIcon, picture), LET(MousePointer, 11),
+      LET(Picture, picture), LET(DisabledPicture, picture), LET(DownPicture, picture),
+      LET(Caption, "Go"), LET(Handshaking, 2), LET(CommPort, 4), LET(Settings, "1200,e,7,2"),
+      LET(RTSEnable, true), LET(InBufferSize, 2048), LET(RThreshold, 7), LET(InBufferCount, 0),
+      LET(BackColor, Rgb(255, 0, 0)), LET(FlashColor, Rgb(0, 0, 255)), LET(SaveRawData, true),
+      LET(OutPutFileName, ""), LET(CancelTransfer, true), LET(Temp_Units, 12),
+      LET(LorvexData, record),
       // These record their name even when the instrument drops the value.
-      {"ContPower", [](Travimo& c) { c.ContPower(true); }},
-      {"BlueLineTrigger", [](Travimo& c) { c.BlueLineTrigger(BlueLineOn); }},
-  };
+      LET(ContPower, true), LET(BlueLineTrigger, BlueLineOn)};
+#undef LET
   for (const auto& [name, let] : lets) {
     container.changes.clear();
     let(control);
@@ -79,11 +65,8 @@ TEST_P(RefusalTest, HostCannotSetWhatOnlyTheControlWrites) {
   LoadOstrel({Ramp(1, 3, 1.0f)});
   const auto ostrel = control.OstrelData();
   const auto brevane = control.BrevaneData();
-  const struct {
-    std::string name;
-    std::function<void(Travimo&)> attempt;
-    int32_t atDesignTime, atRunTime;
-  } table[] = {
+  // Each attempt, by name, and its error at design time and at run time.
+  const std::tuple<std::string, std::function<void(Travimo&)>, int32_t, int32_t> table[] = {
       {"NumberOfScans", [](Travimo& c) { c.NumberOfScans(9); }, 382, 393},
       {"ArrayStart", [](Travimo& c) { c.ArrayStart(0); }, 382, 393},
       {"CurrentScanDataType", [](Travimo& c) { c.CurrentScanDataType("Z"); }, 382, 393},
@@ -95,9 +78,8 @@ TEST_P(RefusalTest, HostCannotSetWhatOnlyTheControlWrites) {
   EXPECT_EQ(ErrorOf([&] { EXPECT_TRUE(control.CancelTransfer()); }),
             GetParam() ? ErrorNumber::GetNotAtRunTime : 0);
   container.changes.clear();
-  for (const auto& row : table) {
-    EXPECT_EQ(ErrorOf([&] { row.attempt(control); }), GetParam() ? row.atRunTime : row.atDesignTime)
-        << row.name;
+  for (const auto& [name, attempt, atDesignTime, atRunTime] : table) {
+    EXPECT_EQ(ErrorOf([&] { attempt(control); }), GetParam() ? atRunTime : atDesignTime) << name;
   }
   EXPECT_EQ(std::tuple(control.NumberOfScans(), control.ArrayStart(),
                        control.State().currentScanDataType, control.State().stringScanData,

@@ -43,16 +43,14 @@ TEST_F(ScanQueryTest, ElementReadsTheCollectionByPositionNotTheSelection) {
   LoadLorvex({Ramp(1, 512, 100.0f), Ramp(1, 512, 200.0f), Ramp(1, 512, 300.0f), Ramp(1, 10, 1)});
   control.ScanNumber(1);
   EXPECT_EQ(control.ScanDataElement(2, 512), 711.0f);  // literals, as a host writes them
-  const struct {
-    int32_t scan, point;
-    float value;
-    bool event;
-  } cases[] = {{3, 1, 300.0f, false}, {4, 11, 0.0f, false}, {5, 1, 0.0f, true},
-               {1, 513, 0.0f, true},  {0, 1, 0.0f, true},   {1, 0, 0.0f, true}};
+  // Scan and point, the value read, and whether it raised an event.
+  const std::tuple<int32_t, int32_t, float, bool> cases[] = {
+      {3, 1, 300.0f, false}, {4, 11, 0.0f, false}, {5, 1, 0.0f, true},
+      {1, 513, 0.0f, true},  {0, 1, 0.0f, true},   {1, 0, 0.0f, true}};
   size_t events = 0;  // one DataAccessError each
-  for (const auto& c : cases) {
-    EXPECT_EQ(control.ScanDataElement(c.scan, c.point), c.value) << c.scan << "," << c.point;
-    events += c.event ? 1 : 0;
+  for (const auto& [scan, point, value, event] : cases) {
+    EXPECT_EQ(control.ScanDataElement(scan, point), value) << scan << "," << point;
+    events += event ? 1 : 0;
     EXPECT_EQ(container.ErrorNumbers(), std::vector<int32_t>(events, DataAccessError));
   }
   LoadBrevane({Ramp(0, 5, 40.0f), Ramp(0, 5, 50.0f)});
