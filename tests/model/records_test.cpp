@@ -84,17 +84,14 @@ TEST(RecordFieldsTest, EveryLineReachesItsOwnFieldAndCollectionsCopyWhatTheyShou
 
 TEST(RecordFieldsTest, SeriesCompareByValueWithBoundsAndNaNEqualsNaN) {
   const float nan = std::nanf("");
-  struct Case {
-    SingleArray a, b;
-    bool same;
-  };
-  for (const Case& c : {Case{kScan, kScan, true}, Case{kScan, SingleArray(0, {1, 2, 3}), false},
-                        Case{kScan, SingleArray(1, {1, 2}), false},
-                        Case{SingleArray(0, {nan}), SingleArray(0, {nan}), true}}) {
+  const std::tuple<SingleArray, SingleArray, bool> cases[] = {
+      {kScan, kScan, true}, {kScan, SingleArray(0, {1, 2, 3}), false},
+      {kScan, SingleArray(1, {1, 2}), false}, {SingleArray(0, {nan}), SingleArray(0, {nan}), true}};
+  for (const auto& [first, second, same] : cases) {
     COstrelCls a, b;
-    a.AddScan(c.a);
-    b.AddScan(c.b);
-    EXPECT_EQ(a == b, c.same);
+    a.AddScan(first);
+    b.AddScan(second);
+    EXPECT_EQ(a == b, same);
   }
   COstrelCls a, b;
   b.cScanData(nullptr);
