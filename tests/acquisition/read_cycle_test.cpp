@@ -29,13 +29,7 @@ using ::testing::HasSubstr;
 // of every caption, parse and reported error.
 class CycleHost : public ReadCycleHost {
  public:
-  explicit CycleHost(double startOfDay = 10 * 3600.0)
-      : clock(startOfDay),
-        serial(clock),
-        comm(clock, serial),
-        keepAlive(clock.CreateTimer([this] { ++keepAliveTicks; })),
-        flash(clock.CreateTimer([] {})),
-        cycle(*this) {
+  explicit CycleHost(double startOfDay = 10 * 3600.0) : clock(startOfDay) {
     keepAlive->Interval(30000);
     flash->Interval(200);
     comm.OnComm([this] { cycle.OnComm(); });
@@ -81,12 +75,13 @@ class CycleHost : public ReadCycleHost {
   }
 
   VirtualHost clock;
-  ScriptedSerial serial;
-  MSComm comm;
-  std::unique_ptr<Timer> keepAlive, flash;
+  ScriptedSerial serial{clock};
+  MSComm comm{clock, serial};
+  std::unique_ptr<Timer> keepAlive = clock.CreateTimer([this] { ++keepAliveTicks; });
+  std::unique_ptr<Timer> flash = clock.CreateTimer([] {});
   MemoryFileSystem memoryFiles;
   FileSystem* files = &memoryFiles;
-  ReadCycle cycle;
+  ReadCycle cycle{*this};
 
   int32_t type = 1, dataType = 0;
   bool cancel = false, saveRawData = false;
