@@ -5,10 +5,7 @@
 #include <utility>
 
 #include "control/control_link.h"
-#include "formats/brevane_parser.h"
 #include "formats/dispatch.h"
-#include "formats/lorvex_parser.h"
-#include "formats/ostrel_parser.h"
 #include <travimo/model/error.h>
 
 namespace travimo {
@@ -91,18 +88,7 @@ void Travimo::RaiseTravimoError(int32_t number) {
 }
 
 void Travimo::ParseReceived(std::string& transfer, TransferKind kind) {
-  ParseContext& control = *link_;
-  switch (kind) {
-    case TransferKind::Brevane:
-      ParseBrevaneData(transfer, control);
-      break;
-    case TransferKind::Ostrel:
-      ParseOstrelData(transfer, control);
-      break;
-    case TransferKind::Lorvex:
-      ParseLorvexData(transfer, control);
-      break;
-  }
+  ParseTransfer(transfer, kind, *link_);
 }
 
 void Travimo::DecodeTransfer(std::string text) {

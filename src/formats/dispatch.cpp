@@ -12,8 +12,8 @@ TransferKind ClassifyTransfer(std::string_view text) {
                                                      : TransferKind::Ostrel;
 }
 
-void ParseTransfer(std::string& text, ParseContext& control) {
-  switch (ClassifyTransfer(text)) {
+void ParseTransfer(std::string& text, TransferKind kind, ParseContext& control) {
+  switch (kind) {
     case TransferKind::Brevane: ParseBrevaneData(text, control); break;
     case TransferKind::Ostrel: ParseOstrelData(text, control); break;
     case TransferKind::Lorvex: ParseLorvexData(text, control); break;

@@ -11,7 +11,7 @@ namespace travimo {
 // "S" first and "S" CR anywhere: Brevane; "S" first otherwise: Ostrel; else Lorvex.
 TransferKind ClassifyTransfer(std::string_view text);
 
-// Runs the parser the text calls for; errors go to the caller.
-void ParseTransfer(std::string& text, ParseContext& control);
+// Runs the parser of that kind; errors go to the caller.
+void ParseTransfer(std::string& text, TransferKind kind, ParseContext& control);
 
 }  // namespace travimo
